@@ -49,6 +49,9 @@ class FreeInput {
   // One free-format read request.
   void read(std::initializer_list<FreeTarget> targets);
 
+  // The number (from 1) of the line at which the next read starts.
+  long line_number() const { return static_cast<long>(next_) + 1; }
+
   // True when no line is left to start a read at.
   bool at_end() const { return next_ >= lines_.size(); }
 

@@ -56,9 +56,10 @@ void transmission_and_baselines(KinfitState& s) {
 }
 
 void bound_message(KinfitState& s, int i) {
+  const char* name = i <= NSLOT ? PARNAM[i - 1] : "     ";  // slots beyond the model's 20 have no name
   write_unit(s.PAR_ERR,
              kin::edit("(' ERROR OF INITIAL PARAMETER VALUE:',/,8X,A3,'=',E11.4,/,2X,' GL=',E11.4,' GR=',E11.4)",
-                       {PARNAM[i - 1], s.X(i), s.GL(i), s.GR(i)}));
+                       {name, s.X(i), s.GL(i), s.GR(i)}));
 }
 
 }  // namespace
