@@ -95,7 +95,7 @@ bool parse_real(const std::string& t, double& out) {
 
 }  // namespace
 
-void FreeInput::read(std::initializer_list<FreeTarget> targets) {
+void FreeInput::read(const FreeTarget* targets, size_t count) {
   if (at_end()) file_error(con_, name_, "the file ends before all values were read");
   size_t ln = next_;  // current line
   size_t pos = 0;     // current column in it
@@ -122,7 +122,8 @@ void FreeInput::read(std::initializer_list<FreeTarget> targets) {
     file_error(con_, name_, "the file ends before all values were read");
   };
 
-  for (const FreeTarget& t : targets) {
+  for (const FreeTarget* tp = targets; tp != targets + count; ++tp) {
+    const FreeTarget& t = *tp;
     std::string text;
     bool quoted = false, null = false;
     long lineno = static_cast<long>(ln) + 1;

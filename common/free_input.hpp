@@ -47,7 +47,9 @@ class FreeInput {
   const std::string& name() const { return name_; }
 
   // One free-format read request.
-  void read(std::initializer_list<FreeTarget> targets);
+  void read(std::initializer_list<FreeTarget> targets) { read(targets.begin(), targets.size()); }
+  // The same for a number of targets known only at run time (a data row).
+  void read(const FreeTarget* targets, size_t count);
 
   // The number (from 1) of the line at which the next read starts.
   long line_number() const { return static_cast<long>(next_) + 1; }

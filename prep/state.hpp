@@ -41,6 +41,23 @@ struct TaskBlock {
   kin::Table1<int32_t, kMaxCov> col_cov;
 };
 
+// One entry of the member index: a member's id and the family that lists it.
+struct MemberEntry {
+  int32_t id;
+  int32_t family;
+};
+
+// Working tables of I_WAY, rebuilt for each pedigree.
+struct PedigreeWork {
+  kin::Table1<int32_t, kMaxPersons> taken;    // per person of the pedigree, in row order
+  kin::Table1<int32_t, kMaxMembers> list;     // member lists of its nuclear families
+  kin::Table1<int32_t, kMaxWays + 2> bounds;  // boundary table of the families over `list`
+  kin::Table1<int32_t, kMaxWays> placed;      // per family: placed in the peeling order
+  // The entries of `list` sorted by id, then family: finds the families that
+  // list a person without going through every list.
+  kin::Table1<MemberEntry, kMaxMembers> index;
+};
+
 struct KinsortState {
   TaskBlock task;
   DataBlock DATA;
@@ -49,6 +66,7 @@ struct KinsortState {
   kin::Table1<int32_t, kMaxWays + 2> BUF4;       // ways over the member list
   kin::Table1<int32_t, kMaxWays> BUF5;           // link person of each way
   kin::Table1<int32_t, kMaxMembers> BUF6;        // member lists of all ways
+  PedigreeWork work;
 };
 
 }  // namespace kinsort
