@@ -1,0 +1,50 @@
+#include "tools/cli.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "tools/simulate.hpp"
+
+namespace kinsim {
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty() || args.size() > 2) {
+    err << "usage: kinsim SETTINGS [SEED]\n"
+           "Draws a sample of pedigrees and writes the data file, task.inp, maxpar.inp,\n"
+           "par.inp and the truth file into the current directory.\n";
+    return 1;
+  }
+  try {
+    Settings s = read_settings(args[0]);
+    if (args.size() == 2) {
+      const std::string& t = args[1];
+      errno = 0;
+      char* end = nullptr;
+      const unsigned long long v = std::strtoull(t.c_str(), &end, 10);
+      if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos || errno == ERANGE ||
+          *end != '\0') {
+        err << "kinsim: seed " << t << ": expected a whole number from 0 to 18446744073709551615\n";
+        return 1;
+      }
+      s.seed = v;
+    }
+    if (!s.seed) {
+      err << "kinsim: no seed: give \"seed = N\" in " << args[0] << " or a seed after its name\n";
+      return 1;
+    }
+    const Sample sample = simulate(s, *s.seed);
+    out << "kinsim: " << sample.kept << " families kept of " << sample.drawn << " drawn, "
+        << sample.persons.size() << " persons, seed " << *s.seed << "\n"
+        << "kinsim: wrote " << s.data_file << ", task.inp, maxpar.inp, par.inp, " << s.truth_file
+        << "\n";
+    return 0;
+  } catch (const FileError& e) {
+    err << "kinsim: " << e.what() << "\n";
+    return 2;
+  } catch (const Error& e) {
+    err << "kinsim: " << e.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace kinsim

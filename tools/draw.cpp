@@ -1,0 +1,201 @@
+// Drawing the pedigrees of a sample (see simulate.hpp for the model).
+#include <deque>
+#include <string>
+
+#include "tools/random.hpp"
+#include "tools/simulate.hpp"
+
+namespace kinsim {
+
+namespace {
+
+// The model values, by genotype g = 1..3 at index g-1.
+struct Model {
+  double q;
+  std::array<double, 3> w, wv, tr;  // baseline for sex 1, for sex 2; transmission of Q
+  std::array<double, kMaxCovs> d;
+  double ro1, ro2;
+};
+
+Model model_of(const Settings& s) {
+  Model m{};
+  m.q = s.param(kQ).value;
+  for (int g = 0; g < 3; ++g) {
+    m.w[g] = s.param(kW1 + g).value;
+    m.wv[g] = m.w[g] + s.param(kV1 + g).value;
+    m.tr[g] = s.param(kTr1 + g).value;
+  }
+  for (int j = 0; j < kMaxCovs; ++j) m.d[static_cast<size_t>(j)] = s.param(kD1 + j).value;
+  m.ro1 = s.param(kRo1).value;
+  m.ro2 = s.param(kRo2).value;
+  return m;
+}
+
+class PedigreeDrawer {
+ public:
+  PedigreeDrawer(const Settings& s, Rng& rng, long max_size)
+      : s_(s), m_(model_of(s)), rng_(rng), max_size_(max_size) {}
+
+  // One pedigree, numbered from 1 in row order; ped is left 0.
+  std::vector<Person> draw() {
+    ped_.clear();
+    pending_.clear();
+    const int fa = add_founder(1);
+    const int mo = add_founder(2);
+    add_children(fa, mo, 1);
+    while (!pending_.empty()) {
+      const Pending p = pending_.front();
+      pending_.pop_front();
+      const int spouse = add_founder(3 - at(p.id).sex);
+      if (at(p.id).sex == 1)
+        add_children(p.id, spouse, p.generation + 1);
+      else
+        add_children(spouse, p.id, p.generation + 1);
+    }
+    return ped_;
+  }
+
+ private:
+  struct Pending {
+    int id;          // a child who marries
+    int generation;  // the child's generation (1 = children of the founder couple)
+  };
+
+  Person& at(int id) { return ped_[static_cast<size_t>(id - 1)]; }
+
+  int genotype_from_copies(int copies) const { return 3 - copies; }
+
+  int add_founder(int sex) {
+    Person p;
+    p.sex = sex;
+    p.genotype = genotype_from_copies(int(rng_.chance(m_.q)) + int(rng_.chance(m_.q)));
+    return add(p);
+  }
+
+  int children_count() {
+    if (s_.children == Settings::kRange)
+      return s_.children_min + static_cast<int>(rng_.below(
+                                   static_cast<uint64_t>(s_.children_max - s_.children_min + 1)));
+    return s_.children_min + rng_.poisson(s_.children_mean - s_.children_min);
+  }
+
+  void add_children(int fa, int mo, int generation) {
+    const int n = children_count();
+    for (int c = 0; c < n; ++c) {
+      Person p;
+      p.fa = fa;
+      p.mo = mo;
+      p.sex = 1 + static_cast<int>(rng_.below(2));
+      const int gf = at(fa).genotype, gm = at(mo).genotype;
+      p.genotype = genotype_from_copies(int(rng_.chance(m_.tr[static_cast<size_t>(gf - 1)])) +
+                                        int(rng_.chance(m_.tr[static_cast<size_t>(gm - 1)])));
+      const int id = add(p);
+      if (generation < s_.generations && rng_.chance(s_.marry))
+        pending_.push_back({id, generation});
+    }
+  }
+
+  // Covariates and trait of a new person (whose parents, if any, stand before
+  // it), then the person's row.
+  int add(Person p) {
+    for (int j = 0; j < s_.ncov(); ++j) {
+      const Covariate& c = s_.covariates[static_cast<size_t>(j)];
+      p.cov[static_cast<size_t>(j)] =
+          c.kind == Covariate::kBinary
+              ? int(rng_.chance(c.p))
+              : c.lo +
+                    static_cast<int>(rng_.below(static_cast<uint64_t>(int64_t(c.hi) - c.lo + 1)));
+    }
+    int n_unaffected = 0, n_affected = 0;
+    if (p.fa != 0) {
+      for (int parent : {p.fa, p.mo}) {
+        n_unaffected += at(parent).trait == 1;
+        n_affected += at(parent).trait == 2;
+      }
+    }
+    // Summed in the fitted model's order: covariates, baseline, regressive terms.
+    double x = 0.0;
+    for (int j = 0; j < s_.ncov(); ++j)
+      x += p.cov[static_cast<size_t>(j)] * m_.d[static_cast<size_t>(j)];
+    const size_t g = static_cast<size_t>(p.genotype - 1);
+    x += p.sex == 1 ? m_.w[g] : m_.wv[g];
+    x += n_unaffected * m_.ro1;
+    x += n_affected * m_.ro2;
+    p.trait = rng_.chance(logistic(x)) ? 2 : 1;
+    if (s_.unknown > 0.0 && rng_.chance(s_.unknown)) p.trait = 3;
+    if (static_cast<long>(ped_.size()) >= max_size_)
+      throw Error("a pedigree grows beyond " + std::to_string(max_size_) +
+                  " persons; lower children, marry or generations");
+    p.id = static_cast<int>(ped_.size()) + 1;
+    ped_.push_back(p);
+    return p.id;
+  }
+
+  const Settings& s_;
+  const Model m_;
+  Rng& rng_;
+  const long max_size_;
+  std::vector<Person> ped_;
+  std::deque<Pending> pending_;
+};
+
+// Marks the probands of a pedigree by the ascertainment setting; false when the
+// pedigree does not enter the sample. Affected means recorded as affected.
+bool ascertain(const Settings& s, std::vector<Person>& ped, Rng& rng) {
+  switch (s.ascertainment) {
+    case Settings::kNone:
+      return true;
+    case Settings::kFirst:
+      for (Person& p : ped)
+        if (p.trait == 2) {
+          p.prob = 1;
+          return true;
+        }
+      return false;
+    case Settings::kSingle: {
+      bool any = false;
+      for (Person& p : ped)
+        if (p.trait == 2 && rng.chance(s.pi)) {
+          p.prob = 1;
+          any = true;
+        }
+      return any;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+Sample draw_sample(const Settings& s, uint64_t seed, long max_persons) {
+  validate(s);
+  Rng rng(seed);
+  // Without a limit on the sample, a pedigree may still not grow without bound.
+  PedigreeDrawer drawer(s, rng, max_persons > 0 ? max_persons : 1000000L);
+  Sample sample;
+  sample.ncov = s.ncov();
+  const long limit = s.draw_limit();
+  while (sample.kept < s.families) {
+    if (sample.drawn >= limit)
+      throw Error("only " + std::to_string(sample.kept) + " of " + std::to_string(s.families) +
+                  " families passed the ascertainment in " + std::to_string(limit) +
+                  " draws; raise max_draws or make affected members more frequent");
+    ++sample.drawn;
+    std::vector<Person> ped = drawer.draw();
+    if (!ascertain(s, ped, rng)) continue;
+    ++sample.kept;
+    for (Person& p : ped) {
+      p.ped = sample.kept;
+      sample.persons.push_back(p);
+    }
+    if (max_persons > 0 && static_cast<long>(sample.persons.size()) > max_persons)
+      throw Error(
+          "the sample grows beyond " + std::to_string(max_persons) + " persons after " +
+          std::to_string(sample.kept) + " of " + std::to_string(s.families) +
+          " families, more than kinsort and kinfit hold; lower families, children, marry or "
+          "generations");
+  }
+  return sample;
+}
+
+}  // namespace kinsim
