@@ -118,6 +118,12 @@ struct KinfitState {
   Table1<double, N_FAM> NG;         // 1/NI of each scanned family
   Table2<double, N_SIZE, 3> XX;     // genotype work table XX(m, g)
   Table1<int32_t, N_SIZE> IDONE;    // members whose row of XX is final
+  // Work tables of one evaluation of the sample likelihood: the probability of
+  // person row p's trait for each genotype g at the current point, PEN(p, g),
+  // computed once and used by both passes; and the parents' trait counts it was
+  // computed with, KIDOF(p) = nU + 3 nA for a child of a nuclear family, -1 else.
+  Table2<double, N_SIZE, 3> PEN;
+  Table1<int32_t, N_SIZE> KIDOF;
   Ascert ASCERT;
 
   // The parameters.
