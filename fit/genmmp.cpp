@@ -5,6 +5,14 @@
 // under modes other than 0, under mode 0 only for a family with a member of
 // proband code 0. In the final evaluation every family's contribution is
 // listed on LH_fam.dat and the console.
+//
+// The two passes of a family are run side by side: the penetrances of every
+// person are computed once per evaluation, the work tables of both passes are
+// filled together and one sweep over the nuclear families peels both, each
+// lane by exactly the arithmetic of MASSIX and MMPFAM, so every result is
+// theirs bit for bit. A point is refused when a pass meets a member in no
+// nuclear family whose trait has a vanishing probability, or when a family's
+// likelihood cannot be represented; either pass refuses as the first would.
 #include <cmath>
 
 #include "common/edit_output.hpp"
@@ -48,43 +56,39 @@ void GENMMP(KinfitState& s, double& FLH) {
 
     int has0 = 0;
     for (int m = 1; m <= n; ++m) has0 |= s.PROB(o + m) == 0;
+    s.ASCERT.IHAS0 = has0;
+    // The conditioning pass, run side by side with the first.
+    const bool conditioning = s.ASCERT.MODE != 0 || has0 == 1;
+    const int unattached = fill_both_passes(s, F, conditioning);  // MASSIX, both passes
 
-    double ACC = 0.0;
-    s.ASCERT.ICOND = 0;
-    for (;;) {
-      const int unattached = fill_work_table(s, F);  // MASSIX
-      s.ASCERT.IHAS0 = has0;
+    double LHF[2] = {0.0, 0.0};
+    if (has_ways) peel_both_passes(s, F, T, conditioning, LHF);  // MMPFAM, both passes
 
-      double LHF = 0.0;
-      if (has_ways) peel_family(s, F, T, LHF);  // MMPFAM
-
-      // Members in no nuclear family (left unmarked by MASSIX), in member order.
-      for (int m = 1; unattached > 0 && m <= n; ++m) {
-        if (s.IDONE(m) != 0) continue;
-        const double S = s.XX(m, 1) + s.XX(m, 2) + s.XX(m, 3);
+    // Members in no nuclear family (left unmarked), in member order.
+    for (int m = 1; unattached > 0 && m <= n; ++m) {
+      if (s.IDONE(m) != 0) continue;
+      for (int pass = 1; pass <= (conditioning ? 2 : 1); ++pass) {
+        const double S = s.XX2(pass, m, 1) + s.XX2(pass, m, 2) + s.XX2(pass, m, 3);
         if (S <= kUnattachedFloor) {
           FLH = R_REJECT;
           return;
         }
-        LHF = LHF + std::log(S);
+        LHF[pass - 1] = LHF[pass - 1] + std::log(S);
       }
-      // A family whose likelihood cannot be represented refuses the point, so
-      // that no NaN or infinity reaches the maximiser or a report.
-      if (!std::isfinite(LHF)) {
-        FLH = R_REJECT;
-        return;
-      }
+    }
+    // A family whose likelihood cannot be represented refuses the point, so
+    // that no NaN or infinity reaches the maximiser or a report.
+    if (!std::isfinite(LHF[0]) || (conditioning && !std::isfinite(LHF[1]))) {
+      FLH = R_REJECT;
+      return;
+    }
 
-      if (s.ASCERT.ICOND == 0) {
-        ACC = ACC + LHF;
-        if (s.ASCERT.MODE != 0 || s.ASCERT.IHAS0 == 1) {
-          s.ASCERT.ICOND = 1;
-          continue;
-        }
-      } else {
-        ACC = ACC - LHF;
-      }
-      break;
+    double ACC = 0.0;
+    ACC = ACC + LHF[0];
+    s.ASCERT.ICOND = 0;
+    if (conditioning) {
+      ACC = ACC - LHF[1];
+      s.ASCERT.ICOND = 1;
     }
     FLH = FLH + ACC;
 

@@ -6,9 +6,10 @@
 // list is marked by the children or the parents pass, a member left unmarked
 // belongs to no nuclear family of the family.
 //
-// The sample likelihood uses the twin fill_work_table, which takes the
+// The sample likelihood uses the twin fill_both_passes, which takes the
 // penetrances from the table that compute_penetrances fills once per
-// evaluation; both give the same table bit for bit.
+// evaluation and fills the work tables of both passes at once; each of them is
+// the table MASSIX builds, bit for bit.
 #include <algorithm>
 
 #include "fit/likelihood.hpp"
@@ -192,28 +193,26 @@ void compute_penetrances(KinfitState& s) {
   }
 }
 
-int fill_work_table(KinfitState& s, int F) {
+int fill_both_passes(KinfitState& s, int F, bool both) {
   const int o = s.BUF1(F + 1);
   const int n = s.BUF1(F + 2) - o;
   const int w0 = s.BUF3(F + 1) + 1;
   const int w1 = s.BUF3(F + 2);
-  const double P1 = s.PRPAR.P1, P2 = s.PRPAR.P2, P3 = s.PRPAR.P3;
+  const double P[3] = {s.PRPAR.P1, s.PRPAR.P2, s.PRPAR.P3};
+  const int mode = s.ASCERT.MODE;
+
+  // Whether the trait of person row p enters the first pass (it is known) and
+  // the conditioning pass (it also belongs to the conditioning set); without a
+  // conditioning pass, lane 2 repeats lane 1.
+  auto enters = [&](int p, bool& first, bool& second) {
+    first = s.TRAIT(p) != 3;
+    second = !both ? first : first && (mode == 1 ? s.PROB(p) != 2 : s.PROB(p) == 0);
+  };
 
   // Every row is written below, so only the marks need resetting.
   for (int m = 1; m <= n; ++m) s.IDONE(m) = 0;
-  auto founder = [&](int m) {
-    const int p = o + m;
-    if (trait_enters(s, p)) {
-      s.XX(m, 1) = s.PEN(p, 1) * P1;
-      s.XX(m, 2) = s.PEN(p, 2) * P2;
-      s.XX(m, 3) = s.PEN(p, 3) * P3;
-    } else {
-      s.XX(m, 1) = P1;
-      s.XX(m, 2) = P2;
-      s.XX(m, 3) = P3;
-    }
-  };
 
+  // Children: their penetrances given their parents' traits, or 1.
   for (int w = w0; w <= w1; ++w) {
     const int b = s.BUF14(w + 1);
     const int e = s.BUF14(w + 2);
@@ -221,17 +220,27 @@ int fill_work_table(KinfitState& s, int F) {
       const int k = s.BUF16(i);
       const int p = o + k;
       s.IDONE(k) = 1;
-      if (trait_enters(s, p)) {
-        s.XX(k, 1) = s.PEN(p, 1);
-        s.XX(k, 2) = s.PEN(p, 2);
-        s.XX(k, 3) = s.PEN(p, 3);
-      } else {
-        s.XX(k, 1) = 1.0;
-        s.XX(k, 2) = 1.0;
-        s.XX(k, 3) = 1.0;
+      bool first, second;
+      enters(p, first, second);
+      for (int g = 1; g <= 3; ++g) {
+        const double y = first || second ? s.PEN(p, g) : 1.0;
+        s.XX2(1, k, g) = first ? y : 1.0;
+        s.XX2(2, k, g) = second ? y : 1.0;
       }
     }
   }
+
+  // Founders and members in no way: frequency times penetrance, or frequency.
+  auto founder = [&](int m) {
+    const int p = o + m;
+    bool first, second;
+    enters(p, first, second);
+    for (int g = 1; g <= 3; ++g) {
+      const double y = first || second ? s.PEN(p, g) * P[g - 1] : P[g - 1];
+      s.XX2(1, m, g) = first ? y : P[g - 1];
+      s.XX2(2, m, g) = second ? y : P[g - 1];
+    }
+  };
   for (int w = w0; w <= w1; ++w) {
     const int b = s.BUF14(w + 1);
     const int e = s.BUF14(w + 2);

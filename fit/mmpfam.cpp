@@ -4,7 +4,7 @@
 // logarithm of the scale factor is accumulated, so that large pedigrees neither
 // underflow nor overflow.
 //
-// The sums run in this order, and the code keeps it exactly:
+// The sums run in this order:
 // - link person k a parent, r the other parent:
 //     XX(k, gk) <- XX(k, gk) * sum over gr of [ XX(r, gr) * C(gk, gr) ],
 // - link person k the first child, f and h the parents:
@@ -15,89 +15,37 @@
 //   the sums over gr and over (gf, gh) start from 0, the product C from 1, and
 //   the products of several factors are taken from left to right.
 // C does not depend on the link person's genotype, so it is computed once for
-// each parental genotype pair (once for (j, l) and (l, j) together when the
-// transmission table is symmetric), and so is XX(f, gf) * XX(h, gh).
-// Sums and products are never regrouped: the build keeps the compiler from
-// fusing a multiplication and an addition into one rounding.
+// each of the nine parental genotype pairs. The sample likelihood runs the same
+// arithmetic for both of its passes at once (peel_both_passes).
 #include <cfloat>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 
 #include "fit/likelihood.hpp"
-#include "fit/peeling.hpp"
 
 namespace kinfit {
 
 namespace {
 
-// Pair index of the parental genotypes (j, l).
 inline int pair(int j, int l) { return (j - 1) + 3 * (l - 1); }
 
-// C for the NV vectors of slots, over the children at list positions i0..i1
-// of BUF16.
-template <int NV>
-inline void child_products(const KinfitState& s, const PairTable& T, int i0, int i1,
-                           Pair2 (&C)[5]) {
-  for (int v = 0; v < NV; ++v) C[v] = Pair2{1.0, 1.0};
+// C(j, l) for the nine pairs q = pair(j, l), over the children at list
+// positions i0..i1 of BUF16.
+void child_products(const KinfitState& s, int i0, int i1, double (&C)[9]) {
+  for (double& c : C) c = 1.0;
   for (int i = i0; i <= i1; ++i) {
     const int u = s.BUF16(i);
-    const double x1 = s.XX(u, 1);
-    const double x2 = s.XX(u, 2);
-    const double x3 = s.XX(u, 3);
-    const Pair2 v1 = {x1, x1}, v2 = {x2, x2}, v3 = {x3, x3};
-    for (int v = 0; v < NV; ++v)
-      C[v] = C[v] * (T.t[0][v] * v1 + T.t[1][v] * v2 + T.t[2][v] * v3);
+    for (int l = 1; l <= 3; ++l)
+      for (int j = 1; j <= 3; ++j)
+        C[pair(j, l)] = C[pair(j, l)] * (s.TRANC(1, j, l) * s.XX(u, 1) +
+                                         s.TRANC(2, j, l) * s.XX(u, 2) +
+                                         s.TRANC(3, j, l) * s.XX(u, 3));
   }
-}
-
-inline void child_products(const KinfitState& s, const PairTable& T, int i0, int i1,
-                           Pair2 (&C)[5]) {
-  if (T.symmetric)
-    child_products<3>(s, T, i0, i1, C);
-  else
-    child_products<5>(s, T, i0, i1, C);
-}
-
-// C(j, l) for the nine pair indices q, out of the vectors of slots.
-inline void products_by_pair(const PairTable& T, const Pair2 (&C)[5], double (&CQ)[9]) {
-  double lanes[10];
-  std::memcpy(lanes, C, sizeof lanes);
-  for (int q = 0; q < 9; ++q) CQ[q] = lanes[T.slot[q]];
-}
-
-bool same_bits(double a, double b) {
-  uint64_t x, y;
-  std::memcpy(&x, &a, sizeof x);
-  std::memcpy(&y, &b, sizeof y);
-  return x == y;
 }
 
 }  // namespace
 
-void make_pair_table(const KinfitState& s, PairTable& T) {
-  T.symmetric = true;
-  for (int gc = 1; gc <= 3; ++gc)
-    for (int l = 1; l <= 3; ++l)
-      for (int j = 1; j < l; ++j)
-        T.symmetric = T.symmetric && same_bits(s.TRANC(gc, j, l), s.TRANC(gc, l, j));
-  for (int l = 1; l <= 3; ++l)
-    for (int j = 1; j <= 3; ++j) T.slot[pair(j, l)] = pair(j, l);
-  if (T.symmetric) {
-    // Slots of (1,1), (2,1), (3,1), (2,2), (3,2), (3,3); (j, l) shares (l, j)'s.
-    const int sym[9] = {0, 1, 2, 1, 3, 4, 2, 4, 5};
-    for (int q = 0; q < 9; ++q) T.slot[q] = sym[q];
-  }
-  for (int gc = 1; gc <= 3; ++gc) {
-    double a[10] = {};
-    for (int l = 1; l <= 3; ++l)
-      for (int j = 1; j <= 3; ++j) a[T.slot[pair(j, l)]] = s.TRANC(gc, j, l);
-    for (int v = 0; v < 5; ++v) T.t[gc - 1][v] = Pair2{a[2 * v], a[2 * v + 1]};
-  }
-}
-
-void peel_family(KinfitState& s, int F, const PairTable& T, double& LHF) {
+void MMPFAM(KinfitState& s, int F, double& LHF) {
   double A = 0.0;
   const int w0 = s.BUF3(F + 1) + 1;
   const int w1 = s.BUF3(F + 2);
@@ -109,35 +57,24 @@ void peel_family(KinfitState& s, int F, const PairTable& T, double& LHF) {
     int k = s.BUF15(w);
     if (k == 0) k = f;
 
-    Pair2 C[5];
-    double CQ[9];
+    double C[9];
     if (k == f || k == h) {
       // Sum the way onto a parent.
       const int r = (k == f) ? h : f;
-      child_products(s, T, b + 3, e, C);
-      products_by_pair(T, C, CQ);
-      const double xr1 = s.XX(r, 1), xr2 = s.XX(r, 2), xr3 = s.XX(r, 3);
+      child_products(s, b + 3, e, C);
       for (int gk = 1; gk <= 3; ++gk) {
         double sum = 0.0;
-        sum = sum + xr1 * CQ[pair(gk, 1)];
-        sum = sum + xr2 * CQ[pair(gk, 2)];
-        sum = sum + xr3 * CQ[pair(gk, 3)];
+        for (int gr = 1; gr <= 3; ++gr) sum = sum + s.XX(r, gr) * C[pair(gk, gr)];
         s.XX(k, gk) = s.XX(k, gk) * sum;
       }
     } else {
       // Sum the way onto its first child.
-      child_products(s, T, b + 4, e, C);
-      products_by_pair(T, C, CQ);
-      double FH[9];
-      for (int gh = 1; gh <= 3; ++gh)
-        for (int gf = 1; gf <= 3; ++gf) FH[pair(gf, gh)] = s.XX(f, gf) * s.XX(h, gh);
+      child_products(s, b + 4, e, C);
       for (int gk = 1; gk <= 3; ++gk) {
         double sum = 0.0;
         for (int gf = 1; gf <= 3; ++gf)
-          for (int gh = 1; gh <= 3; ++gh) {
-            const int q = pair(gf, gh);
-            sum = sum + FH[q] * T.at(gk, q) * CQ[q];
-          }
+          for (int gh = 1; gh <= 3; ++gh)
+            sum = sum + s.XX(f, gf) * s.XX(h, gh) * s.TRANC(gk, gf, gh) * C[pair(gf, gh)];
         s.XX(k, gk) = s.XX(k, gk) * sum;
       }
     }
@@ -157,12 +94,6 @@ void peel_family(KinfitState& s, int F, const PairTable& T, double& LHF) {
     s.XX(k, 3) = s.XX(k, 3) * inv;
   }
   LHF = A;
-}
-
-void MMPFAM(KinfitState& s, int F, double& LHF) {
-  PairTable T;
-  make_pair_table(s, T);
-  peel_family(s, F, T, LHF);
 }
 
 }  // namespace kinfit

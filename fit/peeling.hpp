@@ -1,6 +1,8 @@
-// The peeling of a family's nuclear families, shared by MMPFAM and GENMMP:
-// the transmission table regrouped for the inner loops (once per evaluation in
-// GENMMP, once per call in MMPFAM), and the peeling itself.
+// The peeling of a family's nuclear families as the sample likelihood runs
+// it: both passes (all traits, and the conditioning set) in one sweep over the
+// ways, one pass in each lane of the work table XX2. Each lane goes through
+// exactly the operations of MMPFAM on its own table, so its result is MMPFAM's
+// bit for bit.
 #pragma once
 
 #include "fit/blocks.hpp"
@@ -8,25 +10,24 @@
 
 namespace kinfit {
 
-// TRANC(gc, j, l) by parental genotype pair (j, l), two pairs to a vector:
-// t[gc - 1][slot / 2][slot % 2] with slot = SLOT[(j - 1) + 3 (l - 1)].
-// When the table is symmetric in j and l (bit for bit, as the set-up makes
-// it) the pairs (j, l) and (l, j) share a slot, so the products over the
-// children, which then agree bit for bit, are computed once: six slots in
-// three vectors instead of nine in five.
+// TRANC(gc, j, l) by parental genotype pair q = (j - 1) + 3 (l - 1), and the
+// slot of each pair in the products over the children. When the table is
+// symmetric in j and l (bit for bit, as the set-up makes it), the pairs (j, l)
+// and (l, j) share a slot, since their products agree bit for bit: six slots
+// instead of nine.
 struct PairTable {
-  Pair2 t[3][5];
-  int slot[9];
-  bool symmetric;
-  double at(int gc, int q) const {
-    const int k = slot[q];
-    return t[gc - 1][k / 2][k % 2];
-  }
+  double t[3][9];    // t[gc - 1][q]
+  Pair2 ts[3][9];    // by slot, both lanes
+  int slot[9];       // slot of pair q
+  int nslot;         // 6 or 9
 };
 
 void make_pair_table(const KinfitState& s, PairTable& T);
 
-// MMPFAM with a table made from the current TRANC.
-void peel_family(KinfitState& s, int F, const PairTable& T, double& LHF);
+// Peels family F in XX2. LHF[0], LHF[1]: the log-likelihoods of the two lanes
+// over the members of the ways (not a number where a scale factor is 0,
+// negative or not finite). With `both` false only lane 1 matters: lane 2 then
+// holds a copy and its logarithms are not taken.
+void peel_both_passes(KinfitState& s, int F, const PairTable& T, bool both, double (&LHF)[2]);
 
 }  // namespace kinfit

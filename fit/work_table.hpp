@@ -1,7 +1,7 @@
-// The genotype work table of the sample likelihood, the fast way: the
+// The genotype work tables of the sample likelihood, the fast way: the
 // penetrances of all persons are computed once per evaluation (both passes of
-// a family use the same values) in long runs, and each pass of a family then
-// fills XX from them exactly as MASSIX would compute it.
+// a family use the same values) in long runs, and the tables of both passes of
+// a family are then filled from them, each exactly as MASSIX would compute it.
 #pragma once
 
 #include "fit/blocks.hpp"
@@ -15,9 +15,11 @@ namespace kinfit {
 // not set. Also sets KIDOF.
 void compute_penetrances(KinfitState& s);
 
-// Fills rows 1..n of XX and IDONE for family F as MASSIX(F) does, bit for bit,
-// taking the penetrances from PEN. Returns the number of members in no
+// Fills rows 1..n of XX2 for family F: lane 1 with the table that MASSIX(F)
+// builds in the first pass, lane 2 with the one of the conditioning pass when
+// `both`, else with a copy of lane 1; bit for bit, taking the penetrances from
+// PEN. Marks IDONE as MASSIX does and returns the number of members in no
 // nuclear family (those left unmarked).
-int fill_work_table(KinfitState& s, int F);
+int fill_both_passes(KinfitState& s, int F, bool both);
 
 }  // namespace kinfit
