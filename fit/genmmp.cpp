@@ -17,7 +17,7 @@
 
 #include "common/edit_output.hpp"
 #include "fit/likelihood.hpp"
-#include "fit/peeling.hpp"
+#include "fit/peel_both_passes.hpp"
 #include "fit/setup.hpp"
 #include "fit/work_table.hpp"
 
@@ -57,8 +57,10 @@ void GENMMP(KinfitState& s, double& FLH) {
     int has0 = 0;
     for (int m = 1; m <= n; ++m) has0 |= s.PROB(o + m) == 0;
     s.ASCERT.IHAS0 = has0;
-    // The conditioning pass, run side by side with the first.
+    // The conditioning pass, run side by side with the first. ICOND tells, as
+    // after the passes one by one, which pass came last.
     const bool conditioning = s.ASCERT.MODE != 0 || has0 == 1;
+    s.ASCERT.ICOND = conditioning ? 1 : 0;
     const int unattached = fill_both_passes(s, F, conditioning);  // MASSIX, both passes
 
     double LHF[2] = {0.0, 0.0};
@@ -85,11 +87,7 @@ void GENMMP(KinfitState& s, double& FLH) {
 
     double ACC = 0.0;
     ACC = ACC + LHF[0];
-    s.ASCERT.ICOND = 0;
-    if (conditioning) {
-      ACC = ACC - LHF[1];
-      s.ASCERT.ICOND = 1;
-    }
+    if (conditioning) ACC = ACC - LHF[1];
     FLH = FLH + ACC;
 
     if (s.MAX.IPHASE == 2) {

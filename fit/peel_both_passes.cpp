@@ -18,7 +18,7 @@
 #include <cstring>
 #include <limits>
 
-#include "fit/peeling.hpp"
+#include "fit/peel_both_passes.hpp"
 
 namespace kinfit {
 

@@ -1,11 +1,12 @@
-// The penetrance arithmetic shared by FEN (one genotype) and MASSIX (the three
-// genotypes of a person at once). Both take the same operations in the same
-// order, so a row that MASSIX builds equals, bit for bit, three calls of FEN:
+// The penetrance arithmetic shared by FEN (one genotype), MASSIX (the three
+// genotypes of a person at once) and the sample likelihood's table of all
+// persons (work_table.cpp). All take the same operations in the same order, so
+// their values equal, bit for bit, those of FEN:
 //   x = sum over j of COV(j, p) * D(j), from 0; x = x + baseline(g);
 //   x = x + nU * RO(1); x = x + nA * RO(2); e = exp(x), or 1 when |x| < 1E-8;
 //   y = e / (e + 1); the probability of the trait is y (affected) or 1 - y.
-// MASSIX merely computes the covariate sum and the regressive products once per
-// person instead of once per genotype.
+// The others merely compute the covariate sum and the regressive products once
+// per person instead of once per genotype.
 #pragma once
 
 #include <algorithm>
