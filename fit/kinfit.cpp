@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "fit/analysis_run.hpp"
 #include "fit/prepare_run.hpp"
 
 namespace kinfit {
@@ -23,6 +24,7 @@ void KINFIT(KinfitState& s, kin::Console& con) {
   UnitsOfTheRun units{s};
   std::optional<kin::OutFile> par_err;
   prepare_run(s, con, par_err);
+  analysis_run(s, con);
   s.PAR_ERR = nullptr;
   par_err->close();
 }

@@ -23,9 +23,12 @@ void MASSIX(KinfitState& s, int F);
 // peeling them in file order onto their link persons, with rescaling.
 void MMPFAM(KinfitState& s, int F, double& LHF);
 
-// The sample log-likelihood at the point in X, or R_REJECT for a refused point.
+// The sample log-likelihood at the point in X, or R_REJECT for a refused point
+// (also for a family whose likelihood vanishes or cannot be represented).
 // In the final phase (IPHASE 2) it lists each family's contribution on LH_FAM
-// and the console.
+// and the console. It computes what MASSIX and MMPFAM compute, bit for bit, in
+// its own work tables (PEN, XX2), running both passes of a family together; XX
+// is left as it was.
 void GENMMP(KinfitState& s, double& FLH);
 
 }  // namespace kinfit
