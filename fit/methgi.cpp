@@ -62,7 +62,13 @@ void METHGI(KinfitState& s, int32_t NPAR, double EPSF, double ALPHA, double EPSX
   double FB = 0.0;
   double F = 0.0;
   FUN(FB);
-  if (FB <= T_REFUSED) return;
+  if (FB <= T_REFUSED) {
+    // The search cannot start: hand back the refused value rather than a stale
+    // FMAX, so that the report does not show a log-likelihood of a point that
+    // was never accepted.
+    o.FMAX = FB;
+    return;
+  }
 
   auto evaluate = [&](double& value) {
     o.NFUN += 1;

@@ -238,7 +238,7 @@ TEST(Methgi, RefusedStartPointReturnsAtOnce) {
     EXPECT_EQ(t.calls(), 1);
     EXPECT_EQ(t.s.OPTPAR1.NFUN, 1);
     EXPECT_EQ(t.s.OPTPAR1.NITER, 0);
-    EXPECT_EQ(t.s.OPTPAR1.FMAX, 123.0);
+    EXPECT_EQ(t.s.OPTPAR1.FMAX, start);  // the refused value, not a stale one
     EXPECT_EQ(t.s.X(1), 0.0);
     EXPECT_EQ(t.s.X(2), 1.0);
     EXPECT_EQ(t.s.STEP(1), 0.5);
