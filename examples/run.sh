@@ -34,6 +34,10 @@ echo "kinfit ended with exit status $status"
 [ "$status" -eq 0 ] || exit "$status"
 
 echo
+echo "== sigma.DAT"
+cat sigma.DAT
+
+echo
 echo "The results are in $run:"
 echo "  sigma.DAT (estimates), max.dat (iteration listing), LH_fam.dat (each family's"
 echo "  contribution), par.err (errors), new_dat and def.err (kinsort's), and the"
