@@ -33,8 +33,10 @@ void read_records(KinfitState& s, kin::Console& con, kin::RecordReader& rd) {
   if (len > N_SIZE) exceed(con, "N_SIZE");
   for (int i = 1; i <= len; ++i) s.BUF16(i) = rd.get();
   // 5: link persons.
+  // (Counted from 3 to k rather than from 1 to k - 2, which a damaged count
+  // near the least integer would take below it.)
   rd.next_record();
-  for (int i = 1; i <= k - 2; ++i) s.BUF15(i) = rd.get();
+  for (int i = 3; i <= k; ++i) s.BUF15(i - 2) = rd.get();
   // 6 to 8: trait, proband code, sex.
   rd.next_record();
   const int npers = rd.get();
@@ -47,6 +49,7 @@ void read_records(KinfitState& s, kin::Console& con, kin::RecordReader& rd) {
   // 9: number of covariates, then one record each.
   rd.next_record();
   s.HIPOT.NCOV = rd.get();
+  if (s.HIPOT.NCOV < 0) kin::file_error(con, rd.name(), "record 9: negative number of covariates");
   if (s.HIPOT.NCOV > MAXCOV)
     kin::file_error(con, rd.name(),
                     "record 9: " + std::to_string(s.HIPOT.NCOV) +

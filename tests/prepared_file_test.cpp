@@ -3,6 +3,7 @@
 // refuses files the likelihood cannot use.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -243,6 +244,15 @@ TEST(PreparedFile, RefusedFilesNameTheFamilyAndTheFault) {
        "record 1: the family boundaries do not start with 1, 0"},
       {"too many covariates", [](Records& r) { r[8] = {9}; },
        "record 9: 9 covariates; the model has coefficients for 8 at most"},
+      {"negative number of covariates", [](Records& r) { r[8] = {-1}; },
+       "record 9: negative number of covariates"},
+      // The least integer as the count of record 3 once made the reading of
+      // the link persons overflow.
+      {"way count at the least integer", [](Records& r) { r[2] = {INT32_MIN}, r[3] = {0}, r[4] = {}; },
+       "record 3: the way boundaries hold fewer than two elements"},
+      {"way count one above the least integer",
+       [](Records& r) { r[2] = {INT32_MIN + 1}, r[3] = {0}, r[4] = {}; },
+       "record 3: the way boundaries hold fewer than two elements"},
       {"short record", [](Records& r) { r[6].pop_back(); },
        "record 7: the record holds fewer values than are read from it"},
       {"file ends early", [](Records& r) { r.pop_back(); }, "record 9: the file ends before this record"},
