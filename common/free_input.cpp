@@ -3,18 +3,13 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+
+#include "common/text_file.hpp"
 
 namespace kin {
 
 FreeInput::FreeInput(std::string name, Console& con) : name_(std::move(name)), con_(con) {
-  std::ifstream f(name_, std::ios::binary);
-  if (!f) file_error(con_, name_, "cannot open the file (is it missing?)");
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  if (f.bad()) file_error(con_, name_, "cannot read the file");
-  split(ss.str());
+  split(read_input_file(name_, con_));
 }
 
 FreeInput::FreeInput(std::string name, std::string_view content, Console& con)

@@ -39,7 +39,8 @@ inline FreeTarget as_text(std::string& v, int len) { return {FreeTarget::kText, 
 
 class FreeInput {
  public:
-  // Opens the file; a missing or unreadable file ends the run.
+  // Opens the file; a missing or unreadable file, or a name that leads to a
+  // directory or anything else that is not a regular file, ends the run.
   FreeInput(std::string name, Console& con);
   // Reads from the given content; `name` is used in error reports.
   FreeInput(std::string name, std::string_view content, Console& con);

@@ -4,6 +4,9 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <fstream>
+#include <sstream>
+
 namespace kin {
 
 OutFile::OutFile(std::string name, Console& con, Mode mode) : name_(std::move(name)), con_(con) {
@@ -29,6 +32,22 @@ void OutFile::close() {
   std::FILE* f = f_;
   f_ = nullptr;
   if (std::fclose(f) != 0) file_error(con_, name_, "cannot write the file");
+}
+
+std::string read_input_file(const std::string& name, Console& con) {
+  // A directory opens as a stream that merely reads nothing, and a device or
+  // a pipe may never end: only a regular file counts as an input file.
+  struct stat st;
+  if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    file_error(con, name, S_ISDIR(st.st_mode) ? "cannot open the file (it is a directory)"
+                                              : "cannot open the file (it is not a regular file)");
+  }
+  std::ifstream f(name, std::ios::binary);
+  if (!f) file_error(con, name, "cannot open the file (is it missing?)");
+  std::ostringstream ss;
+  ss << f.rdbuf();
+  if (f.bad()) file_error(con, name, "cannot read the file");
+  return ss.str();
 }
 
 bool file_exists(const std::string& name) {

@@ -44,6 +44,11 @@ class OutFile : public Unit {
   std::FILE* f_ = nullptr;
 };
 
+// The whole content of an input file. A name that leads nowhere, to a
+// directory or to anything else that is not a regular file, or a file that
+// cannot be read, ends the run with the error report naming it.
+std::string read_input_file(const std::string& name, Console& con);
+
 // True when a file of this name exists in the current directory.
 bool file_exists(const std::string& name);
 

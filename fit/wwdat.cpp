@@ -32,9 +32,10 @@ void read_records(KinfitState& s, kin::Console& con, kin::RecordReader& rd) {
   const int len = rd.get();
   if (len > N_SIZE) exceed(con, "N_SIZE");
   for (int i = 1; i <= len; ++i) s.BUF16(i) = rd.get();
-  // 5: link persons.
+  // 5: link persons. The count runs from 3 to k, not from 1 to k - 2, which
+  // would overflow for a damaged k near the least integer.
   rd.next_record();
-  for (int i = 1; i <= k - 2; ++i) s.BUF15(i) = rd.get();
+  for (int i = 3; i <= k; ++i) s.BUF15(i - 2) = rd.get();
   // 6 to 8: trait, proband code, sex.
   rd.next_record();
   const int npers = rd.get();

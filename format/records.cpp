@@ -1,8 +1,5 @@
 #include "format/records.hpp"
 
-#include <fstream>
-#include <sstream>
-
 namespace kin {
 
 namespace {
@@ -33,14 +30,8 @@ void RecordWriter::end_record() {
   values_.clear();
 }
 
-RecordReader::RecordReader(std::string name, Console& con) : name_(std::move(name)), con_(con) {
-  std::ifstream f(name_, std::ios::binary);
-  if (!f) file_error(con_, name_, "cannot open the file (is it missing?)");
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  if (f.bad()) file_error(con_, name_, "cannot read the file");
-  bytes_ = ss.str();
-}
+RecordReader::RecordReader(std::string name, Console& con)
+    : name_(std::move(name)), con_(con), bytes_(read_input_file(name_, con_)) {}
 
 RecordReader::RecordReader(std::string name, std::string bytes, Console& con)
     : name_(std::move(name)), con_(con), bytes_(std::move(bytes)) {}

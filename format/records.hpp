@@ -44,7 +44,7 @@ class RecordWriter {
 // report naming the file; values beyond those read are ignored.
 class RecordReader {
  public:
-  RecordReader(std::string name, Console& con);  // the file must exist
+  RecordReader(std::string name, Console& con);  // a regular file that exists
   RecordReader(std::string name, std::string bytes, Console& con);
 
   // Starts the next record (counted from 1 in reports).

@@ -3,6 +3,7 @@
 // refuses files the likelihood cannot use.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -133,6 +134,19 @@ TEST(PreparedFile, CovariatesLandPerPersonAndAShortCovariateRecordLeavesZeros) {
   EXPECT_EQ(fs->COV(1, 6), 6);
 }
 
+TEST(PreparedFile, NegativeCovariateCountReadsAsNone) {
+  // Files prepared from a task file with a negative count carry it in record 9;
+  // they hold no covariate records and are analysed without covariates.
+  Records recs = kSixPersons;
+  recs[8] = {-2};
+  TestConsole tc;
+  auto fs = std::make_unique<kinfit::KinfitState>();
+  kinfit::read_prepared(*fs, tc.con, "IWAY.DAT", bytes_of(recs));
+  EXPECT_EQ(tc.text(), "");
+  EXPECT_EQ(fs->HIPOT.NCOV, -2);
+  EXPECT_EQ(fs->COV(1, 1), 0);
+}
+
 // A sample of `nped` one-person families and no ways.
 Records singles(int nped) {
   Records r(9);
@@ -243,6 +257,13 @@ TEST(PreparedFile, RefusedFilesNameTheFamilyAndTheFault) {
        "record 1: the family boundaries do not start with 1, 0"},
       {"too many covariates", [](Records& r) { r[8] = {9}; },
        "record 9: 9 covariates; the model has coefficients for 8 at most"},
+      // The least integer as the count of record 3 once made the reading of
+      // the link persons overflow.
+      {"way count at the least integer", [](Records& r) { r[2] = {INT32_MIN}, r[3] = {0}, r[4] = {}; },
+       "record 3: the way boundaries hold fewer than two elements"},
+      {"way count one above the least integer",
+       [](Records& r) { r[2] = {INT32_MIN + 1}, r[3] = {0}, r[4] = {}; },
+       "record 3: the way boundaries hold fewer than two elements"},
       {"short record", [](Records& r) { r[6].pop_back(); },
        "record 7: the record holds fewer values than are read from it"},
       {"file ends early", [](Records& r) { r.pop_back(); }, "record 9: the file ends before this record"},
