@@ -12,16 +12,8 @@ namespace {
 using kintest::Family;
 using kintest::Member;
 using kintest::Params;
+using kintest::person;
 using kintest::Way;
-
-Member person(int trait, int prob = 2, int sex = 1, std::vector<int> cov = {}) {
-  Member m;
-  m.trait = trait;
-  m.prob = prob;
-  m.sex = sex;
-  m.cov = std::move(cov);
-  return m;
-}
 
 // A single nuclear family: affected father, unaffected mother, affected and
 // unaffected child.

@@ -15,6 +15,7 @@
 #include "common/free_input.hpp"
 #include "fit/kinfit.hpp"
 #include "format/records.hpp"
+#include "fuzz/sample_file.hpp"
 #include "tests/kinsort_util.hpp"
 #include "tests/test_util.hpp"
 
@@ -29,26 +30,8 @@ using kintest::write_file;
 const std::string kTask = "sample.dat\naff\n0\n";
 const std::string kData = "ped id fa mo sex aff\n1 1 0 0 1 1\n1 2 0 0 2 2\n1 3 1 2 1 2\n";
 
-// Two families: three generations in two nuclear families (1, 2, 3 linked
-// through 3, then 3, 4, 5, 6); one nuclear family (1, 2, 3) with a member in
-// no nuclear family (4). One covariate.
-std::string prepared_file() {
-  std::string b;
-  for (const std::vector<int32_t>& r : std::vector<std::vector<int32_t>>{
-           {2, 2, 0, 6, 10},
-           {2, 0, 2, 3},
-           {5, 3, 0, 3, 7, 10},
-           {10, 1, 2, 3, 3, 4, 5, 6, 1, 2, 3},
-           {3, 0, 0},
-           {10, 1, 2, 1, 3, 2, 1, 2, 1, 2, 1},
-           {2, 1, 2, 2, 0, 2, 1, 2, 2, 0},
-           {1, 2, 1, 2, 1, 2, 1, 2, 2, 1},
-           {1},
-           {10, 30, 42, 12, 0, 5, 7, 55, 61, 20, 18},
-       })
-    b += kin::encode_record(r);
-  return b;
-}
+// The fuzz targets' small valid sample: two families, one covariate.
+std::string prepared_file() { return kinfuzz::small_prepared_file(); }
 
 const std::string kMaxpar = "0\n1.0E-4\n3\n0.5\n1.0E-5\n4\n";
 const std::string kPar =

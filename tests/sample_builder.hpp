@@ -20,6 +20,16 @@ struct Member {
   std::vector<int> cov;  // NCOV values (missing ones are 0)
 };
 
+// A member with the given trait, proband code, sex and covariates.
+inline Member person(int trait, int prob = 2, int sex = 1, std::vector<int> cov = {}) {
+  Member m;
+  m.trait = trait;
+  m.prob = prob;
+  m.sex = sex;
+  m.cov = std::move(cov);
+  return m;
+}
+
 // A nuclear family: member numbers (1-based) of father, mother, then the
 // children; the link person's member number or 0.
 struct Way {

@@ -18,18 +18,10 @@ namespace {
 using kintest::Family;
 using kintest::Member;
 using kintest::Params;
+using kintest::person;
 using kintest::Way;
 
 constexpr double R = -999999984306749440.0;
-
-Member person(int trait, int prob = 2, int sex = 1, std::vector<int> cov = {}) {
-  Member m;
-  m.trait = trait;
-  m.prob = prob;
-  m.sex = sex;
-  m.cov = std::move(cov);
-  return m;
-}
 
 double evaluate(kinfit::KinfitState& s, int mode, int iphase = -1) {
   s.ASCERT.MODE = mode;
