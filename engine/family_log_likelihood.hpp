@@ -19,6 +19,23 @@ namespace kin {
 // refuses the point.
 inline constexpr double kUnattachedFloor = 9.99999983775159E-18;
 
+// Adds to lhf, member by member, the logarithm of the probability of the
+// trait of every person in no nuclear family (left unmarked in done), in each
+// lane that matters; false as soon as one is at or below the floor. Their rows
+// of xx are frequency times penetrance.
+inline bool add_unattached(const PeelingFamily& f, const double* xx, const int32_t* done, bool both,
+                           double (&lhf)[2]) {
+  for (int m = 1; m <= f.persons; ++m) {
+    if (done[m - 1] != 0) continue;
+    for (int lane = 0; lane < (both ? 2 : 1); ++lane) {
+      const double S = xx[xx_index(m, 1) + lane] + xx[xx_index(m, 2) + lane] + xx[xx_index(m, 3) + lane];
+      if (S <= kUnattachedFloor) return false;
+      lhf[lane] = lhf[lane] + std::log(S);
+    }
+  }
+  return true;
+}
+
 // lhf[0]: ln L(all traits); lhf[1]: ln L(conditioning set) when `both`, else a
 // copy of lhf[0]. False when the family refuses the point: a pass whose
 // likelihood vanishes or cannot be represented, or a member in no nuclear
@@ -33,15 +50,7 @@ inline bool family_log_likelihood(const PeelingFamily& f, const PassRecords& r, 
   if (f.ways.count > 0) {
     if (peel_both_passes(f.ways, T, both, xx, lhf) != 0) return false;
   }
-  // Members in no nuclear family (left unmarked), in member order.
-  for (int m = 1; unattached > 0 && m <= f.persons; ++m) {
-    if (done[m - 1] != 0) continue;
-    for (int lane = 0; lane < (both ? 2 : 1); ++lane) {
-      const double S = xx[xx_index(m, 1) + lane] + xx[xx_index(m, 2) + lane] + xx[xx_index(m, 3) + lane];
-      if (S <= kUnattachedFloor) return false;
-      lhf[lane] = lhf[lane] + std::log(S);
-    }
-  }
+  if (unattached > 0 && !add_unattached(f, xx, done, both, lhf)) return false;
   if (!both) lhf[1] = lhf[0];
   // A likelihood that cannot be represented refuses the point, so that no NaN
   // or infinity reaches a result.
