@@ -7,11 +7,27 @@
 
 namespace kinsim {
 
+namespace {
+
+const char kUsage[] =
+    "usage: kinsim SETTINGS [SEED]\n"
+    "       kinsim --help | --version\n"
+    "Draws a sample of pedigrees and writes the data file, task.inp, maxpar.inp,\n"
+    "par.inp and the truth file into the current directory.\n";
+
+}  // namespace
+
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() == 1 && args[0] == "--version") {
+    out << "kinsim " << KINSEG_VERSION << "\n";
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--help") {
+    out << kUsage;
+    return 0;
+  }
   if (args.empty() || args.size() > 2) {
-    err << "usage: kinsim SETTINGS [SEED]\n"
-           "Draws a sample of pedigrees and writes the data file, task.inp, maxpar.inp,\n"
-           "par.inp and the truth file into the current directory.\n";
+    err << kUsage;
     return 1;
   }
   try {
