@@ -30,9 +30,13 @@ if ! command -v dpkg-query >/dev/null; then
   exit 0
 fi
 
+# A package counts as present when dpkg has it installed, or, for a tool
+# (cmake, make, g++, file, clang), when a command of its name is on the path,
+# however it was installed.
 missing=()
 for p in "${wanted[@]}"; do
-  [ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null)" = "ii " ] || missing+=("$p")
+  [ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null)" = "ii " ] || command -v "$p" >/dev/null ||
+    missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
