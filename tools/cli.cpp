@@ -36,7 +36,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const Sample sample = simulate(s, *s.seed);
     out << "kinsim: " << sample.kept << " families kept of " << sample.drawn << " drawn, "
         << sample.persons.size() << " persons, ";
-    if (s.cousins > 0.0) out << sample.cousin_marriages << " marriages of first cousins, ";
+    if (s.cousins > 0.0)
+      out << sample.cousin_marriages << (sample.cousin_marriages == 1 ? " marriage" : " marriages")
+          << " of first cousins, ";
     out << "seed " << *s.seed << "\n";
     if (s.limits == Settings::kNoLimits)
       out << "kinsim: wrote " << s.data_file << ", " << s.truth_file << "\n";

@@ -77,7 +77,8 @@ std::string truth_file(const Settings& s, const Sample& sample, uint64_t seed) {
          " drawn; " + std::to_string(sample.persons.size()) + " persons, " +
          std::to_string(affected) + " affected, " + std::to_string(unknown) + " of unknown trait";
   if (s.cousins > 0.0)
-    out += "; " + std::to_string(sample.cousin_marriages) + " marriages of first cousins";
+    out += "; " + std::to_string(sample.cousin_marriages) +
+           (sample.cousin_marriages == 1 ? " marriage" : " marriages") + " of first cousins";
   out += "\n";
   out += "seed = " + std::to_string(seed) + "\n";
   out += "families = " + std::to_string(sample.kept) + "\n";
