@@ -43,8 +43,8 @@ struct Person {
 struct Sample {
   std::vector<Person> persons;  // pedigree after pedigree, ped = 1, 2, ... in order
   int ncov = 0;
-  int kept = 0;    // pedigrees kept
-  long drawn = 0;  // pedigrees drawn, kept or not
+  int kept = 0;               // pedigrees kept
+  long drawn = 0;             // pedigrees drawn, kept or not
   long cousin_marriages = 0;  // in the pedigrees kept
 };
 
