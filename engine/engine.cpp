@@ -22,10 +22,11 @@ struct Chunk {
   int run_begin = 0, run_end = 0;  // into Impl::runs
 };
 
-// Persons per task: small enough to spread the work over the threads, large
-// enough that the hand-over costs nothing.
+// Persons per task: few enough that the penetrances a task computes are still
+// in the cache when its families read them, and that the work spreads evenly
+// over the threads; enough that handing a task over costs nothing.
 int chunk_persons(long persons, int threads) {
-  return static_cast<int>(std::clamp<long>(persons / (8L * threads), 512, 1 << 16));
+  return static_cast<int>(std::clamp<long>(persons / (8L * threads), 256, 2048));
 }
 
 }  // namespace
@@ -44,7 +45,7 @@ struct Engine::Impl {
   std::vector<int> pedigree;          // per family
   std::vector<EngineFamily> family;   // pointers into the arrays below
   std::vector<int32_t> way_begin, way_list, way_link, breakers;
-  int max_members = 0;
+  int max_members = 0, max_ways = 0, max_entries = 0;
 
   std::vector<Chunk> chunks;
   std::vector<std::pair<int, int>> runs;  // [p0, p1) of persons
@@ -148,6 +149,8 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     breaker_offset.push_back(static_cast<int>(breakers.size()));
     for (int b : ps->breakers) breakers.push_back(b + 1);
     max_members = std::max(max_members, ps->members());
+    max_ways = std::max(max_ways, f.peeling.ways.count);
+    max_entries = std::max(max_entries, static_cast<int>(way_list.size()) - way_begin[way_offset.back()]);
     family.push_back(f);
   }
   if (!refusals.empty()) {
@@ -194,7 +197,7 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
 
   pool = std::make_unique<ThreadPool>(threads);
   workspace.resize(threads);
-  for (FamilyWorkspace& w : workspace) w.reserve(max_members);
+  for (FamilyWorkspace& w : workspace) w.reserve(max_members, max_ways, max_entries);
   d.reserve(ncov);
 
   records.trait = trait.data();

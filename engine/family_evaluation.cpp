@@ -1,6 +1,7 @@
 #include "engine/family_evaluation.hpp"
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -44,6 +45,66 @@ bool restrict_row(double* xx, int m, int g) {
   return xx[kin::xx_index(m, g)] == 0.0 && xx[kin::xx_index(m, g) + 1] == 0.0;
 }
 
+// Appends way i of `from` to the set (begin, link, list) as the peeling reads it.
+void append_way(const kin::Ways& from, int i, std::vector<int32_t>& begin, std::vector<int32_t>& link,
+                std::vector<int32_t>& list) {
+  if (begin.empty()) begin.push_back(0);
+  for (int j = from.begin[i]; j < from.begin[i + 1]; ++j) list.push_back(from.list[j]);
+  begin.push_back(static_cast<int32_t>(list.size()));
+  link.push_back(from.link[i]);
+}
+
+kin::Ways ways_of(const std::vector<int32_t>& begin, const std::vector<int32_t>& link,
+                  const std::vector<int32_t>& list) {
+  kin::Ways w;
+  w.count = static_cast<int>(link.size());
+  if (w.count > 0) {
+    w.begin = begin.data();
+    w.link = link.data();
+    w.list = list.data();
+  }
+  return w;
+}
+
+// Sorts the family's ways into those that the fixed members (the breakers,
+// their copies, and `clamp` when > 0) reach and those they do not. A way is
+// reached when one of its members is fixed or is the link of a reached way
+// peeled before it; its own link (its father when it has none) is then
+// reached too, and is set afresh in every combination.
+void split_ways(const EngineFamily& f, int clamp, FamilyWorkspace& w) {
+  const kin::PeelingFamily& pf = f.peeling;
+  const kin::Ways& ways = pf.ways;
+  std::fill(w.reached.begin(), w.reached.begin() + pf.members, 0);
+  w.fixed.clear();
+  auto fix = [&](int m) {
+    if (w.reached[m - 1] == 0) {
+      w.reached[m - 1] = 1;
+      w.fixed.push_back(m);
+    }
+  };
+  for (int i = 0; i < f.nbreakers; ++i) {
+    fix(f.breakers[i]);
+    fix(pf.persons + 1 + i);
+  }
+  if (clamp > 0) fix(clamp);
+  w.once_begin.clear();
+  w.once_link.clear();
+  w.once_list.clear();
+  w.each_begin.clear();
+  w.each_link.clear();
+  w.each_list.clear();
+  for (int i = 0; i < ways.count; ++i) {
+    bool reached = false;
+    for (int j = ways.begin[i]; j < ways.begin[i + 1] && !reached; ++j) reached = w.reached[ways.list[j] - 1] != 0;
+    if (reached) {
+      append_way(ways, i, w.each_begin, w.each_link, w.each_list);
+      fix(ways.link[i] != 0 ? ways.link[i] : ways.list[ways.begin[i]]);
+    } else {
+      append_way(ways, i, w.once_begin, w.once_link, w.once_list);
+    }
+  }
+}
+
 // The log-likelihoods of both lanes over the members of the nuclear families,
 // summed over the breakers' genotypes, from the genotype work table in
 // w.table; with clamp > 0, member `clamp` is held at genotype cg. Returns the
@@ -52,14 +113,28 @@ bool restrict_row(double* xx, int m, int g) {
 int peel_over_breakers(const EngineFamily& f, const ModelQuantities& q, FamilyWorkspace& w, bool both,
                        int clamp, int cg, double (&lnl)[2]) {
   const kin::PeelingFamily& pf = f.peeling;
-  const size_t row_bytes = sizeof(double) * 6 * static_cast<size_t>(pf.members);
+  split_ways(f, clamp, w);
+  double* xx = w.xx.data();
+  std::memcpy(xx, w.table.data(), sizeof(double) * 6 * static_cast<size_t>(pf.members));
+
+  // The ways that no fixed genotype reaches, once.
+  double once[2] = {0.0, 0.0};
+  int once_status = 0;
+  const kin::Ways once_ways = ways_of(w.once_begin, w.once_link, w.once_list);
+  if (once_ways.count > 0) once_status = kin::peel_both_passes(once_ways, q.pairs, both, xx, once);
+  const size_t nfixed = w.fixed.size();
+  for (size_t i = 0; i < nfixed; ++i)
+    std::memcpy(&w.fixed_rows[6 * i], xx + kin::xx_index(w.fixed[i], 1), 6 * sizeof(double));
+
+  // The others, once per combination of the breakers' genotypes.
+  const kin::Ways each_ways = ways_of(w.each_begin, w.each_link, w.each_list);
   long combos = 1;
   for (int i = 0; i < f.nbreakers; ++i) combos *= 3;
   LogSum sums[2];
   bool unrepresentable[2] = {false, false};
-  double* xx = w.xx.data();
   for (long c = 0; c < combos; ++c) {
-    std::memcpy(xx, w.table.data(), row_bytes);
+    for (size_t i = 0; i < nfixed; ++i)
+      std::memcpy(xx + kin::xx_index(w.fixed[i], 1), &w.fixed_rows[6 * i], 6 * sizeof(double));
     bool vanished = false;
     long rest = c;
     for (int i = 0; i < f.nbreakers; ++i) {
@@ -72,7 +147,7 @@ int peel_over_breakers(const EngineFamily& f, const ModelQuantities& q, FamilyWo
     if (clamp > 0) vanished = restrict_row(xx, clamp, cg) || vanished;
     if (vanished) continue;
     double a[2] = {0.0, 0.0};
-    const int status = pf.ways.count > 0 ? kin::peel_both_passes(pf.ways, q.pairs, both, xx, a) : 0;
+    const int status = each_ways.count > 0 ? kin::peel_both_passes(each_ways, q.pairs, both, xx, a) : 0;
     for (int lane = 0; lane < 2; ++lane) {
       const int s = kin::lane_status(status, lane);
       if (s == kin::kPeeled)
@@ -83,12 +158,10 @@ int peel_over_breakers(const EngineFamily& f, const ModelQuantities& q, FamilyWo
   }
   int statuses = 0;
   for (int lane = 0; lane < 2; ++lane) {
-    int s = kin::kPeeled;
-    if (unrepresentable[lane])
-      s = kin::kUnrepresentable;
-    else if (sums[lane].empty())
-      s = kin::kVanished;
-    lnl[lane] = s == kin::kPeeled ? sums[lane].value() : -kInf;
+    int s = kin::lane_status(once_status, lane);
+    if (s == kin::kPeeled && unrepresentable[lane]) s = kin::kUnrepresentable;
+    if (s == kin::kPeeled && sums[lane].empty()) s = kin::kVanished;
+    lnl[lane] = s == kin::kPeeled ? once[lane] + sums[lane].value() : -kInf;
     statuses |= s << (2 * lane);
   }
   return statuses;
@@ -103,10 +176,16 @@ FamilyLikelihood refused() {
 
 }  // namespace
 
-void FamilyWorkspace::reserve(int members) {
+void FamilyWorkspace::reserve(int members, int ways, int entries) {
   xx.assign(6 * static_cast<size_t>(members), 0.0);
   table.assign(6 * static_cast<size_t>(members), 0.0);
   done.assign(static_cast<size_t>(members), 0);
+  reached.assign(static_cast<size_t>(members), 0);
+  for (auto* v : {&once_begin, &each_begin}) v->reserve(static_cast<size_t>(ways) + 1);
+  for (auto* v : {&once_link, &each_link}) v->reserve(static_cast<size_t>(ways));
+  for (auto* v : {&once_list, &each_list}) v->reserve(static_cast<size_t>(entries));
+  fixed.reserve(static_cast<size_t>(members));
+  fixed_rows.assign(6 * static_cast<size_t>(members), 0.0);
 }
 
 FamilyLikelihood evaluate_family(const EngineFamily& f, const kin::PassRecords& r,

@@ -9,7 +9,11 @@
 // and 0 for the others) and the pedigree is peeled; the likelihood is the sum
 // over the combinations, taken as a sum of exponentials of their
 // log-likelihoods scaled by the largest. A combination whose likelihood is 0
-// adds nothing.
+// adds nothing. The nuclear families that no fixed genotype reaches (none of
+// their members is a breaker, a copy, or a link person onto whom a family
+// that one reaches was peeled) give the same result in every combination:
+// they are peeled once, and only the others once per combination. Genotype
+// probabilities hold one person's genotype fixed in the same way.
 #pragma once
 
 #include <cstdint>
@@ -29,12 +33,21 @@ struct EngineFamily {
   bool conditioning = true;            // the conditioning pass runs
 };
 
-// Work space of one thread, for families of up to `members` members.
+// Work space of one thread, for families of up to `members` members, `ways`
+// nuclear families and `entries` entries in their member lists.
 struct FamilyWorkspace {
   std::vector<double> xx;
   std::vector<double> table;
   std::vector<int32_t> done;
-  void reserve(int members);
+  // The nuclear families split into those peeled once and those peeled per
+  // combination, each set as the peeling reads it, and the members whose rows
+  // a combination sets afresh (with their rows after the first set).
+  std::vector<int32_t> reached;
+  std::vector<int32_t> once_begin, once_link, once_list;
+  std::vector<int32_t> each_begin, each_link, each_list;
+  std::vector<int32_t> fixed;
+  std::vector<double> fixed_rows;
+  void reserve(int members, int ways, int entries);
 };
 
 FamilyLikelihood evaluate_family(const EngineFamily& f, const kin::PassRecords& r,

@@ -2,7 +2,7 @@
 // sum over every genotype vector of their persons: a first-cousin marriage,
 // double first cousins, a man with children by two sisters, an uncle-niece
 // marriage, and two loops sharing a person (a man with children by three
-// sisters). Traits, proband codes, sexes (unknown ones too), covariates and
+// sisters); also a loop pedigree with a branch that the loop does not reach. Traits, proband codes, sexes (unknown ones too), covariates and
 // points are drawn at random; both ascertainments. The genotype probabilities
 // of every person, given all traits and given the conditioning set, and the
 // persons' own penetrances are checked against the same sums. Also: the limit
@@ -58,6 +58,12 @@ std::vector<LoopPedigree> loop_pedigrees() {
       {"uncle-niece marriage",
        {founder(1), founder(2), child(1, 2, 1), child(1, 2, 2), founder(1), child(5, 4, 2),
         child(3, 6, 1), child(3, 6, 2)},
+       1},
+      // The first-cousin marriage with a branch that the loop does not reach
+      // (the wife of one cousin's father has a child by a second husband).
+      {"first-cousin marriage and a half-sibling",
+       {founder(1), founder(2), child(1, 2, 1), child(1, 2, 2), founder(2), founder(1),
+        child(3, 5, 1), child(6, 4, 2), child(7, 8, 1), child(7, 8, 2), founder(1), child(11, 5, 2)},
        1},
       {"two loops sharing a person",
        {founder(1), founder(2), child(1, 2, 2), child(1, 2, 2), child(1, 2, 2), founder(1),
@@ -172,7 +178,7 @@ TEST(EngineLoops, TooManyBreakersRefusedByName) {
   const auto peds = loop_pedigrees();
   kintest::add_pedigree(s, "cousins", draw(peds[0].rows, rng));
   kintest::add_pedigree(s, "double", draw(peds[1].rows, rng));
-  kintest::add_pedigree(s, "sisters3", draw(peds[4].rows, rng));
+  kintest::add_pedigree(s, "sisters3", draw(peds[5].rows, rng));
   kinseg::EngineOptions opt;
   opt.max_loop_breakers = 1;
   try {
