@@ -15,11 +15,19 @@ namespace kinseg {
 
 namespace {
 
-// A task of an evaluation: consecutive families, and the runs of consecutive
-// persons whose penetrances they need.
+// A task of an evaluation: consecutive families whose persons are
+// consecutive too, [p0, p1). The task computes their penetrances into work
+// space of its thread, where they stay in the cache until its families are
+// peeled.
 struct Chunk {
   int family_begin = 0, family_end = 0;
-  int run_begin = 0, run_end = 0;  // into Impl::runs
+  int p0 = 0, p1 = 0;
+};
+
+// Work space of one thread.
+struct ThreadSpace {
+  FamilyWorkspace family;
+  std::vector<double> pen;  // the penetrances of a chunk's persons
 };
 
 // Persons per task: few enough that the penetrances a task computes are still
@@ -39,7 +47,6 @@ struct Engine::Impl {
   // Person records, indexed by person number.
   std::vector<int32_t> trait, sex, prob, parents;
   std::vector<double> cov;
-  std::vector<double> pen;
 
   // Analysed families and their nuclear families in flat arrays.
   std::vector<int> pedigree;          // per family
@@ -48,15 +55,13 @@ struct Engine::Impl {
   int max_members = 0, max_ways = 0, max_entries = 0;
 
   std::vector<Chunk> chunks;
-  std::vector<std::pair<int, int>> runs;  // [p0, p1) of persons
 
   std::unique_ptr<ThreadPool> pool;
-  std::vector<FamilyWorkspace> workspace;  // one per thread
+  std::vector<ThreadSpace> space;  // one per thread
 
   // The current point.
   std::vector<double> d;
   ModelQuantities q;
-  kin::PassRecords records;
   kin::PersonRecords<double> persons;
 
   std::vector<FamilyLikelihood> results;
@@ -64,9 +69,16 @@ struct Engine::Impl {
 
   void build(const Sample& s, const std::vector<PedigreeStructure>* given, const EngineOptions& o);
   void set_point(const Point& point);
-  void penetrances(const Chunk& c) {
-    for (int i = c.run_begin; i < c.run_end; ++i)
-      kin::penetrances_of_run(persons, q.penetrance, runs[i].first, runs[i].second, pen.data());
+  // The penetrances of the chunk's persons, in the thread's work space, and
+  // the records the genotype tables read with them.
+  kin::PassRecords penetrances(const Chunk& c, ThreadSpace& t) const {
+    kin::penetrances_of_run(persons, q.penetrance, c.p0, c.p1, t.pen.data());
+    kin::PassRecords r;
+    r.trait = trait.data();
+    r.prob = prob.data();
+    r.pen = t.pen.data();
+    r.pen_first = c.p0;
+    return r;
   }
   static void evaluate_chunk(void* self, int task, int thread);
   static void genotypes_of_chunk(void* self, int task, int thread);
@@ -100,7 +112,6 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     }
   }
   cov = s.covariates;
-  pen.assign(3 * static_cast<size_t>(n), 0.0);
 
   // The nuclear families of every analysed pedigree; the pedigrees that
   // cannot be evaluated are collected and refused together.
@@ -175,34 +186,28 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
   long analysed_persons = 0;
   for (const EngineFamily& f : family) analysed_persons += f.peeling.persons;
   const int target = chunk_persons(analysed_persons, threads);
+  int widest = 0;
   for (size_t i = 0; i < family.size();) {
     Chunk c;
     c.family_begin = static_cast<int>(i);
-    c.run_begin = static_cast<int>(runs.size());
-    int in_chunk = 0;
-    while (i < family.size() && in_chunk < target) {
-      const int p0 = family[i].peeling.base + 1;
-      const int p1 = p0 + family[i].peeling.persons;
-      if (runs.size() > static_cast<size_t>(c.run_begin) && runs.back().second == p0)
-        runs.back().second = p1;
-      else
-        runs.emplace_back(p0, p1);
-      in_chunk += family[i].peeling.persons;
+    c.p0 = c.p1 = family[i].peeling.base + 1;
+    while (i < family.size() && c.p1 - c.p0 < target && family[i].peeling.base + 1 == c.p1) {
+      c.p1 += family[i].peeling.persons;
       ++i;
     }
     c.family_end = static_cast<int>(i);
-    c.run_end = static_cast<int>(runs.size());
+    widest = std::max(widest, c.p1 - c.p0);
     chunks.push_back(c);
   }
 
   pool = std::make_unique<ThreadPool>(threads);
-  workspace.resize(threads);
-  for (FamilyWorkspace& w : workspace) w.reserve(max_members, max_ways, max_entries);
+  space.resize(threads);
+  for (ThreadSpace& t : space) {
+    t.family.reserve(max_members, max_ways, max_entries);
+    t.pen.assign(3 * static_cast<size_t>(widest), 0.0);
+  }
   d.reserve(ncov);
 
-  records.trait = trait.data();
-  records.prob = prob.data();
-  records.pen = pen.data();
   persons.trait = trait.data();
   persons.sex = sex.data();
   persons.cov = cov.data();
@@ -218,23 +223,25 @@ void Engine::Impl::set_point(const Point& point) {
 void Engine::Impl::evaluate_chunk(void* self, int task, int thread) {
   Impl& e = *static_cast<Impl*>(self);
   const Chunk& c = e.chunks[task];
-  e.penetrances(c);
+  ThreadSpace& t = e.space[thread];
+  const kin::PassRecords r = e.penetrances(c, t);
   for (int i = c.family_begin; i < c.family_end; ++i)
-    e.results[i] = evaluate_family(e.family[i], e.records, e.q, e.workspace[thread]);
+    e.results[i] = evaluate_family(e.family[i], r, e.q, t.family);
 }
 
 void Engine::Impl::genotypes_of_chunk(void* self, int task, int thread) {
   Impl& e = *static_cast<Impl*>(self);
   const Chunk& c = e.chunks[task];
   GenotypeProbabilities& out = *e.genotypes;
-  e.penetrances(c);
+  ThreadSpace& t = e.space[thread];
+  const kin::PassRecords r = e.penetrances(c, t);
   for (int i = c.family_begin; i < c.family_end; ++i) {
     const EngineFamily& f = e.family[i];
-    e.results[i] = evaluate_family(f, e.records, e.q, e.workspace[thread]);
+    e.results[i] = evaluate_family(f, r, e.q, t.family);
     if (e.results[i].refused) continue;
     const size_t first = static_cast<size_t>(f.peeling.base + 1);
     const size_t count = static_cast<size_t>(f.peeling.persons);
-    if (!family_genotype_probabilities(f, e.records, e.q, e.workspace[thread], &out.all[3 * first],
+    if (!family_genotype_probabilities(f, r, e.q, t.family, &out.all[3 * first],
                                        &out.conditioning[3 * first])) {
       std::fill(&out.all[3 * first], &out.all[3 * first] + 3 * count, 0.0);
       std::fill(&out.conditioning[3 * first], &out.conditioning[3 * first] + 3 * count, 0.0);
@@ -242,7 +249,8 @@ void Engine::Impl::genotypes_of_chunk(void* self, int task, int thread) {
     }
     for (size_t p = first; p < first + count; ++p) {
       out.known[p] = 1;
-      for (int g = 0; g < 3; ++g) out.penetrance[3 * p + g] = e.trait[p] != kUnknownTrait ? e.pen[3 * p + g] : 1.0;
+      for (int g = 0; g < 3; ++g)
+        out.penetrance[3 * p + g] = e.trait[p] != kUnknownTrait ? t.pen[3 * (p - c.p0) + g] : 1.0;
     }
   }
 }

@@ -34,7 +34,7 @@ int fill_genotype_table(const PeelingFamily& f, const PassRecords& r, const doub
       const int p = base + k;
       done[k - 1] = 1;
       const Mask2 in = lanes(p);
-      const double* pen = r.pen + 3L * p;
+      const double* pen = r.pen + 3L * (p - r.pen_first);
       for (int g = 1; g <= 3; ++g) store2(xx + xx_index(k, g), in ? splat(pen[g - 1]) : one);
     }
   }
@@ -43,7 +43,7 @@ int fill_genotype_table(const PeelingFamily& f, const PassRecords& r, const doub
   auto founder = [&](int m) {
     const int p = base + m;
     const Mask2 in = lanes(p);
-    const double* pen = r.pen + 3L * p;
+    const double* pen = r.pen + 3L * (p - r.pen_first);
     for (int g = 1; g <= 3; ++g) {
       const Pair2 fr = splat(P[g - 1]);
       store2(xx + xx_index(m, g), in ? splat(pen[g - 1] * P[g - 1]) : fr);

@@ -31,7 +31,10 @@ struct PeelingFamily {
 struct PassRecords {
   const int32_t* trait = nullptr;  // 1 unaffected, 2 affected, 3 unknown
   const int32_t* prob = nullptr;   // proband code 0, 1 or 2
-  const double* pen = nullptr;     // pen[3 p + g - 1], set for every known trait
+  // The penetrances: pen[3 (p - pen_first) + g - 1] for person p and genotype
+  // g, set for every known trait.
+  const double* pen = nullptr;
+  int pen_first = 0;
 };
 
 // The genotype work table of a family holds both passes side by side (lane 0:

@@ -76,7 +76,7 @@ void penetrances_of_run(const PersonRecords<Cov>& r, const PenetranceModel& m, i
         v[g][i + 1] = res[1];
       }
     for (int i = 0; i < k; ++i) {
-      double* row = pen + 3 * static_cast<long>(idx[i]);
+      double* row = pen + 3 * static_cast<long>(idx[i] - p0);
       row[0] = v[0][i];
       row[1] = v[1][i];
       row[2] = v[2][i];

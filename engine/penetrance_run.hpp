@@ -30,9 +30,9 @@ struct PersonRecords {
   const int32_t* parents = nullptr;  // a child's parents: nU + 3 nA; negative for a founder
 };
 
-// pen[3 p + g - 1], the probability of person p's trait for genotype g, for
-// every person p in [p0, p1) whose trait is known; the entries of persons of
-// unknown trait are not written.
+// pen[3 (p - p0) + g - 1], the probability of person p's trait for genotype
+// g, for every person p in [p0, p1) whose trait is known; the entries of
+// persons of unknown trait are not written.
 template <class Cov>
 void penetrances_of_run(const PersonRecords<Cov>& r, const PenetranceModel& m, int p0, int p1,
                         double* pen);

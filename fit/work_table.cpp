@@ -47,7 +47,7 @@ void compute_penetrances(KinfitState& s) {
     }
     int G = F;
     while (G < nped && s.LUK(G + 1) != 0 && s.NG(G + 1) != 0.0) ++G;
-    kin::penetrances_of_run(r, m, s.BUF1(F + 1), s.BUF1(G + 2), &s.PEN(1));
+    kin::penetrances_of_run(r, m, s.BUF1(F + 1), s.BUF1(G + 2), &s.PEN(3 * s.BUF1(F + 1) + 1));
     F = G + 1;
   }
 }
