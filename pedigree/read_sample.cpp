@@ -57,7 +57,6 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
   d.problems = DataProblems(name);
   d.sample.file = name;
   d.sample.start.assign(1, 0);
-  if (o.missing) d.missing = MissingTokens(*o.missing);
   DataProblems& problems = d.problems;
 
   TextTable table(std::move(content));
@@ -66,7 +65,11 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
     if (!c.empty() && !is_number(c)) names.push_back(c);
   for (const std::string& c : o.columns.covariates)
     if (!is_number(c)) names.push_back(c);
-  d.format = detect_format(table, o.separator, names, d.missing);
+  d.format = detect_format(table, o.separator, names, o.missing ? MissingTokens(*o.missing) : MissingTokens());
+  // kinsort's files hold whole numbers only, -9 a value like any other: no
+  // missing tokens there unless the user gives some.
+  if (o.missing) d.missing = MissingTokens(*o.missing);
+  else if (d.format.kind == FileKind::kKinsort) d.missing = MissingTokens(std::vector<std::string>{});
   const auto first = table.first_lines(1);
   if (first.empty()) {
     problems.error("no-rows", 0, "", {}, "the file holds no rows");

@@ -1,0 +1,43 @@
+// kinseg: segregation analysis of a binary trait in the pedigree files
+// geneticists keep. Subcommands: check, export. Exit status 0 done, 1 the data
+// are refused, 2 bad usage or a file that cannot be read or written.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "kinseg/command.hpp"
+
+#ifndef KINSEG_VERSION
+#define KINSEG_VERSION ""
+#endif
+
+int main(int argc, char** argv) {
+  using namespace kinseg::cli;
+  const std::string version = std::string(KINSEG_VERSION).empty() ? "0.1.0" : KINSEG_VERSION;
+  CLI::App app("kinseg " + version +
+                   ": segregation analysis of a binary trait in pedigrees. Messages go to standard error "
+                   "(prefixed kinseg:), results to standard output or files. Exit status: 0 done, 1 the "
+                   "data are refused (every problem listed), 2 bad usage or a file that cannot be read or "
+                   "written.",
+               "kinseg");
+  app.set_version_flag("--version", "kinseg " + version);
+  app.require_subcommand(1);
+  app.failure_message([](const CLI::App* a, const CLI::Error& e) {
+    const bool sub = a && a->get_parent() != nullptr;
+    return "kinseg: " + std::string(e.what()) + "\nkinseg: see kinseg " + (sub ? a->get_name() + " " : "") +
+           "--help\n";
+  });
+
+  std::vector<Command> commands = {add_check_command(app), add_export_command(app)};
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? kDone : kUsage;
+  }
+  for (const Command& c : commands)
+    if (c.app->parsed()) return c.run();
+  return kUsage;
+}
