@@ -24,18 +24,16 @@ int main(int argc, char** argv) {
                "kinseg");
   app.set_version_flag("--version", "kinseg " + version);
   app.require_subcommand(1);
-  app.failure_message([](const CLI::App* a, const CLI::Error& e) {
-    const bool sub = a && a->get_parent() != nullptr;
-    return "kinseg: " + std::string(e.what()) + "\nkinseg: see kinseg " + (sub ? a->get_name() + " " : "") +
-           "--help\n";
-  });
-
   std::vector<Command> commands = {add_check_command(app), add_export_command(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
-    return code == 0 ? kDone : kUsage;
+    if (e.get_exit_code() == 0) return app.exit(e) == 0 ? kDone : kUsage;  // --help, --version
+    std::string sub;
+    for (const Command& c : commands)
+      if (c.app->parsed()) sub = c.app->get_name() + " ";
+    std::cerr << "kinseg: " << e.what() << "\nkinseg: see kinseg " << sub << "--help\n";
+    return kUsage;
   }
   for (const Command& c : commands)
     if (c.app->parsed()) return c.run();

@@ -58,7 +58,7 @@ std::string quoted_values(const TraitValues& values, const std::vector<int>& whi
   for (size_t k = 0; k < which.size(); ++k) {
     const int i = which[k];
     if (k) s += ", ";
-    s += "\"" + values.value(i) + "\" (" + std::to_string(values.count(i)) + " rows, first on line " +
+    s += "\"" + values.value(i) + "\" (" + std::to_string(values.count(i)) + (values.count(i) == 1 ? " row" : " rows") + ", first on line " +
          std::to_string(values.first_line(i)) + ")";
   }
   return s;
