@@ -1,10 +1,14 @@
 #include "pedigree/read_sample.hpp"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <deque>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -17,12 +21,18 @@ namespace kinseg {
 
 namespace {
 
-// One data row as read, before the ids are resolved; the texts are views into
-// the table's buffer.
+// A text of the table's buffer by its offset and length: half the size of a
+// view, which counts for a million rows.
+struct TextRef {
+  uint32_t offset;
+  uint32_t length;
+};
+
+// One data row as read, before the ids are resolved.
 struct RowRecord {
   int pedigree;
   int line;
-  std::string_view id, father, mother;
+  TextRef id, father, mother;
   int8_t sex;
   int8_t proband;
   int16_t trait;  // index of the trait value, -1 when none was gathered
@@ -44,12 +54,29 @@ std::string fresh_id(const MemberIndex& index, const std::string& wanted) {
 }  // namespace
 
 DataRead read_sample(const std::string& path, const ReadOptions& options) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError(path + ": cannot open the file");
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) throw FileError(path + ": cannot read the file");
-  return read_sample_text(std::move(buf).str(), path, options);
+  // The whole file in one buffer, read in one piece where its size is known
+  // (no copies of a file of tens of megabytes).
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) throw FileError(path + ": cannot open the file (" + std::strerror(errno) + ")");
+  struct stat st;
+  if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(f);
+    throw FileError(path + ": a directory, not a file");
+  }
+  std::string text;
+  size_t used = 0;
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode)) text.resize(static_cast<size_t>(st.st_size));
+  while (true) {
+    if (used == text.size()) text.resize(std::max<size_t>(2 * text.size(), 1 << 16));
+    const size_t got = std::fread(&text[used], 1, text.size() - used, f);
+    used += got;
+    if (got == 0) break;
+  }
+  text.resize(used);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) throw FileError(path + ": cannot read the file");
+  return read_sample_text(std::move(text), path, options);
 }
 
 DataRead read_sample_text(std::string content, const std::string& name, const ReadOptions& o) {
@@ -59,6 +86,11 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
   d.sample.start.assign(1, 0);
   DataProblems& problems = d.problems;
 
+  if (content.size() >= (size_t{1} << 32)) {
+    // Rows keep their texts by 32-bit offsets into the file.
+    problems.error("file-size", 0, "", {}, "the file is larger than 4 GiB, more than kinseg reads");
+    return d;
+  }
   TextTable table(std::move(content));
   std::vector<std::string> names;  // column names the options give
   for (const std::string& c : o.columns.role)
@@ -105,6 +137,11 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
   std::string_view last_ped;
   int last_k = -1;
   rows.reserve(table.bytes() / 24);
+  const char* const base_text = table.data();
+  auto ref = [&](std::string_view v) {
+    return TextRef{static_cast<uint32_t>(v.data() - base_text), static_cast<uint32_t>(v.size())};
+  };
+  auto view = [&](TextRef t) { return std::string_view(base_text + t.offset, t.length); };
   while (table.next(sep, row)) {
     const int line = row.line;
     const auto& f = row.fields;
@@ -139,7 +176,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       last_ped = ped;
       last_k = k;
     }
-    RowRecord r{k, line, id, f[c_fa], f[c_mo], kUnknownSex, kOrdinary, -1};
+    RowRecord r{k, line, ref(id), ref(f[c_fa]), ref(f[c_mo]), kUnknownSex, kOrdinary, -1};
     if (c_sex >= 0) r.sex = decode_sex(f[c_sex]);
     if (c_prob >= 0 && !decode_proband(f[c_prob], d.missing, kinsort_file, r.proband)) {
       problems.error("proband-code", line, text(ped), {text(id)},
@@ -215,10 +252,10 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
     added.clear();
     for (int m = 0; m < n; ++m) {
       const RowRecord& r = rows[members[m]];
-      const int first_m = index.insert(r.id, m);
+      const int first_m = index.insert(view(r.id), m);
       if (first_m >= 0)
-        problems.error("duplicate-id", r.line, ped, {text(r.id)},
-                       "id " + text(r.id) + " appears again in the pedigree (first on line " +
+        problems.error("duplicate-id", r.line, ped, {text(view(r.id))},
+                       "id " + text(view(r.id)) + " appears again in the pedigree (first on line " +
                            std::to_string(rows[members[first_m]].line) + ")");
     }
 
@@ -233,8 +270,8 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       if (p >= 0) return p;
       const char* word = role == kMale ? "father" : "mother";
       if (!o.add_missing_parents) {
-        problems.error("absent-parent", r.line, ped, {text(r.id), text(pid)},
-                       std::string(word) + " " + text(pid) + " of " + text(r.id) +
+        problems.error("absent-parent", r.line, ped, {text(view(r.id)), text(pid)},
+                       std::string(word) + " " + text(pid) + " of " + text(view(r.id)) +
                            " has no row in the pedigree");
         return -2;
       }
@@ -243,21 +280,21 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       added.push_back({pid, role});
       partner.push_back(-1);
       problems.warning("added-parent", r.line, ped, {text(pid)},
-                       std::string(word) + " " + text(pid) + " of " + text(r.id) +
+                       std::string(word) + " " + text(pid) + " of " + text(view(r.id)) +
                            " has no row; added as a founder");
       return a;
     };
     for (int m = 0; m < n; ++m) {
       const RowRecord& r = rows[members[m]];
-      int f = resolve(r, r.father, kMale);
-      int mm = resolve(r, r.mother, kFemale);
+      int f = resolve(r, view(r.father), kMale);
+      int mm = resolve(r, view(r.mother), kFemale);
       if ((f == -1) != (mm == -1)) {
         // One parent named, the other unknown.
         const bool father_known = f != -1;
         const int known = father_known ? f : mm;
         if (o.add_missing_parents && known >= 0) {
           if (partner[known] < 0) {
-            const std::string& kid = known < n ? text(rows[members[known]].id) : text(added[known - n].id);
+            const std::string& kid = known < n ? text(view(rows[members[known]].id)) : text(added[known - n].id);
             made_ids.push_back(fresh_id(index, "partner_of_" + kid));
             const int a = n + static_cast<int>(added.size());
             index.insert(made_ids.back(), a);
@@ -265,14 +302,14 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
             partner.push_back(-1);
             partner[known] = a;
             problems.warning("added-partner", r.line, ped, {made_ids.back()},
-                             std::string(father_known ? "mother" : "father") + " of " + text(r.id) +
+                             std::string(father_known ? "mother" : "father") + " of " + text(view(r.id)) +
                                  " unknown; added as a founder, " + made_ids.back());
           }
           (father_known ? mm : f) = partner[known];
         } else if (known != -2) {
-          problems.error("one-parent", r.line, ped, {text(r.id)},
-                         text(r.id) + " has a " + (father_known ? "father" : "mother") + " (" +
-                             text(father_known ? r.father : r.mother) + ") but no " +
+          problems.error("one-parent", r.line, ped, {text(view(r.id))},
+                         text(view(r.id)) + " has a " + (father_known ? "father" : "mother") + " (" +
+                             text(father_known ? view(r.father) : view(r.mother)) + ") but no " +
                              (father_known ? "mother" : "father") +
                              " (give both parents or neither; --add-missing-parents adds one)");
         }
@@ -287,7 +324,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
     s.pedigree_ids.push_back(ped);
     for (int m = 0; m < n; ++m) {
       const RowRecord& r = rows[members[m]];
-      s.ids.emplace_back(r.id);
+      s.ids.emplace_back(view(r.id));
       s.father.push_back(fa[m] >= 0 ? base + fa[m] : -1);
       s.mother.push_back(mo[m] >= 0 ? base + mo[m] : -1);
       s.sex.push_back(r.sex);

@@ -46,6 +46,8 @@ class TextTable {
   bool next(Separator sep, TableRow& row);
 
   size_t bytes() const { return text_.size(); }
+  // The buffer the rows' fields view.
+  const char* data() const { return text_.data(); }
 
  private:
   std::string text_;

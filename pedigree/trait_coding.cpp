@@ -20,29 +20,25 @@ std::string trait_reading_text(TraitReading r) {
 }
 
 int TraitValues::add(std::string_view v, int line) {
-  // Neighbouring rows mostly repeat a value: try the last one first.
-  if (last_index_ >= 0 && v == last_) {
-    ++counts_[last_index_];
-    return last_index_;
+  // Neighbouring rows mostly repeat a value, and a code column has few:
+  // the last value first, then a look along the list.
+  int i = last_index_;
+  if (i < 0 || values_[i] != v) {
+    i = -1;
+    for (int j = 0; j < distinct() && i < 0; ++j)
+      if (values_[j] == v) i = j;
   }
-  std::string key(v);
-  auto it = index_.find(key);
-  int i;
-  if (it != index_.end()) {
-    i = it->second;
-  } else {
+  if (i < 0) {
     if (distinct() >= kMostDistinct) {
       overflow_ = true;
       return -1;
     }
     i = distinct();
-    index_.emplace(key, i);
-    values_.push_back(key);
+    values_.emplace_back(v);
     counts_.push_back(0);
     lines_.push_back(line);
   }
   ++counts_[i];
-  last_ = std::move(key);
   last_index_ = i;
   return i;
 }

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "pedigree/codes.hpp"
@@ -41,11 +40,9 @@ class TraitValues {
   int first_line(int i) const { return lines_[i]; }
 
  private:
-  std::unordered_map<std::string, int> index_;
   std::vector<std::string> values_;
   std::vector<long> counts_;
   std::vector<int> lines_;
-  std::string last_;
   int last_index_ = -1;
   bool overflow_ = false;
 };
