@@ -3,7 +3,9 @@
 // are refused, 2 bad usage or a file that cannot be read or written.
 #include <CLI/CLI.hpp>
 
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -35,7 +37,14 @@ int main(int argc, char** argv) {
     std::cerr << "kinseg: " << e.what() << "\nkinseg: see kinseg " << sub << "--help\n";
     return kUsage;
   }
-  for (const Command& c : commands)
-    if (c.app->parsed()) return c.run();
+  try {
+    for (const Command& c : commands)
+      if (c.app->parsed()) return c.run();
+  } catch (const std::bad_alloc&) {
+    std::cerr << "kinseg: out of memory\n";
+  } catch (const std::exception& e) {
+    // Not expected: every problem of the data is reported as such.
+    std::cerr << "kinseg: internal error: " << e.what() << "\n";
+  }
   return kUsage;
 }
