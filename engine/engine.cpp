@@ -37,6 +37,11 @@ int chunk_persons(long persons, int threads) {
   return static_cast<int>(std::clamp<long>(persons / (8L * threads), 256, 2048));
 }
 
+// "1 loop", "2 loops".
+std::string count(int n, const std::string& what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
 }  // namespace
 
 struct Engine::Impl {
@@ -116,6 +121,7 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
   // The nuclear families of every analysed pedigree; the pedigrees that
   // cannot be evaluated are collected and refused together.
   std::string refusals;
+  int over_limit = 0;
   std::vector<int> way_offset, breaker_offset;
   const int mode = o.ascertainment == Ascertainment::kProband ? 1 : 0;
   for (int k : sel.analysed) {
@@ -132,9 +138,10 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     }
     check_structure(*ps, s.size(k), s.pedigree_ids[k]);
     if (static_cast<int>(ps->breakers.size()) > o.max_loop_breakers) {
-      refusals += "pedigree " + s.pedigree_ids[k] + ": its " + std::to_string(ps->loops) +
-                  " loops need " + std::to_string(ps->breakers.size()) +
-                  " loop breakers, more than the limit of " + std::to_string(o.max_loop_breakers) + "\n";
+      refusals += "pedigree " + s.pedigree_ids[k] + ": " + count(ps->loops, "loop") + " to break, by " +
+                  count(static_cast<int>(ps->breakers.size()), "loop breaker") +
+                  ", more than the limit of " + std::to_string(o.max_loop_breakers) + "\n";
+      ++over_limit;
       continue;
     }
     pedigree.push_back(k);
@@ -166,7 +173,7 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
   }
   if (!refusals.empty()) {
     refusals.pop_back();
-    throw EngineRefusal(refusals);
+    throw EngineRefusal(refusals, over_limit);
   }
   // The arrays are complete: point the families into them. way_link has one
   // entry per way, way_begin one more per family.

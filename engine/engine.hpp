@@ -40,7 +40,9 @@ struct EngineOptions {
 // named by its id, with the reason.
 class EngineRefusal : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  EngineRefusal(const std::string& lines, int over_limit)
+      : std::runtime_error(lines), over_limit(over_limit) {}
+  int over_limit;  // pedigrees refused for needing more loop breakers than allowed
 };
 
 class Engine {

@@ -186,7 +186,7 @@ TEST(EngineLoops, TooManyBreakersRefusedByName) {
     FAIL() << "two loop breakers accepted under a limit of one";
   } catch (const kinseg::EngineRefusal& e) {
     const std::string msg = e.what();
-    EXPECT_NE(msg.find("pedigree double: its 2 loops need 2 loop breakers, more than the limit of 1"),
+    EXPECT_NE(msg.find("pedigree double: 2 loops to break, by 2 loop breakers, more than the limit of 1"),
               std::string::npos)
         << msg;
     EXPECT_NE(msg.find("pedigree sisters3:"), std::string::npos) << msg;
