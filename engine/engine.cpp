@@ -92,7 +92,8 @@ struct Engine::Impl {
 void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* given,
                          const EngineOptions& o) {
   if (o.threads < 0) throw std::invalid_argument("the number of threads cannot be negative");
-  if (o.max_loop_breakers < 0) throw std::invalid_argument("the loop-breaker limit cannot be negative");
+  if (o.max_loop_breakers < 0 || o.max_loop_breakers > kMaxLoopBreakers)
+    throw std::invalid_argument("the loop-breaker limit must lie in 0.." + std::to_string(kMaxLoopBreakers));
   if (given && static_cast<int>(given->size()) != s.pedigrees())
     throw std::invalid_argument("one pedigree structure per pedigree is needed");
   ncov = s.ncov();
