@@ -46,7 +46,6 @@ std::string count(int n, const std::string& what) {
 
 struct Engine::Impl {
   int ncov = 0;
-  Ascertainment ascertainment = Ascertainment::kProband;
   std::vector<ScanNote> notes;
 
   // Person records, indexed by person number.
@@ -99,7 +98,6 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
   ncov = s.ncov();
   if (s.covariates.size() != static_cast<size_t>(s.persons()) * ncov)
     throw std::invalid_argument("the sample's covariates do not match its persons");
-  ascertainment = o.ascertainment;
   FamilySelection sel = select_families(s, o.ascertainment);
   notes = std::move(sel.notes);
 
