@@ -147,7 +147,8 @@ FitStatus status_of(SearchEnd e) {
 // The table of parameters: values everywhere, standard errors and intervals of
 // the estimated ones (a linked parameter shares those of the one it equals).
 void fill_parameters(const Model& model, FitResult& r, const std::vector<std::string>& bound_reason,
-                     const std::vector<bool>& not_identified, const std::vector<std::optional<double>>& se,
+                     const std::vector<bool>& not_identified, const std::vector<bool>& no_room,
+                     const std::vector<std::optional<double>>& se,
                      const std::vector<ProfileInterval>& intervals) {
   const auto& params = model.parameters();
   const std::vector<double> values = model.values(r.free);
@@ -169,6 +170,7 @@ void fill_parameters(const Model& model, FitResult& r, const std::vector<std::st
         e.high = p.high;
         e.status = !bound_reason[c].empty() ? "at bound" : not_identified[c] ? "not identified" : "estimated";
         e.note = bound_reason[c];
+        if (no_room[c]) e.note = "no standard error: too close to a bound";
         break;
       case Role::fixed:
         e.status = "fixed";
@@ -295,7 +297,7 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
 
   // Uncertainty; redone once from a better point when a profile finds one.
   std::vector<std::string> bound_reason;
-  std::vector<bool> not_identified;
+  std::vector<bool> not_identified, no_room;
   std::vector<std::optional<double>> se;
   std::vector<ProfileInterval> intervals;
   std::vector<std::string> uncertainty_messages;
@@ -313,6 +315,8 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
     uncertainty_messages.insert(uncertainty_messages.end(), info.messages.begin(), info.messages.end());
     not_identified.assign(k, false);
     for (int c : info.not_identified) not_identified[c] = true;
+    no_room.assign(k, false);
+    for (int c : info.no_room) no_room[c] = true;
     se.assign(k, std::nullopt);
     r.covariance_names.clear();
     r.covariance = info.covariance;
@@ -371,7 +375,7 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
   r.free = x;
   r.lnl = best;
   r.point = model.point(x);
-  fill_parameters(model, r, bound_reason, not_identified, se, intervals);
+  fill_parameters(model, r, bound_reason, not_identified, no_room, se, intervals);
 
   std::vector<std::string> on_bound, flat;
   for (int c = 0; c < k; ++c) {

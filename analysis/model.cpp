@@ -528,7 +528,9 @@ std::vector<std::string> Model::bound_reasons(const std::vector<double>& x, doub
     const double tr2 = v[tr_[1]];
     const double t = tol * parameters_[tr_[1]].scale;
     if (tr2 <= t || tr2 >= 1 - t) {
+      // All three enter tr2: none of them can move alone and stay on the edge.
       const std::string reason = tr2 <= t ? "tr2 = 0" : "tr2 = 1";
+      mark(q_, reason);
       mark(tr_[0], reason);
       mark(tr_[2], reason);
     }

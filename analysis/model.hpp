@@ -148,8 +148,9 @@ class Model {
   std::optional<std::vector<double>> project(const std::vector<double>& x,
                                              const std::vector<bool>& movable = {}) const;
   // The free coordinates that lie on a bound or on the edge of the model's
-  // constraints (W1 = W3 in dominant and recessive models; Tr2 = 0 or 1 in
-  // homog_general), within TOL times each parameter's scale.
+  // constraints (W1 and W3 when W1 = W3 in dominant and recessive models; Q,
+  // Tr1 and Tr3 when Tr2 = 0 or 1 in homog_general), within TOL times each
+  // parameter's scale.
   std::vector<bool> at_bound(const std::vector<double>& x, double tol = 1e-6) const;
   // A short reason for each free coordinate at a bound ("lower bound",
   // "w1 = w3", ...), empty for the others.

@@ -59,23 +59,34 @@ ObservedInformation observed_information(const std::function<double(const std::v
       }
     return true;
   };
+  // A step shorter than this would measure rounding, not curvature.
+  auto too_short = [&](int i) { return h[i] < settings.shortest_step * scale[i]; };
   std::vector<int> kept;
   for (int i : cover) {
-    int halvings = 0;
-    while (!stencil_ok(i, i) && halvings < 40) h[i] *= 0.5, ++halvings;
-    if (stencil_ok(i, i)) kept.push_back(i);
-    else out.messages.push_back("no room around the estimate of " + names[i] + " for its second derivative");
+    while (!stencil_ok(i, i) && !too_short(i)) h[i] *= 0.5;
+    if (stencil_ok(i, i) && !too_short(i)) {
+      kept.push_back(i);
+    } else {
+      out.messages.push_back("no room around the estimate of " + names[i] + " for its second derivative");
+      out.no_room.push_back(i);
+    }
   }
   cover = kept;
   for (size_t a = 0; a < cover.size(); ++a)
-    for (size_t b = a + 1; b < cover.size(); ++b) {
-      int halvings = 0;
-      while (!stencil_ok(cover[a], cover[b]) && halvings < 40) {
+    for (size_t b = a + 1; b < cover.size(); ++b)
+      while (!stencil_ok(cover[a], cover[b]) && !too_short(cover[a]) && !too_short(cover[b])) {
         h[cover[a]] *= 0.5;
         h[cover[b]] *= 0.5;
-        ++halvings;
       }
-    }
+  for (size_t a = 0; a < cover.size(); ++a)
+    for (size_t b = a + 1; b < cover.size(); ++b)
+      if (!stencil_ok(cover[a], cover[b])) {
+        out.messages.push_back("no room around the estimates of " + names[cover[a]] + " and " + names[cover[b]] +
+                               " for their second derivative");
+        out.no_room.push_back(cover[b]);
+        cover.erase(cover.begin() + b);
+        --b;
+      }
 
   auto f = [&](const std::vector<double>& y) {
     ++out.evaluations;
@@ -118,7 +129,7 @@ ObservedInformation observed_information(const std::function<double(const std::v
   for (int a = 0; a < m; ++a) {
     if (refused[a]) {
       out.messages.push_back("ln L is refused next to the estimate of " + names[cover[a]] + ": no standard error");
-      out.not_identified.push_back(cover[a]);
+      out.no_room.push_back(cover[a]);
     } else {
       rows.push_back(a);
     }

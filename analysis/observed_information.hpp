@@ -24,6 +24,7 @@ struct ObservedInformation {
   std::vector<double> information;   // row-major, covered.size() squared
   std::vector<double> covariance;    // its inverse; empty when nothing is covered
   std::vector<int> not_identified;   // free coordinates left out along a flat or negative direction
+  std::vector<int> no_room;          // left out: the stencil does not fit in the bounds, or is refused
   std::vector<std::string> messages;
   double asymmetry = 0.0;  // the largest |H_ij - H_ji| / sqrt(|H_ii H_jj|)
   int evaluations = 0;
@@ -31,6 +32,7 @@ struct ObservedInformation {
 
 struct InformationSettings {
   double relative_step = 1e-3;    // h = relative_step * scale
+  double shortest_step = 1e-6;    // no shorter step, relative to the scale: the parameter gets no SE
   double flat_absolute = 1e-6;    // an eigenvalue (on the scales) below this ...
   double flat_relative = 1e-9;    // ... plus this times the largest is flat
   double asymmetry_warning = 0.01;
