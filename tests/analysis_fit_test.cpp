@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -464,6 +465,42 @@ TEST(Fit, HomogGeneralStaysWhereTr2IsAProbability) {
         best = std::max(best, quad({q, 1.0, 0.0, -1.0, t1, t3}));
       }
   EXPECT_GE(*r.lnl, best - 1e-6);
+}
+
+TEST(Fit, AProfileAboveTheMaximumMovesTheFit) {
+  // A broad peak at q = 0.2 (ln L 0) and a higher one at q = 0.45 (ln L 3),
+  // out of sight of the one search from q = 0.2 but within reach of the
+  // profile of q: the fit goes on from the profile's point.
+  const Quadratic broad({0.2, 1.0, -2.0}, {0.15, 0.4, 0.5}, {1, 0, 0, 0, 1, 0, 0, 0, 1});
+  const Quadratic peak({0.45, 1.0, -2.0}, {0.03, 0.4, 0.5}, {1, 0, 0, 0, 1, 0, 0, 0, 1});
+  auto lnl = [&](const Point& p) {
+    const Vec x = {p.q, p.w[0], p.w[2]};
+    const double a = broad(x) - broad.top, b = peak(x) - peak.top + 3;
+    const double m = std::max(a, b);
+    return m + std::log(std::exp(a - m) + std::exp(b - m));
+  };
+  ModelOptions from;
+  from.start = {{"q", 0.2}, {"w1", 1.0}, {"w3", -2.0}};
+  FitOptions one;
+  one.starts = 1;
+  const FitResult r = fit(Model("mendelian:dominant", from), lnl, summary(), one);
+  ASSERT_EQ(r.starts.size(), 1u);
+  EXPECT_NEAR(*r.starts[0].lnl, 0.0, 0.01);  // the search stayed on the broad peak
+  EXPECT_TRUE(mentions(r, "the profile of q found ln L higher by"));
+  EXPECT_NEAR(r.find("q")->estimate, 0.45, 1e-3);
+  EXPECT_NEAR(*r.lnl, 3.0, 0.02);  // plus a trace of the broad peak
+  EXPECT_EQ(r.status, FitStatus::converged);
+  EXPECT_TRUE(r.profiled);
+  EXPECT_TRUE(r.find("q")->ci_low && r.find("q")->ci_high);
+}
+
+TEST(Fit, ErrorsOfTheLikelihoodPassThrough) {
+  int calls = 0;
+  auto failing = [&](const Point&) -> double {
+    if (++calls == 30) throw std::runtime_error("family 7: out of memory");
+    return -1.0;
+  };
+  EXPECT_THROW(fit(Model("mendelian", {}), failing, summary()), std::runtime_error);
 }
 
 TEST(SymmetricEigen, DecomposesAndOrders) {
