@@ -161,26 +161,26 @@ void fill_parameters(const Model& model, FitResult& r, const std::vector<std::st
     e.role = p.role;
     e.estimate = values[i];
     int c = -1;  // the free coordinate whose uncertainty this parameter shares
-    const int source = p.role == Role::linked ? p.link : static_cast<int>(i);
+    const int source = p.role == ParameterRole::linked ? p.link : static_cast<int>(i);
     for (size_t j = 0; j < free.size(); ++j)
       if (free[j] == source) c = static_cast<int>(j);
     switch (p.role) {
-      case Role::estimated:
+      case ParameterRole::estimated:
         e.low = p.low;
         e.high = p.high;
         e.status = !bound_reason[c].empty() ? "at bound" : not_identified[c] ? "not identified" : "estimated";
         e.note = bound_reason[c];
         if (no_room[c]) e.note = "no standard error: too close to a bound";
         break;
-      case Role::fixed:
+      case ParameterRole::fixed:
         e.status = "fixed";
         e.note = p.fixed_by_user ? "by --fix" : "by the model";
         break;
-      case Role::linked:
+      case ParameterRole::linked:
         e.status = "linked";
         e.note = "= " + params[p.link].name;
         break;
-      case Role::derived:
+      case ParameterRole::derived:
         e.status = "derived";
         e.note = "from q, tr1, tr3";
         break;
