@@ -26,7 +26,14 @@ int main(int argc, char** argv) {
                "kinseg");
   app.set_version_flag("--version", "kinseg " + version);
   app.require_subcommand(1);
-  std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_eval_command(app)};
+  std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_eval_command(app),
+                                   add_fit_command(app)};
+  kinseg::cli::version() = version;
+  for (int i = 0; i < argc; ++i) {
+    std::string arg = i == 0 ? "kinseg" : argv[i];
+    if (arg.empty() || arg.find_first_of(" \t\"'") != std::string::npos) arg = "'" + arg + "'";
+    kinseg::cli::command_line() += (i ? " " : "") + arg;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
