@@ -80,7 +80,8 @@ class Engine {
   // Per analysed family, the values of the last evaluation.
   const std::vector<FamilyLikelihood>& results() const;
 
-  // Every person's genotype probabilities at the point.
+  // Every person's genotype probabilities at the point; results() then holds
+  // the point's values too.
   GenotypeProbabilities genotype_probabilities(const Point& point);
 
  private:
