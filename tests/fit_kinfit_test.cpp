@@ -88,7 +88,6 @@ TEST(FitAgainstKinfit, NeverBelowKinfitsMaximum) {
 
   const Comparison cases[] = {
       {"codominant", "mendelian", {}, codominant, 11},
-      {"codominant, another sample", "mendelian", {}, codominant, 12},
       {"dominant with sex and a covariate", "mendelian:dominant", sex_and_smoker, dominant, 13},
       {"general with regressive terms", "general", regressive, general, 14},
   };
