@@ -206,7 +206,8 @@ void Battery::decide() {
                                          test_of(mendelian, general)};
   auto criterion = [](const LikelihoodRatioTest* x) {
     CriterionTest c;
-    if (x && x->p) c = {true, *x->p};
+    if (x && x->p) c = {true, *x->p, ""};
+    else if (x) c.why_not = x->unavailable;
     return c;
   };
   VerdictInput in;
