@@ -5,10 +5,11 @@
 #   fuzz/run.sh [SECONDS [TARGET...]]
 #
 # SECONDS per target (default 300); TARGETs among free_input, kinsort,
-# kinfit_controls, prepared (default all). Inputs found along the way go to
+# kinfit_controls, prepared, kinseg_read (default all). Inputs found along the way go to
 # build-fuzz/corpus/TARGET (the committed seeds are left alone); an input that
 # fails is saved under build-fuzz/artifacts/TARGET/ and the script fails.
-# clang and its libFuzzer runtime are installed with apt-get when missing.
+# clang and its libFuzzer runtime (deps/fuzz.txt) are installed with apt-get
+# when missing (deps/install.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
@@ -16,17 +17,9 @@ src=$PWD
 secs=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(free_input kinsort kinfit_controls prepared)
+[ ${#targets[@]} -gt 0 ] || targets=(free_input kinsort kinfit_controls prepared kinseg_read)
 
-have_fuzzer_runtime() {
-  command -v clang++ >/dev/null &&
-    [ -n "$(find "$(clang++ -print-resource-dir)" -name 'libclang_rt.fuzzer-*.a' 2>/dev/null | head -1)" ]
-}
-if ! have_fuzzer_runtime; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq clang libclang-rt-dev
-fi
+deps/install.sh fuzz
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKINSEG_FUZZ=ON -DKINSEG_TESTS=OFF >/dev/null
@@ -44,6 +37,7 @@ dict() {
     free_input) echo "-dict=$src/fuzz/free_input.dict" ;;
     kinfit_controls) echo "-dict=$src/fuzz/kinfit.dict" ;;
     prepared) echo "-dict=$src/fuzz/prepared.dict" ;;
+    kinseg_read) echo "-dict=$src/fuzz/kinseg_read.dict" ;;
   esac
 }
 

@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "common/free_input.hpp"
 #include "fit/blocks.hpp"
@@ -940,6 +943,17 @@ TEST(SimCommand, RunsFromASettingsFileAndASeed) {
     std::ostringstream o, e;
     EXPECT_EQ(kinsim::run(c.args, o, e), c.status);
     EXPECT_NE(e.str().find(c.message), std::string::npos) << e.str();
+  }
+
+  // --version and --help answer on standard output and write no file.
+  TempDir quiet;
+  for (const auto& [arg, text] : std::vector<std::pair<std::string, std::string>>{
+           {"--version", "kinsim " KINSEG_VERSION "\n"}, {"--help", "usage: kinsim SETTINGS [SEED]\n"}}) {
+    std::ostringstream o, e;
+    EXPECT_EQ(kinsim::run({arg}, o, e), 0) << arg;
+    EXPECT_EQ(o.str().substr(0, text.size()), text) << arg;
+    EXPECT_EQ(e.str(), "") << arg;
+    EXPECT_TRUE(std::filesystem::is_empty(".")) << arg;
   }
 }
 

@@ -7,12 +7,28 @@
 
 namespace kinsim {
 
+namespace {
+
+const char kUsage[] =
+    "usage: kinsim SETTINGS [SEED]\n"
+    "       kinsim --help | --version\n"
+    "Draws a sample of pedigrees and writes the data file, task.inp, maxpar.inp,\n"
+    "par.inp and the truth file into the current directory (with \"limits = none\",\n"
+    "the data file and the truth file only).\n";
+
+}  // namespace
+
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() == 1 && args[0] == "--version") {
+    out << "kinsim " << KINSEG_VERSION << "\n";
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--help") {
+    out << kUsage;
+    return 0;
+  }
   if (args.empty() || args.size() > 2) {
-    err << "usage: kinsim SETTINGS [SEED]\n"
-           "Draws a sample of pedigrees and writes the data file, task.inp, maxpar.inp,\n"
-           "par.inp and the truth file into the current directory (with \"limits = none\",\n"
-           "the data file and the truth file only).\n";
+    err << kUsage;
     return 1;
   }
   try {
