@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
+#include <string>
 
 namespace kinseg::cli {
 
@@ -21,5 +22,17 @@ struct Command {
 
 Command add_check_command(CLI::App& app);
 Command add_export_command(CLI::App& app);
+Command add_test_command(CLI::App& app);
+
+// The program's version and the command line as the user ran it, set by
+// main() for the logs and JSON files of the analyses.
+inline std::string& program_version() {
+  static std::string version;
+  return version;
+}
+inline std::string& command_line() {
+  static std::string line;
+  return line;
+}
 
 }  // namespace kinseg::cli
