@@ -22,6 +22,7 @@ struct Command {
 
 Command add_check_command(CLI::App& app);
 Command add_export_command(CLI::App& app);
+Command add_eval_command(CLI::App& app);
 Command add_test_command(CLI::App& app);
 
 // The program's version and the command line as the user ran it, set by
