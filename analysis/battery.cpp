@@ -88,6 +88,9 @@ void Battery::fit_model(const std::string& spec, int index, int total) {
   FitOptions fo = options_.fit;
   fo.profile = false;
   fo.on_progress = nullptr;
+  const Transmission t = model.transmission();
+  if (t == Transmission::tau_ab_free || t == Transmission::homog_general || t == Transmission::general)
+    fo.starts = options_.transmission_starts > 0 ? options_.transmission_starts : std::max(2, options_.fit.starts / 2);
   fo.on_start = [&](const StartRecord& s, int done, int all) {
     if (options_.on_start) options_.on_start(bm.name, s, done, all);
   };
@@ -95,6 +98,7 @@ void Battery::fit_model(const std::string& spec, int index, int total) {
   // The nested fits that are points of this model; the best of them guards the fit.
   const Fitted* best_nested = nullptr;
   LabelledStart best_start;
+  std::vector<std::pair<Point, std::string>> placed;  // the points of the nested starts so far
   for (const Fitted& inner : fitted_) {
     if (!nested_in(*inner.model, model) || !inner.result.fit.lnl) continue;
     const auto x = nested_start(model, *inner.model, inner.result.fit);
@@ -107,7 +111,16 @@ void Battery::fit_model(const std::string& spec, int index, int total) {
     s.label = "estimates of " + inner.result.name;
     const auto names = model.free_names();
     for (size_t c = 0; c < names.size(); ++c) s.values.push_back({names[c], (*x)[c]});
-    if (options_.start_from_nested) {
+    // Nested fits often end at the same point (the models without transmission
+    // at the sporadic one): one start for them all.
+    const Point at = model.point(*x);
+    const auto same = std::find_if(placed.begin(), placed.end(),
+                                   [&](const auto& p) { return same_point(p.first, at, 1e-6); });
+    if (same != placed.end()) {
+      bm.messages.push_back("the estimates of " + inner.result.name + " are the point of " + same->second +
+                            "'s: one start for both");
+    } else if (options_.start_from_nested) {
+      placed.emplace_back(at, inner.result.name);
       fo.extra_starts.push_back(s);
       bm.started_from.push_back(inner.result.name);
     }

@@ -59,7 +59,12 @@ struct BatteryLikelihood {
 
 struct BatteryOptions {
   ModelOptions model;   // the user's model options, for every model
-  FitOptions fit;       // starts, search settings; its profile setting is not read
+  FitOptions fit;       // grid starts, search settings; its profile setting is not read
+  // Grid starts of tau_ab_free, homog_general and general, which also start
+  // from every model nested in them (the Mendelian and non-transmitted fits
+  // among them, which the grid's transmission starts resemble); 0: half of
+  // fit.starts, at least 2.
+  int transmission_starts = 0;
   double alpha = 0.05;  // level of the verdict's criteria
   // Profile-likelihood intervals for the selected model (a further pass over
   // it once it is known); the other models get standard errors only.
