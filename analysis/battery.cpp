@@ -330,6 +330,13 @@ BatteryResult Battery::run() {
 
 }  // namespace
 
+FitOptions battery_fit_options() {
+  FitOptions o;
+  o.search.polish_gain = 1e-4;
+  o.search.f_tolerance = 1e-7;
+  return o;
+}
+
 std::vector<std::string> battery_models_before_selection() {
   return {"sporadic",
           "no_transmission:dominant",

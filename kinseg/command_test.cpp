@@ -64,6 +64,8 @@ class Progress {
   size_t width_ = 0;
 };
 
+constexpr size_t kShownNotes = 10;
+
 std::string bar(int done, int total) {
   const int n = total > 0 ? 20 * done / total : 0;
   return "[" + std::string(n, '#') + std::string(20 - n, '.') + "]";
@@ -98,13 +100,25 @@ int run_test(const TestOptions& o) {
   try {
     engine = std::make_unique<Engine>(read.sample, eo);
   } catch (const EngineRefusal& e) {
-    std::cerr << "kinseg: " << e.what() << "\n";
+    std::istringstream lines(e.what());
+    for (std::string line; std::getline(lines, line);) std::cerr << "kinseg: error: " << line << "\n";
+    if (e.over_limit > 0)
+      std::cerr << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
     return kRefused;
   } catch (const std::invalid_argument& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
     return kUsage;
   }
-  for (const auto& n : engine->notes()) std::cerr << "kinseg: " << n.text << "\n";
+  // The family scan's notes: the first few on the console, all in the log.
+  std::ostringstream scan;
+  const auto& notes = engine->notes();
+  for (size_t i = 0; i < notes.size(); ++i) {
+    scan << "note: " << notes[i].text << "\n";
+    if (i < kShownNotes) std::cerr << "kinseg: note: " << notes[i].text << "\n";
+  }
+  if (notes.size() > kShownNotes)
+    std::cerr << "kinseg: ... and " << notes.size() - kShownNotes << " more notes of the family scan (all in "
+              << o.out << ".log)\n";
   if (engine->families() == 0) {
     std::cerr << "kinseg: " << o.data.data << ": no family to analyse\n";
     return kRefused;
@@ -157,7 +171,7 @@ int run_test(const TestOptions& o) {
         {p + ".families.tsv", families_tsv(result)},
         {p + ".genotypes.tsv", genotypes_tsv(result)},
         {p + ".json", battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"},
-        {p + ".log", test_log(result, facts, data_text.str(), fitting.str())},
+        {p + ".log", test_log(result, facts, data_text.str() + scan.str(), fitting.str())},
     });
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
