@@ -23,13 +23,14 @@ struct Command {
 Command add_check_command(CLI::App& app);
 Command add_export_command(CLI::App& app);
 Command add_eval_command(CLI::App& app);
+Command add_fit_command(CLI::App& app);
 Command add_test_command(CLI::App& app);
 
-// The program's version and the command line as the user ran it, set by
-// main() for the logs and JSON files of the analyses.
-inline std::string& program_version() {
-  static std::string version;
-  return version;
+// The program's version and its command line as given, set by main, for the
+// logs of the analyses.
+inline std::string& version() {
+  static std::string v;
+  return v;
 }
 inline std::string& command_line() {
   static std::string line;

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "analysis/battery.hpp"
+#include "analysis/sample_summary.hpp"
 #include "analysis/engine_likelihood.hpp"
 #include "engine/engine.hpp"
 #include "kinseg/check_json.hpp"
@@ -33,12 +34,9 @@ namespace {
 
 struct TestOptions {
   DataOptions data;
-  ModelCommandOptions model;
+  ModelCommandOptions model;  // as kinseg fit's; --no-profile concerns the selected model
   double alpha = 0.05;
   std::string out = "kinseg";
-  int threads = 0;
-  int max_loop_breakers = 8;
-  bool no_profile = false;
 };
 
 // The progress line on a terminal: rewritten in place, cleared before each
@@ -81,21 +79,28 @@ int run_test(const TestOptions& o) {
   }
 
   BatteryOptions bo;
-  if (!parse_model_options(o.model, read.sample, bo.model, std::cerr)) return kUsage;
-  try {
-    check_battery_options(bo.model);
-  } catch (const ModelError& e) {
-    for (const auto& p : e.problems()) std::cerr << "kinseg: " << p << "\n";
+  std::vector<std::string> problems;
+  bo.model = model_options(o.model, summarise(read.sample), problems);
+  if (problems.empty()) {
+    try {
+      check_battery_options(bo.model);
+    } catch (const ModelError& e) {
+      problems = e.problems();
+    }
+  }
+  if (!problems.empty()) {
+    for (const auto& p : problems) std::cerr << "kinseg: " << p << "\n";
+    std::cerr << "kinseg: see kinseg test --help\n";
     return kUsage;
   }
   bo.alpha = o.alpha;
   bo.fit.starts = o.model.starts;
-  bo.profile_selected = !o.no_profile;
+  bo.profile_selected = !o.model.no_profile;
 
   EngineOptions eo;
-  eo.ascertainment = ascertainment_of(o.model, read);
-  eo.threads = o.threads;
-  eo.max_loop_breakers = o.max_loop_breakers;
+  eo.ascertainment = ascertainment(o.model, read.columns[ColumnRole::kProband].column >= 0);
+  eo.threads = o.model.threads;
+  eo.max_loop_breakers = o.model.max_loop_breakers;
   std::unique_ptr<Engine> engine;
   try {
     engine = std::make_unique<Engine>(read.sample, eo);
@@ -152,12 +157,11 @@ int run_test(const TestOptions& o) {
 
   const DataSummary summary = summarize(read);
   TestRunFacts facts;
-  facts.version = program_version();
+  facts.version = version();
   facts.command = command_line();
   facts.data = check_json(read, &summary);
-  facts.ascertainment = ascertainment_name(eo.ascertainment);
+  facts.ascertainment = eo.ascertainment == Ascertainment::kProband ? "proband" : "none";
   facts.threads = engine->threads();
-  facts.model_options = model_options_text(o.model);
   facts.seconds = seconds;
   std::ostringstream data_text;
   write_check_text(read, summary, data_text);
@@ -205,16 +209,6 @@ Command add_test_command(CLI::App& app) {
                   "Prefix of the files written: PREFIX.models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, "
                   ".genotypes.tsv, .json, .log (default kinseg)")
       ->option_text("PREFIX");
-  sub->add_flag("--no-profile", options->no_profile,
-                "No profile-likelihood intervals for the selected Mendelian model (standard errors only)");
-  sub->add_option("--threads", options->threads, "Threads evaluating families (default: one per core)")
-      ->check(CLI::Range(0, 1024))
-      ->option_text("N");
-  sub->add_option("--max-loop-breakers", options->max_loop_breakers,
-                  "Refuse a pedigree whose loops need more breakers than this (3^N genotype combinations; "
-                  "default 8)")
-      ->check(CLI::Range(0, 20))
-      ->option_text("N");
   return {sub, [options] { return run_test(*options); }};
 }
 

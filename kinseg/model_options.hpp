@@ -1,47 +1,41 @@
-// The model options that the analysing subcommands share (kinseg fit and
-// kinseg test): the terms of the model (--sex-effect, --regressive; the
-// covariates are those of --covar), values held, starts and bounds by
-// parameter name (--fix, --start, --bounds), the ascertainment correction, and
-// the number of grid starts. Parsed here into the analyses' ModelOptions.
+// The options that shape a model, shared by the subcommands that fit one:
+// --sex-effect, --regressive, --fix NAME=VALUE, --start NAME=VALUE,
+// --bounds NAME=LO:HI, --ascertainment none|proband, --starts N, --no-profile,
+// --threads N, --max-loop-breakers N. Covariates come from the data options'
+// --covar, one coefficient d.COLUMN each.
 #pragma once
 
 #include <CLI/CLI.hpp>
 
-#include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "analysis/model.hpp"
+#include "analysis/sample_summary.hpp"
 #include "engine/ascertainment.hpp"
-#include "pedigree/read_sample.hpp"
 
 namespace kinseg::cli {
 
 struct ModelCommandOptions {
   bool sex_effect = false;
   bool regressive = false;
-  std::vector<std::string> fix;     // NAME=VALUE
-  std::vector<std::string> start;   // NAME=VALUE
-  std::vector<std::string> bounds;  // NAME=LO:HI
-  std::string ascertainment;        // "none", "proband", or "" for the default
+  std::vector<std::string> fix, start, bounds;  // as written
+  std::string ascertainment;                    // none, proband, or empty: proband when the file has a proband column
   int starts = 6;
+  bool no_profile = false;
+  int threads = 0;
+  int max_loop_breakers = 8;
 };
 
 void add_model_options(CLI::App& sub, ModelCommandOptions& options);
 
-// The options as the analyses take them, the covariates being those of the
-// sample (each with its largest absolute value, which scales its
-// coefficient's bounds). Writes every malformed entry to ERR ("kinseg: ...")
-// and returns false when there is one.
-bool parse_model_options(const ModelCommandOptions& options, const Sample& sample, ModelOptions& out,
-                         std::ostream& err);
+// The model options for the sample: covariates with their spread, the
+// parsed --fix, --start and --bounds. Every malformed entry is added to
+// PROBLEMS ("--fix w1=x: VALUE is not a number").
+ModelOptions model_options(const ModelCommandOptions& options, const SampleSummary& summary,
+                           std::vector<std::string>& problems);
 
-// --ascertainment, or its default: proband when the file has a proband
-// column, none otherwise.
-Ascertainment ascertainment_of(const ModelCommandOptions& options, const DataRead& read);
-const char* ascertainment_name(Ascertainment a);
-
-// The options as the user gave them, for logs: "--sex-effect", "--fix q=0.1", ...
-std::vector<std::string> model_options_text(const ModelCommandOptions& options);
+// --ascertainment, or its default: proband when the file has a proband column.
+Ascertainment ascertainment(const ModelCommandOptions& options, bool proband_column);
 
 }  // namespace kinseg::cli

@@ -82,7 +82,6 @@ json battery_json(const BatteryResult& r, const TestRunFacts& facts) {
   j["data"] = facts.data;
   j["ascertainment"] = facts.ascertainment;
   j["threads"] = facts.threads;
-  j["model_options"] = facts.model_options;
   j["alpha"] = number(r.alpha);
 
   json models = json::array();

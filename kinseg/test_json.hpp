@@ -22,7 +22,6 @@ struct TestRunFacts {
   nlohmann::json data;          // how the file was read and its summary (kinseg check's JSON)
   std::string ascertainment;    // "proband" or "none"
   int threads = 0;
-  std::vector<std::string> model_options;  // as given: --sex-effect, --fix q=0.1, ...
   double seconds = 0.0;         // wall time of the battery
 };
 

@@ -17,9 +17,6 @@ std::string test_log(const BatteryResult& r, const TestRunFacts& facts, const st
   out << data_text << "\n";
   out << "ascertainment           " << facts.ascertainment << "\n";
   out << "threads                 " << facts.threads << "\n";
-  std::string options;
-  for (const auto& o : facts.model_options) options += (options.empty() ? "" : " ") + o;
-  out << "model options           " << (options.empty() ? "none" : options) << "\n";
   out << "alpha                   " << format_number(r.alpha) << "\n";
   out << "\nFitting" << fitting << "\n";
   for (const auto& m : r.messages) out << "note: " << m << "\n";

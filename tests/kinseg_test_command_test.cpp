@@ -143,7 +143,7 @@ TEST(KinsegTest, Refusals) {
   const std::vector<Case> cases = {
       {"test " + ex + " --fix tr4=0.5", 2, "kinseg: --fix tr4: no model of the battery estimates tr4"},
       {"test " + ex + " --fix q", 2, "kinseg: --fix q: expected NAME=VALUE"},
-      {"test " + ex + " --start q=abc", 2, "kinseg: --start q=abc: 'abc' is not a finite number"},
+      {"test " + ex + " --start q=abc", 2, "kinseg: --start q=abc: 'abc' is not a number"},
       {"test " + ex + " --bounds q=0.5:0.1", 2, "the lower bound must be below the upper one"},
       {"test " + ex + " --fix q=1.5", 2, "--fix q: 1.5 is not strictly between 0 and 1"},
       {"test " + ex + " --alpha 1.5", 2, "--alpha 1.5: expected a level strictly between 0 and 1"},
