@@ -8,28 +8,30 @@ namespace kinseg {
 
 namespace {
 
-void require(bool ok, const std::string& what) {
-  if (!ok) throw std::invalid_argument(what);
-}
-
 bool probability(double x) { return x >= 0.0 && x <= 1.0; }
+
+[[noreturn]] void refuse(const std::string& what) { throw std::invalid_argument(what); }
+
+std::string index(const char* name, int g) { return name + std::to_string(g + 1); }
 
 }  // namespace
 
+// The messages are built only for a point that fails: a point that passes
+// costs no allocation.
 void check_point(const Point& point, int ncov) {
-  require(std::isfinite(point.q) && probability(point.q),
-          "the allele frequency q must lie in [0, 1]");
+  if (!(std::isfinite(point.q) && probability(point.q))) refuse("the allele frequency q must lie in [0, 1]");
   for (int g = 0; g < 3; ++g) {
-    require(std::isfinite(point.w[g]), "w" + std::to_string(g + 1) + " is not a finite number");
-    require(std::isfinite(point.v[g]), "v" + std::to_string(g + 1) + " is not a finite number");
-    require(!point.free_transmission || probability(point.tau[g]),
-            "the transmission probability tr" + std::to_string(g + 1) + " must lie in [0, 1]");
+    if (!std::isfinite(point.w[g])) refuse(index("w", g) + " is not a finite number");
+    if (!std::isfinite(point.v[g])) refuse(index("v", g) + " is not a finite number");
+    if (point.free_transmission && !probability(point.tau[g]))
+      refuse("the transmission probability " + index("tr", g) + " must lie in [0, 1]");
   }
-  require(std::isfinite(point.ro[0]) && std::isfinite(point.ro[1]), "ro1 and ro2 must be finite numbers");
-  require(static_cast<int>(point.d.size()) == ncov,
-          "the point has " + std::to_string(point.d.size()) + " covariate coefficients, the sample " +
-              std::to_string(ncov) + " covariates");
-  for (double d : point.d) require(std::isfinite(d), "a covariate coefficient is not a finite number");
+  if (!std::isfinite(point.ro[0]) || !std::isfinite(point.ro[1])) refuse("ro1 and ro2 must be finite numbers");
+  if (static_cast<int>(point.d.size()) != ncov)
+    refuse("the point has " + std::to_string(point.d.size()) + " covariate coefficients, the sample " +
+           std::to_string(ncov) + " covariates");
+  for (double d : point.d)
+    if (!std::isfinite(d)) refuse("a covariate coefficient is not a finite number");
 }
 
 void derive_quantities(const Point& point, std::vector<double>& d, ModelQuantities& q) {

@@ -79,7 +79,7 @@ int run_eval(const EvalOptions& o) {
     engine = std::make_unique<Engine>(s, eo);
   } catch (const EngineRefusal& e) {
     std::istringstream lines(e.what());
-    for (std::string line; std::getline(lines, line);) std::cerr << "kinseg: error: " << line << "\n";
+    for (std::string line; std::getline(lines, line);) std::cerr << "kinseg: error: " << s.file << ": " << line << "\n";
     if (e.over_limit > 0)
       std::cerr << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
     return kRefused;

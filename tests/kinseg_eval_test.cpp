@@ -168,7 +168,7 @@ TEST(KinsegEval, UsageErrorsAndRefusedData) {
       {"eval " + study + " --at q=0.5 --ascertainment some", 2, "--ascertainment"},
       {"eval " + kinseg_fixture("errors.csv") + " --at q=0.5", 1, "the data are refused"},
       {"eval " + kinseg_fixture("loops.csv") + " --at q=0.5 --max-loop-breakers 0", 1,
-       "kinseg: error: pedigree C: 1 loop to break, by 1 loop breaker, more than the limit of 0\n"
+       "loops.csv: pedigree C: 1 loop to break, by 1 loop breaker, more than the limit of 0\n"
        "kinseg: --max-loop-breakers raises the limit"},
       {"eval " + study + " --covar age --at q=0.5,d.age=0.1 --genotypes no/such/dir/g.tsv", 2, "no/such/dir/g.tsv"},
   };
