@@ -256,7 +256,7 @@ void Battery::families_and_carriers() {
       const auto m = likelihood_.contributions(sel->result.fit.point);
       const auto s = likelihood_.contributions(sporadic->result.fit.point);
       r_.evaluations += 2;
-      r_.families = rank_families(sample_, likelihood_.family_pedigrees, m, s);
+      r_.families = rank_families(sample_, likelihood_.family_pedigrees, m, s, likelihood_.proband);
     } else {
       r_.messages.push_back("the sporadic model was not fitted: no family ranking");
     }

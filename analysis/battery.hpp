@@ -51,6 +51,9 @@ namespace kinseg {
 struct BatteryLikelihood {
   LogLikelihood lnl;                  // the sample's ln L at a point; -inf where refused
   std::vector<int> family_pedigrees;  // the analysed families' pedigree numbers, in order
+  // Every person's proband code as the likelihood reads it (after it chose a
+  // proband for a family without one); empty: the sample's own.
+  std::vector<int8_t> proband;
   // Each analysed family's contribution to ln L at a point, in that order.
   std::function<std::vector<double>(const Point&)> contributions;
   // Every person's posterior genotype probabilities given the family's traits.

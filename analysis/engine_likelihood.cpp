@@ -1,9 +1,12 @@
 #include "analysis/engine_likelihood.hpp"
 
+#include "engine/family_selection.hpp"
+
 namespace kinseg {
 
-BatteryLikelihood engine_battery_likelihood(Engine& engine) {
+BatteryLikelihood engine_battery_likelihood(Engine& engine, const Sample& sample, Ascertainment ascertainment) {
   BatteryLikelihood l;
+  l.proband = select_families(sample, ascertainment).proband;
   l.lnl = [&engine](const Point& p) { return engine.evaluate(p); };
   for (int f = 0; f < engine.families(); ++f) l.family_pedigrees.push_back(engine.pedigree(f));
   l.contributions = [&engine](const Point& p) {

@@ -9,7 +9,8 @@
 
 namespace kinseg {
 
-// The engine must outlive the returned functions.
-BatteryLikelihood engine_battery_likelihood(Engine& engine);
+// The engine must outlive the returned functions. SAMPLE and ASCERTAINMENT
+// are the engine's: they give the proband codes the engine reads.
+BatteryLikelihood engine_battery_likelihood(Engine& engine, const Sample& sample, Ascertainment ascertainment);
 
 }  // namespace kinseg

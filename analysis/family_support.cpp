@@ -8,9 +8,13 @@
 namespace kinseg {
 
 std::vector<FamilySupport> rank_families(const Sample& sample, const std::vector<int>& family_pedigrees,
-                                         const std::vector<double>& mendelian, const std::vector<double>& sporadic) {
+                                         const std::vector<double>& mendelian, const std::vector<double>& sporadic,
+                                         const std::vector<int8_t>& proband) {
   if (mendelian.size() != family_pedigrees.size() || sporadic.size() != family_pedigrees.size())
     throw std::invalid_argument("rank_families: one contribution per family under each model");
+  if (!proband.empty() && proband.size() != sample.proband.size())
+    throw std::invalid_argument("rank_families: one proband code per person");
+  const std::vector<int8_t>& codes = proband.empty() ? sample.proband : proband;
   const double inf = std::numeric_limits<double>::infinity();
   std::vector<FamilySupport> out;
   out.reserve(family_pedigrees.size());
@@ -21,7 +25,7 @@ std::vector<FamilySupport> rank_families(const Sample& sample, const std::vector
     s.persons = sample.size(s.pedigree);
     for (int p = sample.first(s.pedigree); p < sample.end(s.pedigree); ++p) {
       if (sample.trait[p] == kAffected) ++s.affected;
-      if (sample.proband[p] == kProband) ++s.probands;
+      if (codes[p] == kProband) ++s.probands;
     }
     s.mendelian = std::isfinite(mendelian[f]) ? mendelian[f] : -inf;
     s.sporadic = std::isfinite(sporadic[f]) ? sporadic[f] : -inf;

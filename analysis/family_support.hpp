@@ -26,9 +26,11 @@ struct FamilySupport {
 };
 
 // FAMILY_PEDIGREES: the pedigree number of each analysed family; MENDELIAN
-// and SPORADIC: its contributions, in the same order. Ties keep the family
-// order; families without a ratio come last.
+// and SPORADIC: its contributions, in the same order; PROBAND: every person's
+// proband code as the likelihood read it (empty: the sample's). Ties keep the
+// family order; families without a ratio come last.
 std::vector<FamilySupport> rank_families(const Sample& sample, const std::vector<int>& family_pedigrees,
-                                         const std::vector<double>& mendelian, const std::vector<double>& sporadic);
+                                         const std::vector<double>& mendelian, const std::vector<double>& sporadic,
+                                         const std::vector<int8_t>& proband = {});
 
 }  // namespace kinseg

@@ -150,7 +150,8 @@ int run_test(const TestOptions& o) {
   };
 
   const auto begin = std::chrono::steady_clock::now();
-  const BatteryResult result = run_battery(read.sample, engine_battery_likelihood(*engine), bo);
+  const BatteryResult result =
+      run_battery(read.sample, engine_battery_likelihood(*engine, read.sample, eo.ascertainment), bo);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   progress.clear();
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";

@@ -55,7 +55,8 @@ Drawn run(const std::string& model_values, uint64_t seed) {
   kinseg::Engine engine(out.sample, eo);
   kinseg::BatteryOptions o;
   o.fit.starts = 3;
-  out.result = kinseg::run_battery(out.sample, kinseg::engine_battery_likelihood(engine), o);
+  out.result =
+      kinseg::run_battery(out.sample, kinseg::engine_battery_likelihood(engine, out.sample, eo.ascertainment), o);
   return out;
 }
 
