@@ -202,7 +202,11 @@ Command add_test_command(CLI::App& app) {
       "Fit the standard segregation models (sporadic; no_transmission, mendelian: dominant, recessive, "
       "codominant; tau_ab_free, homog_general, general of the Mendelian type best by AIC), each started "
       "from the models nested in it; compare them by likelihood-ratio tests; give the verdict on a major "
-      "gene; rank the families by their support for it; and write every person's carrier probabilities");
+      "gene; rank the families by their support for it; and write every person's carrier probabilities. The "
+      "model options are kinseg fit's: --fix, --start and --bounds apply to each model that estimates the "
+      "parameter named; --starts is each model's grid (tau_ab_free, homog_general and general, which also "
+      "start from every model nested in them, take half of it); profile-likelihood intervals are computed for "
+      "the selected Mendelian model only (--no-profile: none)");
   add_data_options(*sub, options->data);
   add_model_options(*sub, options->model);
   sub->add_option("--alpha", options->alpha, "Level of the verdict's tests (default 0.05)")->option_text("A");
