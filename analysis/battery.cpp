@@ -27,10 +27,10 @@ std::string not_settable(const Model& model, const std::string& name) {
   if (i < 0) return "no " + name + " in " + model.name();
   const Parameter& p = model.parameters()[i];
   switch (p.role) {
-    case Role::estimated: return "";
-    case Role::linked: return name + " = " + model.parameters()[p.link].name + " in " + model.name();
-    case Role::derived: return name + " is derived in " + model.name();
-    case Role::fixed: return name + " = " + number(p.value) + " in " + model.name();
+    case ParameterRole::estimated: return "";
+    case ParameterRole::linked: return name + " = " + model.parameters()[p.link].name + " in " + model.name();
+    case ParameterRole::derived: return name + " is derived in " + model.name();
+    case ParameterRole::fixed: return name + " = " + number(p.value) + " in " + model.name();
   }
   return "";
 }

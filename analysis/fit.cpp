@@ -161,26 +161,26 @@ void fill_parameters(const Model& model, FitResult& r, const std::vector<std::st
     e.role = p.role;
     e.estimate = values[i];
     int c = -1;  // the free coordinate whose uncertainty this parameter shares
-    const int source = p.role == Role::linked ? p.link : static_cast<int>(i);
+    const int source = p.role == ParameterRole::linked ? p.link : static_cast<int>(i);
     for (size_t j = 0; j < free.size(); ++j)
       if (free[j] == source) c = static_cast<int>(j);
     switch (p.role) {
-      case Role::estimated:
+      case ParameterRole::estimated:
         e.low = p.low;
         e.high = p.high;
         e.status = !bound_reason[c].empty() ? "at bound" : not_identified[c] ? "not identified" : "estimated";
         e.note = bound_reason[c];
         if (no_room[c]) e.note = "no standard error: too close to a bound";
         break;
-      case Role::fixed:
+      case ParameterRole::fixed:
         e.status = "fixed";
         e.note = p.fixed_by_user ? "by --fix" : "by the model";
         break;
-      case Role::linked:
+      case ParameterRole::linked:
         e.status = "linked";
         e.note = "= " + params[p.link].name;
         break;
-      case Role::derived:
+      case ParameterRole::derived:
         e.status = "derived";
         e.note = "from q, tr1, tr3";
         break;
@@ -301,6 +301,7 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
   std::vector<std::optional<double>> se;
   std::vector<ProfileInterval> intervals;
   std::vector<std::string> uncertainty_messages;
+  const double profile_drop_root = std::sqrt(profile_drop(options.profile_settings.level));
   bool moved = false;
   for (int round = 0; round < 2; ++round) {
     uncertainty_messages.clear();
@@ -322,8 +323,19 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
     r.covariance = info.covariance;
     const int n = static_cast<int>(info.covered.size());
     for (int a = 0; a < n; ++a) {
-      r.covariance_names.push_back(names[info.covered[a]]);
-      se[info.covered[a]] = std::sqrt(info.covariance[static_cast<size_t>(a) * n + a]);
+      const int c = info.covered[a];
+      r.covariance_names.push_back(names[c]);
+      se[c] = std::sqrt(info.covariance[static_cast<size_t>(a) * n + a]);
+      // A Wald interval wider than the parameter's whole range: ln L hardly
+      // changes over it (a ridge, such as a penetrance driven to 1 along a
+      // combination of baseline and sex increment).
+      const double range = model.upper()[c] - model.lower()[c];
+      if (*se[c] * 2 * profile_drop_root > range) {
+        not_identified[c] = true;
+        uncertainty_messages.push_back("flat likelihood: 1.96 standard errors of " + names[c] + " (SE " + text(*se[c]) +
+                                       ") either side span more than its whole range " + text(model.lower()[c]) + ":" +
+                                       text(model.upper()[c]) + "; " + names[c] + " is not identified");
+      }
     }
 
     intervals.clear();

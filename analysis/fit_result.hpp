@@ -39,7 +39,7 @@ struct StartRecord {
 
 struct ParameterEstimate {
   std::string name;
-  Role role = Role::estimated;
+  ParameterRole role = ParameterRole::estimated;
   double estimate = 0.0;
   double low = 0.0, high = 0.0;  // bounds, for an estimated parameter
   std::optional<double> se;

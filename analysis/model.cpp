@@ -50,12 +50,12 @@ std::string effects_name(GenotypeEffects e) {
   return "";
 }
 
-std::string role_name(Role r) {
+std::string parameter_role_name(ParameterRole r) {
   switch (r) {
-    case Role::estimated: return "estimated";
-    case Role::fixed: return "fixed";
-    case Role::linked: return "linked";
-    case Role::derived: return "derived";
+    case ParameterRole::estimated: return "estimated";
+    case ParameterRole::fixed: return "fixed";
+    case ParameterRole::linked: return "linked";
+    case ParameterRole::derived: return "derived";
   }
   return "";
 }
@@ -99,7 +99,7 @@ Model::Model(const std::string& spec, const ModelOptions& options) : options_(op
   free_.clear();
   position_.assign(parameters_.size(), -1);
   for (size_t i = 0; i < parameters_.size(); ++i)
-    if (parameters_[i].role == Role::estimated) {
+    if (parameters_[i].role == ParameterRole::estimated) {
       position_[i] = static_cast<int>(free_.size());
       free_.push_back(static_cast<int>(i));
     }
@@ -112,7 +112,7 @@ std::string Model::name() const {
 }
 
 void Model::build(std::vector<std::string>& problems) {
-  auto add = [&](const std::string& name, Role role, double low, double high, double scale) {
+  auto add = [&](const std::string& name, ParameterRole role, double low, double high, double scale) {
     Parameter p;
     p.name = name;
     p.role = role;
@@ -123,15 +123,15 @@ void Model::build(std::vector<std::string>& problems) {
     return static_cast<int>(parameters_.size()) - 1;
   };
   const bool sporadic = transmission_ == Transmission::sporadic;
-  if (!sporadic) q_ = add("q", Role::estimated, kQLow, kQHigh, 0.1);
+  if (!sporadic) q_ = add("q", ParameterRole::estimated, kQLow, kQHigh, 0.1);
 
   // The three genotypes' baselines and, with a sex effect, increments: linked
   // as the type says.
   auto genotype_terms = [&](const char* letter, int (&index)[3]) {
     for (int g = 0; g < 3; ++g)
-      index[g] = add(std::string(letter) + std::to_string(g + 1), Role::estimated, -kLogitBound, kLogitBound, 1.0);
+      index[g] = add(std::string(letter) + std::to_string(g + 1), ParameterRole::estimated, -kLogitBound, kLogitBound, 1.0);
     auto link = [&](int g, int to) {
-      parameters_[index[g]].role = Role::linked;
+      parameters_[index[g]].role = ParameterRole::linked;
       parameters_[index[g]].link = index[to];
     };
     if (sporadic) {
@@ -152,24 +152,24 @@ void Model::build(std::vector<std::string>& problems) {
       break;
     case Transmission::no_transmission:
       for (int g = 0; g < 3; ++g) {
-        tr_[g] = add("tr" + std::to_string(g + 1), Role::linked, 0, 1, 0.1);
+        tr_[g] = add("tr" + std::to_string(g + 1), ParameterRole::linked, 0, 1, 0.1);
         parameters_[tr_[g]].link = q_;
       }
       break;
     case Transmission::tau_ab_free:
-      tr_[0] = add("tr1", Role::fixed, 0, 1, 0.1);
+      tr_[0] = add("tr1", ParameterRole::fixed, 0, 1, 0.1);
       parameters_[tr_[0]].value = 1.0;
-      tr_[1] = add("tr2", Role::estimated, 0, 1, 0.1);
-      tr_[2] = add("tr3", Role::fixed, 0, 1, 0.1);
+      tr_[1] = add("tr2", ParameterRole::estimated, 0, 1, 0.1);
+      tr_[2] = add("tr3", ParameterRole::fixed, 0, 1, 0.1);
       parameters_[tr_[2]].value = 0.0;
       break;
     case Transmission::homog_general:
-      tr_[0] = add("tr1", Role::estimated, 0, 1, 0.1);
-      tr_[1] = add("tr2", Role::derived, 0, 1, 0.1);
-      tr_[2] = add("tr3", Role::estimated, 0, 1, 0.1);
+      tr_[0] = add("tr1", ParameterRole::estimated, 0, 1, 0.1);
+      tr_[1] = add("tr2", ParameterRole::derived, 0, 1, 0.1);
+      tr_[2] = add("tr3", ParameterRole::estimated, 0, 1, 0.1);
       break;
     case Transmission::general:
-      for (int g = 0; g < 3; ++g) tr_[g] = add("tr" + std::to_string(g + 1), Role::estimated, 0, 1, 0.1);
+      for (int g = 0; g < 3; ++g) tr_[g] = add("tr" + std::to_string(g + 1), ParameterRole::estimated, 0, 1, 0.1);
       break;
   }
 
@@ -181,10 +181,10 @@ void Model::build(std::vector<std::string>& problems) {
     for (int j : d_)
       if (parameters_[j].name == "d." + c.name) problems.push_back("covariate '" + c.name + "' given twice");
     const double largest = std::isfinite(c.largest) && c.largest > 0 ? c.largest : 1.0;
-    d_.push_back(add("d." + c.name, Role::estimated, -kLogitBound / largest, kLogitBound / largest, 1.0 / largest));
+    d_.push_back(add("d." + c.name, ParameterRole::estimated, -kLogitBound / largest, kLogitBound / largest, 1.0 / largest));
   }
   if (options_.regressive)
-    for (int r = 0; r < 2; ++r) ro_[r] = add("ro" + std::to_string(r + 1), Role::estimated, -kLogitBound, kLogitBound, 1.0);
+    for (int r = 0; r < 2; ++r) ro_[r] = add("ro" + std::to_string(r + 1), ParameterRole::estimated, -kLogitBound, kLogitBound, 1.0);
 }
 
 int Model::find(const std::string& name) const {
@@ -206,17 +206,17 @@ void Model::apply_options(std::vector<std::string>& problems) {
       return -1;
     }
     const Parameter& p = parameters_[i];
-    if (p.role == Role::linked) {
+    if (p.role == ParameterRole::linked) {
       problems.push_back(option + " " + pname + ": in " + model + " " + pname + " equals " +
                          parameters_[p.link].name + "; set " + parameters_[p.link].name + " instead");
       return -1;
     }
-    if (p.role == Role::derived) {
+    if (p.role == ParameterRole::derived) {
       problems.push_back(option + " " + pname + ": in " + model +
                          " tr2 is computed from q, tr1 and tr3 so that the type frequencies stay the same");
       return -1;
     }
-    if (p.role == Role::fixed && !p.fixed_by_user) {
+    if (p.role == ParameterRole::fixed && !p.fixed_by_user) {
       problems.push_back(option + " " + pname + ": " + pname + " is " + number(p.value) + " in " + model);
       return -1;
     }
@@ -253,7 +253,7 @@ void Model::apply_options(std::vector<std::string>& problems) {
     if (!once("--fix", f.name)) continue;
     const int i = settable("--fix", f.name);
     if (i < 0 || !domain("--fix", f.name, f.value)) continue;
-    parameters_[i].role = Role::fixed;
+    parameters_[i].role = ParameterRole::fixed;
     parameters_[i].fixed_by_user = true;
     parameters_[i].value = f.value;
   }
@@ -261,7 +261,7 @@ void Model::apply_options(std::vector<std::string>& problems) {
     if (!once("--bounds", b.name)) continue;
     const int i = settable("--bounds", b.name);
     if (i < 0) continue;
-    if (parameters_[i].role == Role::fixed) {
+    if (parameters_[i].role == ParameterRole::fixed) {
       problems.push_back("--bounds " + b.name + ": " + b.name + " is fixed by --fix");
       continue;
     }
@@ -278,7 +278,7 @@ void Model::apply_options(std::vector<std::string>& problems) {
     if (!once("--start", s.name)) continue;
     const int i = settable("--start", s.name);
     if (i < 0) continue;
-    if (parameters_[i].role == Role::fixed) {
+    if (parameters_[i].role == ParameterRole::fixed) {
       problems.push_back("--start " + s.name + ": " + s.name + " is fixed by --fix");
       continue;
     }
@@ -297,14 +297,14 @@ void Model::check_constraints(std::vector<std::string>& problems) {
   if (orientation_constrained()) {
     const Parameter& w1 = parameters_[w_[0]];
     const Parameter& w3 = parameters_[w_[2]];
-    const double w1_high = w1.role == Role::fixed ? w1.value : w1.high;
-    const double w3_low = w3.role == Role::fixed ? w3.value : w3.low;
+    const double w1_high = w1.role == ParameterRole::fixed ? w1.value : w1.high;
+    const double w3_low = w3.role == ParameterRole::fixed ? w3.value : w3.low;
     const std::string why = "in " + name() + " genotype 1 is the homozygote of higher risk, w1 >= w3";
     if (w1_high < w3_low) {
       problems.push_back("the values or bounds of w1 and w3 leave no room for w1 >= w3 (" + why + ")");
     } else {
       auto given = [](const Parameter& p) -> std::optional<double> {
-        if (p.role == Role::fixed) return p.value;
+        if (p.role == ParameterRole::fixed) return p.value;
         return p.start;
       };
       const auto a = given(w1), b = given(w3);
@@ -317,7 +317,7 @@ void Model::check_constraints(std::vector<std::string>& problems) {
     const Parameter& q = parameters_[q_];
     const Parameter& t1 = parameters_[tr_[0]];
     const Parameter& t3 = parameters_[tr_[2]];
-    if (q.role == Role::fixed && t1.role == Role::fixed && t3.role == Role::fixed) {
+    if (q.role == ParameterRole::fixed && t1.role == ParameterRole::fixed && t3.role == ParameterRole::fixed) {
       const double tr2 = homog_tr2(q.value, t1.value, t3.value);
       if (!(tr2 >= 0 && tr2 <= 1))
         problems.push_back("the fixed q, tr1 and tr3 give tr2 = " + number(tr2) + ", outside 0..1");
@@ -337,8 +337,8 @@ void Model::decide_turning_round() {
     const Parameter& pb = parameters_[b];
     if (pa.role != pb.role) return false;
     auto map = [&](double v) { return complement ? 1.0 - v : v; };
-    if (pa.role == Role::fixed) return std::abs(map(pa.value) - pb.value) <= eps;
-    if (pa.role != Role::estimated) return true;
+    if (pa.role == ParameterRole::fixed) return std::abs(map(pa.value) - pb.value) <= eps;
+    if (pa.role != ParameterRole::estimated) return true;
     const double lo = complement ? map(pa.high) : pa.low;
     const double hi = complement ? map(pa.low) : pa.high;
     return std::abs(lo - pb.low) <= eps && std::abs(hi - pb.high) <= eps;
@@ -385,11 +385,11 @@ std::vector<double> Model::values(const std::vector<double>& x) const {
   std::vector<double> v(parameters_.size(), 0.0);
   for (size_t i = 0; i < parameters_.size(); ++i) {
     const Parameter& p = parameters_[i];
-    if (p.role == Role::estimated) v[i] = x.at(position_[i]);
-    if (p.role == Role::fixed) v[i] = p.value;
+    if (p.role == ParameterRole::estimated) v[i] = x.at(position_[i]);
+    if (p.role == ParameterRole::fixed) v[i] = p.value;
   }
   for (size_t i = 0; i < parameters_.size(); ++i)
-    if (parameters_[i].role == Role::linked) v[i] = v[parameters_[i].link];
+    if (parameters_[i].role == ParameterRole::linked) v[i] = v[parameters_[i].link];
   if (transmission_ == Transmission::homog_general) v[tr_[1]] = homog_tr2(v[q_], v[tr_[0]], v[tr_[2]]);
   return v;
 }

@@ -79,18 +79,18 @@ struct ModelOptions {
 };
 
 // How a parameter of the model gets its value.
-enum class Role {
+enum class ParameterRole {
   estimated,  // a coordinate of the free vector
   fixed,      // held: by --fix, or by the model (Tr1 = 1, Tr3 = 0 in tau_ab_free)
   linked,     // equal to another parameter (w2 = w1 in a dominant model)
   derived,    // computed from others (tr2 in homog_general)
 };
 
-std::string role_name(Role r);
+std::string parameter_role_name(ParameterRole r);
 
 struct Parameter {
   std::string name;
-  Role role = Role::estimated;
+  ParameterRole role = ParameterRole::estimated;
   double low = 0.0, high = 0.0;      // bounds of an estimated parameter
   double scale = 1.0;                // a typical change: first search step, difference steps
   double value = 0.0;                // a fixed parameter's value

@@ -72,7 +72,7 @@ std::vector<StartingPoint> starting_points(const Model& model, const SampleSumma
     double q = g.q;
     if (iq >= 0) {
       const Parameter& p = params[iq];
-      q = p.role == Role::fixed ? p.value : std::clamp(g.q, p.low, p.high);
+      q = p.role == ParameterRole::fixed ? p.value : std::clamp(g.q, p.low, p.high);
       v[iq] = q;
     }
     const double b = baseline(q, g.effect, share, prevalence);
@@ -90,7 +90,7 @@ std::vector<StartingPoint> starting_points(const Model& model, const SampleSumma
   };
   auto to_free = [&](std::vector<double> v) {
     for (size_t i = 0; i < params.size(); ++i)
-      if (params[i].role == Role::fixed) v[i] = params[i].value;
+      if (params[i].role == ParameterRole::fixed) v[i] = params[i].value;
     std::vector<double> x = model.free_vector(v);
     const auto lo = model.lower(), hi = model.upper();
     for (size_t c = 0; c < x.size(); ++c) x[c] = std::clamp(x[c], lo[c], hi[c]);
@@ -116,7 +116,7 @@ std::vector<StartingPoint> starting_points(const Model& model, const SampleSumma
     std::vector<double> v = values_at(0);
     for (const auto& nv : e.values) {
       const int j = model.find(nv.name);
-      if (j >= 0 && params[j].role == Role::estimated && std::isfinite(nv.value)) v[j] = nv.value;
+      if (j >= 0 && params[j].role == ParameterRole::estimated && std::isfinite(nv.value)) v[j] = nv.value;
     }
     out.push_back({e.label, to_free(v)});
   }

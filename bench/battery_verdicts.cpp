@@ -23,7 +23,7 @@
 #include "analysis/battery.hpp"
 #include "analysis/engine_likelihood.hpp"
 #include "engine/engine.hpp"
-#include "tests/kinsim_sample.hpp"
+#include "pedigree/read_sample.hpp"
 #include "tools/settings.hpp"
 #include "tools/simulate.hpp"
 
@@ -72,8 +72,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
       const kinsim::Settings settings = kinsim::parse_settings(design + t.values, t.name);
       kinsim::validate(settings);
-      const kinseg::Sample sample =
-          kintest::kinseg_sample(settings, kinsim::draw_sample(settings, first_seed + static_cast<uint64_t>(i)));
+      // The drawn sample's data file, read as a user's file is.
+      const uint64_t seed = first_seed + static_cast<uint64_t>(i);
+      const kinsim::Files files = kinsim::render(settings, kinsim::draw_sample(settings, seed), seed);
+      const kinseg::Sample sample = kinseg::read_sample_text(files.data, settings.data_file, {}).sample;
       persons += sample.persons();
       kinseg::EngineOptions eo;
       eo.ascertainment = kinseg::Ascertainment::kNone;

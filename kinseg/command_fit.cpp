@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 #include "analysis/fit.hpp"
 #include "analysis/sample_summary.hpp"
@@ -49,7 +50,7 @@ int run_fit(const FitCommandOptions& o) {
   const SampleSummary summary = summarise(sample);
 
   std::vector<std::string> problems;
-  const ModelOptions options = model_options(o.m, summary, problems);
+  const ModelOptions options = model_options(o.m, summary, o.data.read.columns.covariates, problems);
   std::unique_ptr<Model> model;
   if (problems.empty()) {
     try {
@@ -72,7 +73,11 @@ int run_fit(const FitCommandOptions& o) {
   try {
     engine = std::make_unique<Engine>(sample, eo);
   } catch (const EngineRefusal& e) {
-    std::cerr << "kinseg: " << o.data.data << ": " << e.what() << "\n";
+    std::istringstream lines(e.what());
+    for (std::string line; std::getline(lines, line);)
+      std::cerr << "kinseg: error: " << sample.file << ": " << line << "\n";
+    if (e.over_limit > 0)
+      std::cerr << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
     return kRefused;
   }
   FitRun run;
@@ -82,7 +87,10 @@ int run_fit(const FitCommandOptions& o) {
   run.summary = summary;
   run.ascertainment = eo.ascertainment == Ascertainment::kProband ? "proband" : "none";
   run.threads = engine->threads();
-  for (const ScanNote& n : engine->notes()) run.scan_notes.push_back(n.text);
+  for (const ScanNote& n : engine->notes()) {
+    std::cerr << "kinseg: note: " << n.text << "\n";
+    run.scan_notes.push_back(n.text);
+  }
   if (engine->families() == 0) {
     std::cerr << "kinseg: " << o.data.data << ": no family to analyse\n";
     return kRefused;
@@ -126,7 +134,7 @@ int run_fit(const FitCommandOptions& o) {
 
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
   const std::string json =
-      fit_json(result, *model, run).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+      fit_json(result, *model, run).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
   try {
     write_whole_files({{o.out + ".log", fit_log(result, *model, run)},
                        {o.out + ".estimates.tsv", estimates_tsv(result)},

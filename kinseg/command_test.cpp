@@ -80,7 +80,7 @@ int run_test(const TestOptions& o) {
 
   BatteryOptions bo;
   std::vector<std::string> problems;
-  bo.model = model_options(o.model, summarise(read.sample), problems);
+  bo.model = model_options(o.model, summarise(read.sample), o.data.read.columns.covariates, problems);
   if (problems.empty()) {
     try {
       check_battery_options(bo.model);

@@ -20,12 +20,12 @@ namespace {
 
 std::string optional_text(const std::optional<double>& x) { return x ? number_text(*x) : "NA"; }
 
-nlohmann::json optional_json(const std::optional<double>& x) {
+nlohmann::ordered_json optional_json(const std::optional<double>& x) {
   if (!x || !std::isfinite(*x)) return nullptr;
   return *x;
 }
 
-nlohmann::json finite_json(double x) {
+nlohmann::ordered_json finite_json(double x) {
   if (!std::isfinite(x)) return nullptr;
   return x;
 }
@@ -59,8 +59,8 @@ std::string values_text(const std::vector<std::string>& names, const std::vector
   return s;
 }
 
-nlohmann::json values_json(const std::vector<std::string>& names, const std::vector<double>& x) {
-  nlohmann::json j = nlohmann::json::object();
+nlohmann::ordered_json values_json(const std::vector<std::string>& names, const std::vector<double>& x) {
+  nlohmann::ordered_json j = nlohmann::ordered_json::object();
   for (size_t i = 0; i < names.size() && i < x.size(); ++i) j[names[i]] = finite_json(x[i]);
   return j;
 }
@@ -139,8 +139,8 @@ std::string estimates_table(const FitResult& fit) {
   return out;
 }
 
-nlohmann::json fit_json(const FitResult& fit, const Model& model, const FitRun& run) {
-  using nlohmann::json;
+nlohmann::ordered_json fit_json(const FitResult& fit, const Model& model, const FitRun& run) {
+  using json = nlohmann::ordered_json;
   json j;
   j["program"] = "kinseg fit";
   j["version"] = run.version;
@@ -168,7 +168,7 @@ nlohmann::json fit_json(const FitResult& fit, const Model& model, const FitRun& 
   json params = json::array();
   for (const auto& p : fit.parameters) {
     json e = {{"name", p.name},
-              {"role", role_name(p.role)},
+              {"role", parameter_role_name(p.role)},
               {"estimate", fit.lnl ? finite_json(p.estimate) : json(nullptr)},
               {"se", optional_json(p.se)},
               {"ci_low", optional_json(p.ci_low)},
@@ -177,7 +177,7 @@ nlohmann::json fit_json(const FitResult& fit, const Model& model, const FitRun& 
               {"ci_high_at_bound", p.ci_high_at_bound},
               {"status", p.status},
               {"note", p.note}};
-    if (p.role == Role::estimated) e["bounds"] = {finite_json(p.low), finite_json(p.high)};
+    if (p.role == ParameterRole::estimated) e["bounds"] = {finite_json(p.low), finite_json(p.high)};
     params.push_back(e);
   }
   j["parameters"] = params;
@@ -238,12 +238,12 @@ std::string fit_log(const FitResult& fit, const Model& model, const FitRun& run)
   for (const auto& n : fit.free_names) o << " " << n;
   o << "\n";
   for (const auto& p : model.parameters()) {
-    if (p.role == Role::estimated)
+    if (p.role == ParameterRole::estimated)
       o << "  " << p.name << " estimated within " << short_text(p.low) << ":" << short_text(p.high)
         << (p.start ? ", --start " + short_text(*p.start) : "") << "\n";
-    else if (p.role == Role::fixed)
+    else if (p.role == ParameterRole::fixed)
       o << "  " << p.name << " = " << short_text(p.value) << (p.fixed_by_user ? " (--fix)" : " (the model)") << "\n";
-    else if (p.role == Role::linked)
+    else if (p.role == ParameterRole::linked)
       o << "  " << p.name << " = " << model.parameters()[p.link].name << "\n";
     else
       o << "  " << p.name << " from q, tr1, tr3\n";

@@ -41,7 +41,7 @@ std::string number_text(double x);
 
 std::string estimates_tsv(const FitResult& fit);
 std::string families_tsv(const FitRun& run);
-nlohmann::json fit_json(const FitResult& fit, const Model& model, const FitRun& run);
+nlohmann::ordered_json fit_json(const FitResult& fit, const Model& model, const FitRun& run);
 std::string fit_log(const FitResult& fit, const Model& model, const FitRun& run);
 // The estimates as a table for people: parameter, estimate, SE, 95% profile
 // interval, status.

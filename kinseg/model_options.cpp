@@ -1,5 +1,6 @@
 #include "kinseg/model_options.hpp"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -49,6 +50,22 @@ void parse_entries(const std::vector<std::string>& entries, const char* option, 
   }
 }
 
+// A parameter name as the model knows it: q w1 ... in lower case whatever the
+// case written; d.COLUMN with COLUMN as --covar gave it or the header name.
+std::string model_name(const std::string& written, const SampleSummary& summary,
+                       const std::vector<std::string>& covar) {
+  if (written.size() > 2 && (written.rfind("d.", 0) == 0 || written.rfind("D.", 0) == 0)) {
+    const std::string col = written.substr(2);
+    for (size_t i = 0; i < summary.covariates.size(); ++i)
+      if (col == summary.covariates[i].name || (i < covar.size() && col == covar[i]))
+        return "d." + summary.covariates[i].name;
+    return "d." + col;
+  }
+  std::string lower = written;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
 }  // namespace
 
 void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
@@ -96,7 +113,7 @@ void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
 }
 
 ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& summary,
-                           std::vector<std::string>& problems) {
+                           const std::vector<std::string>& covar, std::vector<std::string>& problems) {
   ModelOptions m;
   m.sex_effect = o.sex_effect;
   m.regressive = o.regressive;
@@ -104,6 +121,9 @@ ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& su
   parse_entries(o.fix, "--fix", false, &m.fix, nullptr, problems);
   parse_entries(o.start, "--start", false, &m.start, nullptr, problems);
   parse_entries(o.bounds, "--bounds", true, nullptr, &m.bounds, problems);
+  for (auto& v : m.fix) v.name = model_name(v.name, summary, covar);
+  for (auto& v : m.start) v.name = model_name(v.name, summary, covar);
+  for (auto& v : m.bounds) v.name = model_name(v.name, summary, covar);
   return m;
 }
 

@@ -30,10 +30,11 @@ struct ModelCommandOptions {
 void add_model_options(CLI::App& sub, ModelCommandOptions& options);
 
 // The model options for the sample: covariates with their spread, the
-// parsed --fix, --start and --bounds. Every malformed entry is added to
-// PROBLEMS ("--fix w1=x: VALUE is not a number").
+// parsed --fix, --start and --bounds (names in any case; d.COLUMN by the
+// --covar entry as given in COVAR or the header name). Every malformed entry
+// is added to PROBLEMS ("--fix w1=x: 'x' is not a number").
 ModelOptions model_options(const ModelCommandOptions& options, const SampleSummary& summary,
-                           std::vector<std::string>& problems);
+                           const std::vector<std::string>& covar, std::vector<std::string>& problems);
 
 // --ascertainment, or its default: proband when the file has a proband column.
 Ascertainment ascertainment(const ModelCommandOptions& options, bool proband_column);

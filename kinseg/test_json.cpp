@@ -31,7 +31,7 @@ json fit_json(const BatteryModel& m) {
   json params = json::array();
   for (const auto& p : f.parameters) {
     params.push_back({{"parameter", p.name},
-                      {"role", role_name(p.role)},
+                      {"role", parameter_role_name(p.role)},
                       {"estimate", number(p.estimate)},
                       {"se", number(p.se)},
                       {"ci_low", number(p.ci_low)},

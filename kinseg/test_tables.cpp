@@ -74,7 +74,7 @@ class ConsoleTable {
 std::string estimates_text(const FitResult& fit) {
   std::vector<std::string> parts;
   for (const auto& p : fit.parameters)
-    if (p.role == Role::estimated) parts.push_back(p.name + "=" + num(p.estimate));
+    if (p.role == ParameterRole::estimated) parts.push_back(p.name + "=" + num(p.estimate));
   return join(parts, " ");
 }
 

@@ -17,17 +17,17 @@ namespace {
 using kinseg::Model;
 using kinseg::ModelError;
 using kinseg::ModelOptions;
-using kinseg::Role;
+using kinseg::ParameterRole;
 
 std::string roles(const Model& m) {
   std::string out;
   for (const auto& p : m.parameters()) {
     out += (out.empty() ? "" : " ") + p.name;
     switch (p.role) {
-      case Role::estimated: break;
-      case Role::fixed: out += "#"; break;
-      case Role::linked: out += "=" + m.parameters()[p.link].name; break;
-      case Role::derived: out += "~"; break;
+      case ParameterRole::estimated: break;
+      case ParameterRole::fixed: out += "#"; break;
+      case ParameterRole::linked: out += "=" + m.parameters()[p.link].name; break;
+      case ParameterRole::derived: out += "~"; break;
     }
   }
   return out;

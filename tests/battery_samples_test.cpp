@@ -21,9 +21,8 @@
 #include "analysis/battery.hpp"
 #include "analysis/engine_likelihood.hpp"
 #include "engine/engine.hpp"
-#include "tests/kinsim_sample.hpp"
+#include "tests/fit_samples.hpp"
 #include "tools/settings.hpp"
-#include "tools/simulate.hpp"
 
 namespace {
 
@@ -48,7 +47,7 @@ Drawn run(const std::string& model_values, uint64_t seed) {
   const kinsim::Settings settings = kinsim::parse_settings(std::string(kDesign) + model_values, "scenario");
   kinsim::validate(settings);
   Drawn out;
-  out.sample = kintest::kinseg_sample(settings, kinsim::draw_sample(settings, seed));
+  out.sample = kintest::simulated_sample(settings, seed);
   kinseg::EngineOptions eo;
   eo.ascertainment = kinseg::Ascertainment::kNone;
   eo.threads = 1;
