@@ -227,6 +227,29 @@ TEST(Battery, MendelianDominantMajorGene) {
   EXPECT_EQ(r.criteria[1].alternative, "general:dominant");
 }
 
+TEST(Battery, ProfileIntervalsForTheSelectedModelOnly) {
+  // On the quadratic the profile interval is the Wald one: q0 +- 1.96 / sqrt(c),
+  // and w1 = w2 (linked) +- 1.96 / sqrt(2 a).
+  const Synthetic s;
+  BatteryOptions o = quick_options();
+  o.profile_selected = true;
+  const BatteryResult r = run_battery(empty_sample(), likelihood_of(s), o);
+  ASSERT_EQ(r.selected_model, "mendelian:dominant");
+  const kinseg::FitResult& f = r.selected()->fit;
+  EXPECT_TRUE(f.profiled);
+  EXPECT_NEAR(*f.lnl, s.expected("mendelian:dominant"), 1e-6);
+  const double z = 1.959963984540054;
+  EXPECT_NEAR(*f.find("q")->ci_low, s.q0 - z / std::sqrt(s.c), 1e-3);
+  EXPECT_NEAR(*f.find("q")->ci_high, s.q0 + z / std::sqrt(s.c), 1e-3);
+  EXPECT_NEAR(*f.find("w1")->ci_high, s.w0[0] + z / std::sqrt(2 * s.a), 1e-3);
+  EXPECT_FALSE(f.starts.empty());
+  for (const auto& m : r.models) {
+    if (m.name == r.selected_model) continue;
+    EXPECT_FALSE(m.fit.profiled) << m.name;
+    for (const auto& p : m.fit.parameters) EXPECT_FALSE(p.ci_low.has_value()) << m.name << " " << p.name;
+  }
+}
+
 TEST(Battery, VerdictsOfOtherTruths) {
   struct Case {
     const char* what;
