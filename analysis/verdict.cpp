@@ -15,7 +15,7 @@ std::string p_text(double p) {
 // One criterion's line: what it asks, what the test found.
 std::string line(const char* what, const CriterionTest& t, bool want_rejection, double alpha) {
   std::string s = what;
-  if (!t.available) return s + ": not tested (a model could not be fitted)";
+  if (!t.available) return s + ": not tested (" + (t.why_not.empty() ? "a model could not be fitted" : t.why_not) + ")";
   const bool rejected = t.p < alpha;
   const bool holds = rejected == want_rejection;
   s += holds ? ": holds" : ": fails";
@@ -42,7 +42,12 @@ Verdict decide_verdict(const VerdictInput& in) {
   const std::string type = in.best_mendelian_type.empty() ? "" : "; " + in.best_mendelian_type + " fits best by AIC";
 
   if (!c1.available || !c2.available || !c3.available) {
-    v.summary = "no verdict: a model needed by the criteria could not be fitted";
+    auto unfitted_model = [](const CriterionTest& t) {
+      return !t.available && (t.why_not.empty() || t.why_not.find("not fitted") != std::string::npos);
+    };
+    const bool unfitted = unfitted_model(c1) || unfitted_model(c2) || unfitted_model(c3);
+    v.summary = unfitted ? "no verdict: a model needed by the criteria could not be fitted"
+                         : "no verdict: a test needed by the criteria could not be made";
   } else if (h1 && h2 && h3) {
     v.major_gene = true;
     v.summary = "evidence for a major gene with Mendelian transmission" + type;

@@ -16,6 +16,10 @@ namespace kinseg {
 struct CriterionTest {
   bool available = false;
   double p = 1.0;
+  // Why an unavailable test could not be made ("mendelian:dominant was not
+  // fitted", "the options given make ... not nested in ..."); "" is taken as
+  // a model that could not be fitted.
+  std::string why_not;
 };
 
 struct VerdictInput {

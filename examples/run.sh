@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs and lacks (deps/install.sh: as
 # root; otherwise it prints the apt-get line and the script stops), builds
-# kinsort and kinfit and runs the worked example: copies its input files
-# into a fresh directory build/example-run/, runs kinsort there, then kinfit
-# (with nothing to read at its pause), and tells where the results are and
-# whether they are the ones committed in examples/output/.
+# kinsort, kinfit and kinseg and runs the worked example: copies its input
+# files into a fresh directory build/example-run/, runs kinsort there, then
+# kinfit (with nothing to read at its pause), and tells where the results are
+# and whether they are the ones committed in examples/output/; then the
+# analysis a user runs, kinseg test on the same data file: the standard
+# segregation models, their likelihood-ratio tests and the verdict.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +15,7 @@ run=$build/example-run
 
 "$root/deps/install.sh"
 cmake -S "$root" -B "$build"
-cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target kinsort kinfit
+cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target kinsort kinfit kinseg
 
 rm -rf "$run"
 mkdir -p "$run"
@@ -57,3 +59,17 @@ else
   echo "These outputs differ from the committed ones in examples/output/: ${differ[*]}"
   exit 1
 fi
+
+# The same data file read by kinseg (a kinsort data file: its columns are the
+# ones task.inp names, the covariate smoker among them), every standard model
+# fitted and compared.
+echo
+echo "== kinseg test sample.dat --covar smoker --out kinseg (in $run)"
+status=0
+"$build/kinseg/kinseg" test sample.dat --covar smoker --out kinseg || status=$?
+echo "kinseg test ended with exit status $status"
+[ "$status" -eq 0 ] || exit "$status"
+echo
+echo "kinseg wrote kinseg.models.tsv, kinseg.tests.tsv, kinseg.estimates.tsv, kinseg.families.tsv,"
+echo "kinseg.genotypes.tsv, kinseg.json and kinseg.log in $run."
+echo "How to read the model table, the tests and the verdict: examples/README.md."

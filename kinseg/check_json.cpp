@@ -85,7 +85,7 @@ nlohmann::json check_json(const DataRead& d, const DataSummary* summary) {
                  {"separator_given", d.format.separator_given},
                  {"header_line", d.format.header_line}};
   json cols = json::object();
-  for (int i = 0; i < kRoles; ++i) cols[role_name(static_cast<Role>(i))] = column_json(d.columns.role[i]);
+  for (int i = 0; i < kRoles; ++i) cols[role_name(static_cast<ColumnRole>(i))] = column_json(d.columns.role[i]);
   json covs = json::array();
   for (const ColumnUse& u : d.columns.covariates) covs.push_back(column_json(u));
   cols["covariates"] = covs;

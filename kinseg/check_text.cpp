@@ -47,7 +47,7 @@ void write_check_text(const DataRead& d, const DataSummary& r, std::ostream& out
   row(out, "format", file_kind_name(d.format.kind));
   row(out, "separator", separator_text(d.format));
   for (int i = 0; i < kRoles; ++i)
-    row(out, std::string("column ") + role_name(static_cast<Role>(i)), column_text(d.columns.role[i]));
+    row(out, std::string("column ") + role_name(static_cast<ColumnRole>(i)), column_text(d.columns.role[i]));
   for (const ColumnUse& u : d.columns.covariates) row(out, "column covariate", column_text(u));
   std::string tokens = "empty";
   for (const std::string& t : d.missing.tokens()) tokens += ", " + t;

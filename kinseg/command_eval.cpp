@@ -68,7 +68,7 @@ int run_eval(const EvalOptions& o) {
   }
 
   EngineOptions eo;
-  const bool proband_column = read.columns[Role::kProband].column >= 0;
+  const bool proband_column = read.columns[ColumnRole::kProband].column >= 0;
   eo.ascertainment = o.ascertainment == "none" || (o.ascertainment.empty() && !proband_column)
                          ? Ascertainment::kNone
                          : Ascertainment::kProband;

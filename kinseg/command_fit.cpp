@@ -66,7 +66,7 @@ int run_fit(const FitCommandOptions& o) {
   }
 
   EngineOptions eo;
-  eo.ascertainment = ascertainment(o.m, read.columns[Role::kProband].column >= 0);
+  eo.ascertainment = ascertainment(o.m, read.columns[ColumnRole::kProband].column >= 0);
   eo.threads = o.m.threads;
   eo.max_loop_breakers = o.m.max_loop_breakers;
   std::unique_ptr<Engine> engine;

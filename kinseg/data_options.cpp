@@ -15,25 +15,25 @@ void add_data_options(CLI::App& sub, DataOptions& o) {
                  "pre-makeped or PLINK .fam file, or a kinsort data file")
       ->required();
   const char* col = "COL";
-  auto column = [&](const char* name, Role r, const std::string& what) {
+  auto column = [&](const char* name, ColumnRole r, const std::string& what) {
     sub.add_option(name, o.read.columns.role[static_cast<int>(r)],
                    what + " (a header name or a 1-based column number)")
         ->option_text(col)
         ->group("Columns (found by their header names when not given)");
   };
-  column("--ped", Role::kPedigree, "Column of the pedigree id; found as famid, fid, ped, pedigree or family");
-  column("--id", Role::kPerson, "Column of the person's id, unique within the pedigree; found as id, iid, person or indiv");
-  column("--father", Role::kFather,
+  column("--ped", ColumnRole::kPedigree, "Column of the pedigree id; found as famid, fid, ped, pedigree or family");
+  column("--id", ColumnRole::kPerson, "Column of the person's id, unique within the pedigree; found as id, iid, person or indiv");
+  column("--father", ColumnRole::kFather,
          "Column of the father's id (0, empty or a missing token: unknown); found as fatherid, father, fa, pat or dadid");
-  column("--mother", Role::kMother,
+  column("--mother", ColumnRole::kMother,
          "Column of the mother's id (0, empty or a missing token: unknown); found as motherid, mother, mo, mat or momid");
-  column("--sex", Role::kSex, "Column of the sex: 1, M or male; 2, F or female (any case); anything else unknown; "
+  column("--sex", ColumnRole::kSex, "Column of the sex: 1, M or male; 2, F or female (any case); anything else unknown; "
                               "found as sex or gender");
-  column("--trait", Role::kTrait,
+  column("--trait", ColumnRole::kTrait,
          "Column of the trait; found as affected, status, trait, phenotype or pheno. Its codes are read as "
          "kinsort's 1/2/3 in a kinsort file, else as LINKAGE codes (1 unaffected, 2 affected, 0 or -9 unknown) "
          "when a 2 is present, else as 0 unaffected / 1 affected");
-  column("--proband", Role::kProband,
+  column("--proband", ColumnRole::kProband,
          "Column of the proband code: 1 proband; 0, 2 or missing not; found as proband (prob in a kinsort file)");
   sub.add_option("--covar", o.read.columns.covariates,
                  "Covariate columns, real numbers; a person missing one has their trait counted as unknown")

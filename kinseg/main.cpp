@@ -1,6 +1,7 @@
 // kinseg: segregation analysis of a binary trait in the pedigree files
-// geneticists keep. Subcommands: check, export, eval. Exit status 0 done, 1 the data
-// are refused, 2 bad usage or a file that cannot be read or written.
+// geneticists keep. Subcommands: check, export, eval, fit, test. Exit status 0
+// done, 1 the data are refused, 2 bad usage or a file that cannot be read or
+// written.
 #include <CLI/CLI.hpp>
 
 #include <exception>
@@ -27,11 +28,17 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "kinseg " + version);
   app.require_subcommand(1);
   std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_eval_command(app),
-                                   add_fit_command(app)};
+                                   add_fit_command(app), add_test_command(app)};
   kinseg::cli::version() = version;
   for (int i = 0; i < argc; ++i) {
+    // Words with blanks, quotes or shell characters are quoted, so that the
+    // line can be run again.
     std::string arg = i == 0 ? "kinseg" : argv[i];
-    if (arg.empty() || arg.find_first_of(" \t\"'") != std::string::npos) arg = "'" + arg + "'";
+    if (arg.empty() || arg.find_first_of(" \t'\"$`\\") != std::string::npos) {
+      std::string quoted = "'";
+      for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+      arg = quoted + "'";
+    }
     kinseg::cli::command_line() += (i ? " " : "") + arg;
   }
   try {

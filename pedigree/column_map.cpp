@@ -52,12 +52,12 @@ int resolve(const FileFormat& f, int fields, const std::string& what, const std:
 
 }  // namespace
 
-const char* role_name(Role r) {
+const char* role_name(ColumnRole r) {
   static const char* const names[] = {"pedigree", "id", "father", "mother", "sex", "trait", "proband"};
   return names[static_cast<int>(r)];
 }
 
-const char* role_option(Role r) {
+const char* role_option(ColumnRole r) {
   static const char* const names[] = {"--ped", "--id", "--father", "--mother", "--sex", "--trait", "--proband"};
   return names[static_cast<int>(r)];
 }
@@ -76,7 +76,7 @@ ColumnMap map_columns(const FileFormat& f, int fields, const ColumnOptions& opti
   const int width = std::max(fields, header_fields);
   for (int r = 0; r < kRoles; ++r) {
     ColumnUse& use = map.role[r];
-    const Role role = static_cast<Role>(r);
+    const ColumnRole role = static_cast<ColumnRole>(r);
     if (!options.role[r].empty()) {
       use.column = resolve(f, width, role_option(role), options.role[r]);
       use.given = true;
@@ -84,7 +84,7 @@ ColumnMap map_columns(const FileFormat& f, int fields, const ColumnOptions& opti
       if (r < 6) use.column = r;  // family, person, father, mother, sex, phenotype
     } else {
       std::vector<std::string_view> names = common_names()[r];
-      if (role == Role::kProband && f.kind == FileKind::kKinsort) names.push_back("prob");
+      if (role == ColumnRole::kProband && f.kind == FileKind::kKinsort) names.push_back("prob");
       for (int c = 0; c < header_fields && use.column < 0; ++c)
         for (std::string_view n : names)
           if (same_text(f.header[c], n)) use.column = c;
@@ -104,14 +104,14 @@ ColumnMap map_columns(const FileFormat& f, int fields, const ColumnOptions& opti
 
   std::string header_list;
   for (int c = 0; c < header_fields; ++c) header_list += (c ? ", " : "") + f.header[c];
-  for (Role r : {Role::kPedigree, Role::kPerson, Role::kFather, Role::kMother, Role::kTrait}) {
+  for (ColumnRole r : {ColumnRole::kPedigree, ColumnRole::kPerson, ColumnRole::kFather, ColumnRole::kMother, ColumnRole::kTrait}) {
     if (map[r].column >= 0) continue;
     std::string msg = std::string("no ") + role_name(r) + " column";
     if (!header_list.empty()) msg += " among " + header_list;
     msg += "; name it with " + std::string(role_option(r)) + " COL";
     problems.error("column-missing", f.header_line, "", {}, msg);
   }
-  if (map[Role::kSex].column < 0)
+  if (map[ColumnRole::kSex].column < 0)
     problems.warning("no-sex-column", f.header_line, "", {},
                      "no sex column: every sex is unknown, a parent's taken from the role "
                      "(name the column with --sex COL)");

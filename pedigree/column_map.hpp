@@ -17,13 +17,13 @@
 
 namespace kinseg {
 
-enum class Role { kPedigree, kPerson, kFather, kMother, kSex, kTrait, kProband };
+enum class ColumnRole { kPedigree, kPerson, kFather, kMother, kSex, kTrait, kProband };
 inline constexpr int kRoles = 7;
 
 // The role's name in messages and options: "pedigree" (--ped), "id", "father",
 // "mother", "sex", "trait", "proband".
-const char* role_name(Role r);
-const char* role_option(Role r);
+const char* role_name(ColumnRole r);
+const char* role_option(ColumnRole r);
 
 // True when `name` is one of the header names looked for.
 bool known_column_name(std::string_view name);
@@ -44,7 +44,7 @@ struct ColumnMap {
   std::array<ColumnUse, kRoles> role;
   std::vector<ColumnUse> covariates;
   int fields_needed = 0;    // the number of fields a row must have
-  const ColumnUse& operator[](Role r) const { return role[static_cast<int>(r)]; }
+  const ColumnUse& operator[](ColumnRole r) const { return role[static_cast<int>(r)]; }
 };
 
 // A column option that cannot be honoured (it names no column of the file):

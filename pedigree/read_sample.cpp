@@ -120,10 +120,10 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
 
   const ColumnMap& cm = d.columns;
   const bool kinsort_file = d.format.kind == FileKind::kKinsort;
-  const int c_ped = cm[Role::kPedigree].column, c_id = cm[Role::kPerson].column;
-  const int c_fa = cm[Role::kFather].column, c_mo = cm[Role::kMother].column;
-  const int c_sex = cm[Role::kSex].column, c_trait = cm[Role::kTrait].column;
-  const int c_prob = cm[Role::kProband].column;
+  const int c_ped = cm[ColumnRole::kPedigree].column, c_id = cm[ColumnRole::kPerson].column;
+  const int c_fa = cm[ColumnRole::kFather].column, c_mo = cm[ColumnRole::kMother].column;
+  const int c_sex = cm[ColumnRole::kSex].column, c_trait = cm[ColumnRole::kTrait].column;
+  const int c_prob = cm[ColumnRole::kProband].column;
   const int ncov = static_cast<int>(cm.covariates.size());
   for (const ColumnUse& u : cm.covariates) d.sample.covariate_names.push_back(u.name);
   d.covariate_missing.assign(ncov, 0);
@@ -208,7 +208,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
 
   d.trait_coding = decide_trait_coding(d.trait_values, kinsort_file, o.affected, o.unaffected, d.missing);
   if (d.trait_coding.reading == TraitReading::kRefused)
-    problems.error("trait-codes", 0, "", {}, "trait column " + cm[Role::kTrait].name + ": " + d.trait_coding.problem);
+    problems.error("trait-codes", 0, "", {}, "trait column " + cm[ColumnRole::kTrait].name + ": " + d.trait_coding.problem);
   else if (!d.trait_coding.caution.empty())
     problems.warning("trait-reading", 0, "", {}, d.trait_coding.caution);
 

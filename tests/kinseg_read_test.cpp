@@ -310,16 +310,16 @@ TEST(KinsegRead, UnknownSexOfAParentTakenFromTheRole) {
 TEST(KinsegRead, ColumnsNamedOrFound) {
   const std::string text = "Fam,Who,Dad,Mum,Gender,Disease,x\nA,1,0,0,1,2,5\nA,2,0,0,2,1,6\nA,3,1,2,1,1,7\n";
   ReadOptions o;
-  o.columns.role[static_cast<int>(Role::kPedigree)] = "fam";
-  o.columns.role[static_cast<int>(Role::kPerson)] = "2";
-  o.columns.role[static_cast<int>(Role::kFather)] = "Dad";
-  o.columns.role[static_cast<int>(Role::kMother)] = "4";
-  o.columns.role[static_cast<int>(Role::kTrait)] = "Disease";
+  o.columns.role[static_cast<int>(ColumnRole::kPedigree)] = "fam";
+  o.columns.role[static_cast<int>(ColumnRole::kPerson)] = "2";
+  o.columns.role[static_cast<int>(ColumnRole::kFather)] = "Dad";
+  o.columns.role[static_cast<int>(ColumnRole::kMother)] = "4";
+  o.columns.role[static_cast<int>(ColumnRole::kTrait)] = "Disease";
   o.columns.covariates = {"7"};
   const DataRead d = read_text(text, o);
   ASSERT_FALSE(d.problems.refused()) << problems_text(d);
-  EXPECT_EQ(d.columns[Role::kSex].column, 4);  // found as gender
-  EXPECT_FALSE(d.columns[Role::kSex].given);
+  EXPECT_EQ(d.columns[ColumnRole::kSex].column, 4);  // found as gender
+  EXPECT_FALSE(d.columns[ColumnRole::kSex].given);
   EXPECT_EQ(d.sample.covariate_names, std::vector<std::string>{"x"});
   EXPECT_EQ(d.sample.father[2], 0);
   EXPECT_EQ(d.trait_coding.reading, TraitReading::kLinkage);
@@ -331,11 +331,11 @@ TEST(KinsegRead, ColumnsNamedOrFound) {
 
   for (const char* bad : {"nosuch", "8", "0"}) {
     ReadOptions b = o;
-    b.columns.role[static_cast<int>(Role::kSex)] = bad;
+    b.columns.role[static_cast<int>(ColumnRole::kSex)] = bad;
     EXPECT_THROW(read_text(text, b), ColumnOptionError) << bad;
   }
   ReadOptions named;
-  named.columns.role[static_cast<int>(Role::kTrait)] = "status";
+  named.columns.role[static_cast<int>(ColumnRole::kTrait)] = "status";
   EXPECT_THROW(read_text(fixture("study.ped"), named), ColumnOptionError);
 }
 

@@ -11,9 +11,9 @@ using kinseg::VerdictInput;
 
 VerdictInput input(double p1, double p2, double p3) {
   VerdictInput in;
-  in.sporadic_vs_mendelian = {true, p1};
-  in.no_transmission_vs_general = {true, p2};
-  in.mendelian_vs_general = {true, p3};
+  in.sporadic_vs_mendelian = {true, p1, ""};
+  in.no_transmission_vs_general = {true, p2, ""};
+  in.mendelian_vs_general = {true, p3, ""};
   in.best_mendelian_type = "dominant";
   return in;
 }
@@ -50,6 +50,15 @@ TEST(Verdict, AModelThatCouldNotBeFittedGivesNoVerdict) {
   EXPECT_FALSE(v.major_gene);
   EXPECT_EQ(v.summary.rfind("no verdict", 0), 0u);
   EXPECT_NE(v.criteria[2].find("not tested"), std::string::npos);
+}
+
+TEST(Verdict, ATestThatCouldNotBeMadeSaysWhy) {
+  VerdictInput in = input(1e-9, 1e-6, 0.40);
+  in.mendelian_vs_general = CriterionTest{false, 1.0, "the options given make mendelian:dominant not nested in general:dominant"};
+  const auto v = decide_verdict(in);
+  EXPECT_EQ(v.summary, "no verdict: a test needed by the criteria could not be made");
+  EXPECT_EQ(v.criteria[2], "3. Mendelian not rejected against general transmission: not tested (the options given "
+                           "make mendelian:dominant not nested in general:dominant)");
 }
 
 }  // namespace

@@ -1,0 +1,417 @@
+#include "analysis/battery.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <sstream>
+
+#include "analysis/nested_model.hpp"
+#include "analysis/sample_summary.hpp"
+
+namespace kinseg {
+
+namespace {
+
+std::string number(double v) {
+  std::ostringstream s;
+  s.precision(10);
+  s << v;
+  return s.str();
+}
+
+const GenotypeEffects kTypes[] = {GenotypeEffects::dominant, GenotypeEffects::recessive, GenotypeEffects::codominant};
+
+// Why the parameter NAME cannot be set in MODEL by an option, or "" when it can.
+std::string not_settable(const Model& model, const std::string& name) {
+  const int i = model.find(name);
+  if (i < 0) return "no " + name + " in " + model.name();
+  const Parameter& p = model.parameters()[i];
+  switch (p.role) {
+    case ParameterRole::estimated: return "";
+    case ParameterRole::linked: return name + " = " + model.parameters()[p.link].name + " in " + model.name();
+    case ParameterRole::derived: return name + " is derived in " + model.name();
+    case ParameterRole::fixed: return name + " = " + number(p.value) + " in " + model.name();
+  }
+  return "";
+}
+
+// Every model the battery may fit, T taking each type.
+std::vector<std::string> every_battery_model() {
+  std::vector<std::string> all = battery_models_before_selection();
+  for (GenotypeEffects t : kTypes)
+    for (const auto& m : battery_models_of_type(t)) all.push_back(m);
+  return all;
+}
+
+struct Fitted {
+  std::unique_ptr<Model> model;
+  BatteryModel result;
+};
+
+class Battery {
+ public:
+  Battery(const Sample& sample, const BatteryLikelihood& likelihood, const BatteryOptions& options)
+      : sample_(sample), likelihood_(likelihood), options_(options), summary_(summarise(sample)) {}
+
+  BatteryResult run();
+
+ private:
+  void fit_model(const std::string& spec, int index, int total);
+  void profile_selected();
+  const Fitted* find(const std::string& name) const {
+    for (const auto& f : fitted_)
+      if (f.result.name == name) return &f;
+    return nullptr;
+  }
+  void add_test(const std::string& null_model, const std::string& alternative, const TestSetting& setting);
+  void decide();
+  void families_and_carriers();
+
+  const Sample& sample_;
+  const BatteryLikelihood& likelihood_;
+  const BatteryOptions& options_;
+  const SampleSummary summary_;
+  std::vector<Fitted> fitted_;
+  BatteryResult r_;
+};
+
+void Battery::fit_model(const std::string& spec, int index, int total) {
+  Fitted f;
+  std::vector<std::string> notes;
+  f.model = std::make_unique<Model>(spec, options_for_model(spec, options_.model, notes));
+  const Model& model = *f.model;
+  BatteryModel& bm = f.result;
+  bm.name = model.name();
+  bm.messages = notes;
+  if (options_.on_model_start) options_.on_model_start(bm.name, index, total);
+
+  FitOptions fo = options_.fit;
+  fo.profile = false;
+  fo.on_progress = nullptr;
+  const Transmission t = model.transmission();
+  if (t == Transmission::tau_ab_free || t == Transmission::homog_general || t == Transmission::general)
+    fo.starts = options_.transmission_starts > 0 ? options_.transmission_starts : std::max(2, options_.fit.starts / 2);
+  fo.on_start = [&](const StartRecord& s, int done, int all) {
+    if (options_.on_start) options_.on_start(bm.name, s, done, all);
+  };
+
+  // The nested fits that are points of this model; the best of them guards the fit.
+  const Fitted* best_nested = nullptr;
+  LabelledStart best_start;
+  std::vector<std::pair<Point, std::string>> placed;  // the points of the nested starts so far
+  for (const Fitted& inner : fitted_) {
+    if (!nested_in(*inner.model, model) || !inner.result.fit.lnl) continue;
+    const auto x = nested_start(model, *inner.model, inner.result.fit);
+    if (!x) {
+      bm.messages.push_back("the estimates of " + inner.result.name +
+                            " are not a point of this model under the options given: not a start");
+      continue;
+    }
+    LabelledStart s;
+    s.label = "estimates of " + inner.result.name;
+    const auto names = model.free_names();
+    for (size_t c = 0; c < names.size(); ++c) s.values.push_back({names[c], (*x)[c]});
+    // Nested fits often end at the same point (the models without transmission
+    // at the sporadic one): one start for them all.
+    const Point at = model.point(*x);
+    const auto same = std::find_if(placed.begin(), placed.end(),
+                                   [&](const auto& p) { return same_point(p.first, at, 1e-6); });
+    if (same != placed.end()) {
+      bm.messages.push_back("the estimates of " + inner.result.name + " are the point of " + same->second +
+                            "'s: one start for both");
+    } else if (options_.start_from_nested) {
+      placed.emplace_back(at, inner.result.name);
+      fo.extra_starts.push_back(s);
+      bm.started_from.push_back(inner.result.name);
+    }
+    if (!best_nested || *inner.result.fit.lnl > *best_nested->result.fit.lnl) {
+      best_nested = &inner;
+      best_start = s;
+    }
+  }
+
+  bm.fit = fit(model, likelihood_.lnl, summary_, fo);
+  r_.evaluations += bm.fit.evaluations;
+
+  auto below = [&](const FitResult& fr) {
+    return best_nested && (!fr.lnl || *fr.lnl < *best_nested->result.fit.lnl - options_.tie);
+  };
+  if (below(bm.fit)) {
+    const double nested_lnl = *best_nested->result.fit.lnl;
+    bm.messages.push_back("ended at ln L " + (bm.fit.lnl ? number(*bm.fit.lnl) : std::string("(none)")) +
+                          ", below " + best_nested->result.name + " (" + number(nested_lnl) +
+                          ") which is nested in it: refitted from " + best_nested->result.name + "'s estimates");
+    FitOptions again = fo;
+    again.starts = 1;
+    again.extra_starts = {best_start};
+    FitResult refit = fit(model, likelihood_.lnl, summary_, again);
+    r_.evaluations += refit.evaluations;
+    if (refit.lnl && (!bm.fit.lnl || *refit.lnl > *bm.fit.lnl)) {
+      bm.fit = std::move(refit);
+      bm.refit = true;
+    }
+    if (below(bm.fit))
+      bm.messages.push_back("still below " + best_nested->result.name + " after the refit: its tests are flagged");
+  }
+  fitted_.push_back(std::move(f));
+  if (options_.on_model_done) options_.on_model_done(fitted_.back().result, index, total);
+}
+
+// The selected model again, from its estimates, with profile-likelihood
+// intervals. Its starts stay those of the battery's fit.
+void Battery::profile_selected() {
+  Fitted* sel = nullptr;
+  for (auto& f : fitted_)
+    if (f.result.name == r_.selected_model) sel = &f;
+  if (!sel || !sel->result.fit.lnl) return;
+  FitResult& old = sel->result.fit;
+  FitOptions fo = options_.fit;
+  fo.profile = true;
+  fo.starts = 1;
+  fo.on_start = nullptr;
+  fo.on_progress = nullptr;
+  LabelledStart s;
+  s.label = "estimates of the battery's fit";
+  for (size_t c = 0; c < old.free_names.size(); ++c) s.values.push_back({old.free_names[c], old.free[c]});
+  fo.extra_starts = {s};
+  FitResult p = fit(*sel->model, likelihood_.lnl, summary_, fo);
+  r_.evaluations += p.evaluations;
+  if (!p.lnl || *p.lnl < *old.lnl - options_.tie) {
+    sel->result.messages.push_back("the profile pass ended below the battery's fit: no profile intervals");
+    return;
+  }
+  if (*p.lnl > *old.lnl + options_.tie)
+    sel->result.messages.push_back("the profile pass raised ln L from " + number(*old.lnl) + " to " + number(*p.lnl));
+  // Keep the battery's starts and their summary; take everything else.
+  std::vector<std::string> messages;
+  for (const auto& m : old.messages)
+    if (m.find("starts reached the best ln L") != std::string::npos) messages.push_back(m);
+  for (const auto& m : p.messages)
+    if (m.find("starts reached the best ln L") == std::string::npos) messages.push_back(m);
+  p.messages = messages;
+  p.starts = std::move(old.starts);
+  p.best_start = old.best_start;
+  p.starts_at_best = old.starts_at_best;
+  p.others_nearest = old.others_nearest;
+  p.others_farthest = old.others_farthest;
+  p.refused_starts = old.refused_starts;
+  p.evaluations += old.evaluations;
+  old = std::move(p);
+}
+
+void Battery::add_test(const std::string& null_model, const std::string& alternative, const TestSetting& setting) {
+  const Fitted* n = find(null_model);
+  const Fitted* a = find(alternative);
+  const bool nested = n && a && nested_start(*a->model, *n->model, n->result.fit).has_value();
+  r_.tests.push_back(likelihood_ratio_test(null_model, n ? &n->result.fit : nullptr, alternative,
+                                           a ? &a->result.fit : nullptr, nested, setting, options_.tie));
+}
+
+void Battery::decide() {
+  const std::string& t = r_.best_mendelian_type;
+  const std::string mendelian = "mendelian:" + t, general = "general:" + t, no_tr = "no_transmission:" + t;
+  auto test_of = [&](const std::string& null_model, const std::string& alternative) -> const LikelihoodRatioTest* {
+    for (const auto& x : r_.tests)
+      if (x.null_model == null_model && x.alternative == alternative) return &x;
+    return nullptr;
+  };
+  const LikelihoodRatioTest* tests[3] = {test_of("sporadic", mendelian), test_of(no_tr, general),
+                                         test_of(mendelian, general)};
+  auto criterion = [](const LikelihoodRatioTest* x) {
+    CriterionTest c;
+    if (x && x->p) c = {true, *x->p, ""};
+    else if (x) c.why_not = x->unavailable;
+    return c;
+  };
+  VerdictInput in;
+  in.alpha = options_.alpha;
+  in.sporadic_vs_mendelian = criterion(tests[0]);
+  in.no_transmission_vs_general = criterion(tests[1]);
+  in.mendelian_vs_general = criterion(tests[2]);
+  in.best_mendelian_type = r_.best_mendelian_type;
+  r_.verdict = decide_verdict(in);
+  const bool want_rejection[3] = {true, true, false};
+  for (int i = 0; i < 3; ++i) {
+    VerdictCriterion c;
+    c.text = r_.verdict.criteria.at(i);
+    if (tests[i]) {
+      c.null_model = tests[i]->null_model;
+      c.alternative = tests[i]->alternative;
+      c.p = tests[i]->p;
+    }
+    c.holds = c.p && ((*c.p < options_.alpha) == want_rejection[i]);
+    r_.criteria.push_back(c);
+  }
+}
+
+void Battery::families_and_carriers() {
+  const Fitted* sel = find(r_.selected_model);
+  const Fitted* sporadic = find("sporadic");
+  if (!sel || !sel->result.fit.lnl) {
+    r_.messages.push_back("no Mendelian model was fitted: no family ranking and no carrier probabilities");
+    return;
+  }
+  if (likelihood_.contributions) {
+    if (sporadic && sporadic->result.fit.lnl) {
+      const auto m = likelihood_.contributions(sel->result.fit.point);
+      const auto s = likelihood_.contributions(sporadic->result.fit.point);
+      r_.evaluations += 2;
+      r_.families = rank_families(sample_, likelihood_.family_pedigrees, m, s, likelihood_.proband);
+    } else {
+      r_.messages.push_back("the sporadic model was not fitted: no family ranking");
+    }
+  }
+  if (likelihood_.genotypes) {
+    r_.carriers = carrier_probabilities(sample_, likelihood_.genotypes(sel->result.fit.point));
+    ++r_.evaluations;
+  }
+}
+
+BatteryResult Battery::run() {
+  r_.alpha = options_.alpha;
+  const std::vector<std::string> first = battery_models_before_selection();
+  const int total = static_cast<int>(first.size()) + 3;
+  int index = 0;
+  for (const auto& spec : first) fit_model(spec, ++index, total);
+
+  // The Mendelian type best by AIC (the simpler type on a tie).
+  const Fitted* best = nullptr;
+  for (GenotypeEffects t : kTypes) {
+    const Fitted* f = find("mendelian:" + effects_name(t));
+    if (f && f->result.fit.aic() && (!best || *f->result.fit.aic() < *best->result.fit.aic())) best = f;
+  }
+  GenotypeEffects type = GenotypeEffects::codominant;
+  if (best) {
+    type = best->model->effects();
+    r_.selected_model = best->result.name;
+  } else {
+    r_.messages.push_back("no Mendelian model could be fitted: the general models are fitted codominant");
+  }
+  r_.best_mendelian_type = effects_name(type);
+  for (const auto& spec : battery_models_of_type(type)) fit_model(spec, ++index, total);
+
+  if (options_.profile_selected) profile_selected();
+
+  // The model table.
+  std::optional<double> smallest;
+  for (const auto& f : fitted_)
+    if (const auto aic = f.result.fit.aic(); aic && (!smallest || *aic < *smallest)) {
+      smallest = aic;
+      r_.best_model = f.result.name;
+    }
+  for (auto& f : fitted_) {
+    if (const auto aic = f.result.fit.aic(); aic && smallest) f.result.delta_aic = *aic - *smallest;
+    r_.models.push_back(f.result);
+  }
+
+  // The tests.
+  const std::string t = ":" + r_.best_mendelian_type;
+  const std::string not_identified = "q not identified under the null: p approximate";
+  for (GenotypeEffects e : kTypes) {
+    TestSetting s;
+    s.not_identified = not_identified;
+    add_test("sporadic", "mendelian:" + effects_name(e), s);
+  }
+  const ChiSquareMixture chi1 = ChiSquareMixture::chi_square(1), chi2 = ChiSquareMixture::chi_square(2),
+                         chi3 = ChiSquareMixture::chi_square(3);
+  const ChiSquareMixture mix012({{0.25, 0}, {0.5, 1}, {0.25, 2}}), mix123({{0.25, 1}, {0.5, 2}, {0.25, 3}});
+  add_test("no_transmission" + t, "homog_general" + t, {chi2, 2, false, ""});
+  add_test("no_transmission" + t, "general" + t, {chi3, 3, false, ""});
+  add_test("mendelian" + t, "tau_ab_free" + t, {chi1, 1, false, ""});
+  add_test("mendelian" + t, "homog_general" + t, {mix012, 2, true, ""});
+  add_test("mendelian" + t, "general" + t, {mix123, 3, true, ""});
+  add_test("homog_general" + t, "general" + t, {chi1, 1, false, ""});
+  add_test("tau_ab_free" + t, "general" + t, {chi2, 2, false, ""});
+
+  decide();
+  families_and_carriers();
+  return r_;
+}
+
+}  // namespace
+
+FitOptions battery_fit_options() {
+  FitOptions o;
+  o.search.polish_gain = 1e-4;
+  o.search.f_tolerance = 1e-7;
+  return o;
+}
+
+std::vector<std::string> battery_models_before_selection() {
+  return {"sporadic",
+          "no_transmission:dominant",
+          "no_transmission:recessive",
+          "no_transmission:codominant",
+          "mendelian:dominant",
+          "mendelian:recessive",
+          "mendelian:codominant"};
+}
+
+std::vector<std::string> battery_models_of_type(GenotypeEffects t) {
+  const std::string type = ":" + effects_name(t);
+  return {"tau_ab_free" + type, "homog_general" + type, "general" + type};
+}
+
+ModelOptions options_for_model(const std::string& spec, const ModelOptions& options, std::vector<std::string>& notes) {
+  ModelOptions base = options;
+  base.fix.clear();
+  base.start.clear();
+  base.bounds.clear();
+  const Model model(spec, base);
+  ModelOptions out = base;
+  auto keep = [&](const char* option, const std::string& name) {
+    const std::string why = not_settable(model, name);
+    if (why.empty()) return true;
+    notes.push_back(std::string(option) + " " + name + " does not apply (" + why + ")");
+    return false;
+  };
+  for (const auto& f : options.fix)
+    if (keep("--fix", f.name)) out.fix.push_back(f);
+  for (const auto& s : options.start)
+    if (keep("--start", s.name)) out.start.push_back(s);
+  for (const auto& b : options.bounds)
+    if (keep("--bounds", b.name)) out.bounds.push_back(b);
+  return out;
+}
+
+void check_battery_options(const ModelOptions& options) {
+  std::vector<std::string> problems;
+  auto add = [&](const std::string& p) {
+    if (std::find(problems.begin(), problems.end(), p) == problems.end()) problems.push_back(p);
+  };
+  std::vector<std::string> names;
+  for (const auto& f : options.fix) names.push_back("--fix " + f.name);
+  for (const auto& s : options.start) names.push_back("--start " + s.name);
+  for (const auto& b : options.bounds) names.push_back("--bounds " + b.name);
+  std::vector<bool> applies(names.size(), false);
+  for (const auto& spec : every_battery_model()) {
+    std::vector<std::string> notes;
+    ModelOptions mo;
+    try {
+      mo = options_for_model(spec, options, notes);
+    } catch (const ModelError& e) {
+      for (const auto& p : e.problems()) add(p);
+      continue;
+    }
+    for (size_t i = 0; i < names.size(); ++i)
+      if (std::find_if(notes.begin(), notes.end(), [&](const std::string& n) {
+            return n.rfind(names[i] + " does not apply", 0) == 0;
+          }) == notes.end())
+        applies[i] = true;
+    try {
+      Model check(spec, mo);
+    } catch (const ModelError& e) {
+      for (const auto& p : e.problems()) add(p);
+    }
+  }
+  for (size_t i = 0; i < names.size(); ++i)
+    if (!applies[i]) add(names[i] + ": no model of the battery estimates " + names[i].substr(names[i].find(' ') + 1));
+  if (!problems.empty()) throw ModelError(problems);
+}
+
+BatteryResult run_battery(const Sample& sample, const BatteryLikelihood& likelihood, const BatteryOptions& options) {
+  check_battery_options(options.model);
+  return Battery(sample, likelihood, options).run();
+}
+
+}  // namespace kinseg

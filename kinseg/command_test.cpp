@@ -1,0 +1,220 @@
+// kinseg test DATA [column options] [model options] [--alpha A] [--out PREFIX]:
+// the standard segregation hypotheses in one run (analysis/battery.hpp). Each
+// model's line on standard error as it is fitted (with a progress line on a
+// terminal); the model table, the tests and the verdict on standard output;
+// every table, the JSON document and the log in PREFIX.* files, all written
+// whole or none.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "analysis/battery.hpp"
+#include "analysis/sample_summary.hpp"
+#include "analysis/engine_likelihood.hpp"
+#include "engine/engine.hpp"
+#include "kinseg/check_json.hpp"
+#include "kinseg/check_text.hpp"
+#include "kinseg/command.hpp"
+#include "kinseg/data_options.hpp"
+#include "kinseg/model_options.hpp"
+#include "kinseg/test_json.hpp"
+#include "kinseg/test_log.hpp"
+#include "kinseg/test_tables.hpp"
+#include "pedigree/data_summary.hpp"
+#include "pedigree/whole_files.hpp"
+#include "report/number_format.hpp"
+
+namespace kinseg::cli {
+
+namespace {
+
+struct TestOptions {
+  DataOptions data;
+  ModelCommandOptions model;  // as kinseg fit's; --no-profile concerns the selected model
+  double alpha = 0.05;
+  std::string out = "kinseg";
+};
+
+// The progress line on a terminal: rewritten in place, cleared before each
+// model's own line.
+class Progress {
+ public:
+  Progress() : terminal_(isatty(fileno(stderr)) != 0) {}
+  void show(const std::string& text) {
+    if (!terminal_) return;
+    std::string line = "kinseg: " + text;
+    if (line.size() > 79) line.resize(79);
+    std::cerr << "\r" << line << std::string(width_ > line.size() ? width_ - line.size() : 0, ' ') << std::flush;
+    width_ = line.size();
+  }
+  void clear() {
+    if (!terminal_ || width_ == 0) return;
+    std::cerr << "\r" << std::string(width_, ' ') << "\r" << std::flush;
+    width_ = 0;
+  }
+
+ private:
+  bool terminal_;
+  size_t width_ = 0;
+};
+
+constexpr size_t kShownNotes = 10;
+
+std::string bar(int done, int total) {
+  const int n = total > 0 ? 20 * done / total : 0;
+  return "[" + std::string(n, '#') + std::string(20 - n, '.') + "]";
+}
+
+int run_test(const TestOptions& o) {
+  DataRead read;
+  const int status = load_data(o.data, read, std::cerr);
+  if (status != kDone) return status;
+  if (!(o.alpha > 0 && o.alpha < 1)) {
+    std::cerr << "kinseg: --alpha " << o.alpha << ": expected a level strictly between 0 and 1\n";
+    return kUsage;
+  }
+
+  BatteryOptions bo;
+  std::vector<std::string> problems;
+  bo.model = model_options(o.model, summarise(read.sample), o.data.read.columns.covariates, problems);
+  if (problems.empty()) {
+    try {
+      check_battery_options(bo.model);
+    } catch (const ModelError& e) {
+      problems = e.problems();
+    }
+  }
+  if (!problems.empty()) {
+    for (const auto& p : problems) std::cerr << "kinseg: " << p << "\n";
+    std::cerr << "kinseg: see kinseg test --help\n";
+    return kUsage;
+  }
+  bo.alpha = o.alpha;
+  bo.fit.starts = o.model.starts;
+  bo.profile_selected = !o.model.no_profile;
+
+  EngineOptions eo;
+  eo.ascertainment = ascertainment(o.model, read.columns[ColumnRole::kProband].column >= 0);
+  eo.threads = o.model.threads;
+  eo.max_loop_breakers = o.model.max_loop_breakers;
+  std::unique_ptr<Engine> engine;
+  try {
+    engine = std::make_unique<Engine>(read.sample, eo);
+  } catch (const EngineRefusal& e) {
+    std::istringstream lines(e.what());
+    for (std::string line; std::getline(lines, line);) std::cerr << "kinseg: error: " << line << "\n";
+    if (e.over_limit > 0)
+      std::cerr << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
+    return kRefused;
+  } catch (const std::invalid_argument& e) {
+    std::cerr << "kinseg: " << e.what() << "\n";
+    return kUsage;
+  }
+  // The family scan's notes: the first few on the console, all in the log.
+  std::ostringstream scan;
+  const auto& notes = engine->notes();
+  for (size_t i = 0; i < notes.size(); ++i) {
+    scan << "note: " << notes[i].text << "\n";
+    if (i < kShownNotes) std::cerr << "kinseg: note: " << notes[i].text << "\n";
+  }
+  if (notes.size() > kShownNotes)
+    std::cerr << "kinseg: ... and " << notes.size() - kShownNotes << " more notes of the family scan (all in "
+              << o.out << ".log)\n";
+  if (engine->families() == 0) {
+    std::cerr << "kinseg: " << o.data.data << ": no family to analyse\n";
+    return kRefused;
+  }
+
+  Progress progress;
+  std::ostringstream fitting;  // the log's account of every model and start
+  bo.on_model_start = [&](const std::string& model, int index, int total) {
+    progress.show(bar(index - 1, total) + " " + model);
+    fitting << "\n[" << index << "/" << total << "] " << model << "\n";
+  };
+  bo.on_start = [&](const std::string& model, const StartRecord& s, int done, int total) {
+    progress.show(model + ": start " + std::to_string(done) + " of " + std::to_string(total));
+    fitting << "  start " << done << " (" << s.origin << "): ln L "
+            << (s.start_lnl ? format_number(*s.start_lnl) : std::string("refused")) << " -> "
+            << (s.lnl ? format_number(*s.lnl) : std::string("refused")) << ", " << search_end_name(s.end_state)
+            << ", " << s.evaluations << " evaluations" << (s.turned_round ? ", turned round" : "") << "\n";
+  };
+  bo.on_model_done = [&](const BatteryModel& m, int index, int total) {
+    progress.clear();
+    std::cerr << "kinseg: [" << index << "/" << total << "] " << model_line(m) << "\n";
+    for (const auto& msg : m.messages) fitting << "  note: " << msg << "\n";
+    for (const auto& msg : m.fit.messages) fitting << "  " << msg << "\n";
+  };
+
+  const auto begin = std::chrono::steady_clock::now();
+  const BatteryResult result =
+      run_battery(read.sample, engine_battery_likelihood(*engine, read.sample, eo.ascertainment), bo);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  progress.clear();
+  for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
+
+  const DataSummary summary = summarize(read);
+  TestRunFacts facts;
+  facts.version = version();
+  facts.command = command_line();
+  facts.data = check_json(read, &summary);
+  facts.ascertainment = eo.ascertainment == Ascertainment::kProband ? "proband" : "none";
+  facts.threads = engine->threads();
+  facts.seconds = seconds;
+  std::ostringstream data_text;
+  write_check_text(read, summary, data_text);
+
+  const std::string& p = o.out;
+  try {
+    write_whole_files({
+        {p + ".models.tsv", models_tsv(result)},
+        {p + ".tests.tsv", tests_tsv(result)},
+        {p + ".estimates.tsv", estimates_tsv(result)},
+        {p + ".families.tsv", families_tsv(result)},
+        {p + ".genotypes.tsv", genotypes_tsv(result)},
+        {p + ".json", battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"},
+        {p + ".log", test_log(result, facts, data_text.str() + scan.str(), fitting.str())},
+    });
+  } catch (const FileError& e) {
+    std::cerr << "kinseg: " << e.what() << "\n";
+    return kUsage;
+  }
+  std::cout << console_tables(result);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "kinseg: cannot write to standard output\n";
+    return kUsage;
+  }
+  std::cerr << "kinseg: wrote " << p << ".models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, .genotypes.tsv, "
+            << ".json and .log (" << format_number(seconds) << " s)\n";
+  return kDone;
+}
+
+}  // namespace
+
+Command add_test_command(CLI::App& app) {
+  auto options = std::make_shared<TestOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "test",
+      "Fit the standard segregation models (sporadic; no_transmission, mendelian: dominant, recessive, "
+      "codominant; tau_ab_free, homog_general, general of the Mendelian type best by AIC), each started "
+      "from the models nested in it; compare them by likelihood-ratio tests; give the verdict on a major "
+      "gene; rank the families by their support for it; and write every person's carrier probabilities. The "
+      "model options are kinseg fit's: --fix, --start and --bounds apply to each model that estimates the "
+      "parameter named; --starts is each model's grid (tau_ab_free, homog_general and general, which also "
+      "start from every model nested in them, take half of it); profile-likelihood intervals are computed for "
+      "the selected Mendelian model only (--no-profile: none)");
+  add_data_options(*sub, options->data);
+  add_model_options(*sub, options->model);
+  sub->add_option("--alpha", options->alpha, "Level of the verdict's tests (default 0.05)")->option_text("A");
+  sub->add_option("--out", options->out,
+                  "Prefix of the files written: PREFIX.models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, "
+                  ".genotypes.tsv, .json, .log (default kinseg)")
+      ->option_text("PREFIX");
+  return {sub, [options] { return run_test(*options); }};
+}
+
+}  // namespace kinseg::cli
