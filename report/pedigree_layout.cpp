@@ -35,6 +35,12 @@ std::string carrier_text(double p) {
   return text;
 }
 
+}  // namespace
+
+const char* const kCarrierNote = "under each id: probability of carrying the risk allele (one or two copies)";
+
+namespace {
+
 // Width of a label, estimated from its length (sans-serif digits and most
 // letters are about 0.55 em wide; wide letters are counted wider).
 double text_width(const std::string& s, double font) {
@@ -92,7 +98,7 @@ class Geometry {
     const double fs = out_.font;
     const int lines = out_.carriers ? 2 : 1;
     const double margin = 0.6 * s_;
-    const double title = 2.0 * fs;
+    const double title = (out_.carriers ? 3.3 : 2.0) * fs;
     y_.assign(rows, 0.0);
     track_y_.assign(g_.families.size(), 0.0);
     over_y_.assign(g_.families.size(), 0.0);
@@ -133,7 +139,7 @@ class Geometry {
 
     double right = 0;
     for (size_t v = 0; v < g_.nodes.size(); ++v) right = std::max(right, x_[v] + g_.nodes[v].half_width);
-    out_.width = right + margin;
+    out_.width = std::max(right, margin + text_width(kCarrierNote, fs) * (out_.carriers ? 1.0 : 0.0)) + margin;
     out_.height = bottom + margin;
     out_.rows = static_cast<int>(rows);
 

@@ -63,6 +63,9 @@ struct PedigreeLayout {
   std::vector<ProbandArrow> arrows;
 };
 
+// The line under the title of a drawing with carrier probabilities.
+extern const char* const kCarrierNote;
+
 // The layout of pedigree k of the sample. carrier, when not empty, holds one
 // probability per member of the pedigree (NaN: none for that person); a value
 // outside [0, 1] is refused (std::invalid_argument). A pedigree in which a

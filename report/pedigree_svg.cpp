@@ -88,8 +88,8 @@ std::string pedigree_svg(const PedigreeLayout& L) {
   o << "<text class=\"caption\" x=\"" << c(0.6 * s) << "\" y=\"" << c(0.6 * s + 1.3 * fs)
     << "\" font-weight=\"bold\">Pedigree " << id << "</text>\n";
   if (L.carriers)
-    o << "<text class=\"caption\" x=\"" << c(0.6 * s + (9.0 + L.pedigree_id.size()) * 0.7 * fs) << "\" y=\""
-      << c(0.6 * s + 1.3 * fs) << "\" fill=\"#444\">under each id: probability of carrying the risk allele</text>\n";
+    o << "<text class=\"caption\" x=\"" << c(0.6 * s) << "\" y=\"" << c(0.6 * s + 2.6 * fs) << "\" fill=\"#444\">"
+      << kCarrierNote << "</text>\n";
 
   o << "<g class=\"lines\" stroke=\"#000\" stroke-width=\"1.3\" fill=\"none\">\n";
   for (const LineSegment& l : L.lines)
