@@ -58,7 +58,7 @@ class Placer {
       place(r, [&](int v, double& shift) {
         const int f = g_.nodes[static_cast<size_t>(v)].parent_family;
         if (f < 0) return false;
-        shift = source(f) - children_centre(f);
+        shift = source(f) - x_[static_cast<size_t>(v)];
         return true;
       });
   }
@@ -77,7 +77,7 @@ class Placer {
         int count = 0;
         const int f = g_.nodes[static_cast<size_t>(v)].parent_family;
         if (f >= 0) {
-          sum += source(f) - children_centre(f);
+          sum += source(f) - x_[static_cast<size_t>(v)];
           ++count;
         }
         double pull;
