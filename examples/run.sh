@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds kinsort and kinfit and runs the worked example: copies its input files
+# Installs the Debian packages the build needs and lacks (deps/install.sh: as
+# root; otherwise it prints the apt-get line and the script stops), builds
+# kinsort and kinfit and runs the worked example: copies its input files
 # into a fresh directory build/example-run/, runs kinsort there, then kinfit
 # (with nothing to read at its pause), and tells where the results are and
 # whether they are the ones committed in examples/output/.
@@ -9,6 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
 run=$build/example-run
 
+"$root/deps/install.sh"
 cmake -S "$root" -B "$build"
 cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target kinsort kinfit
 

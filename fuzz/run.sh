@@ -8,7 +8,8 @@
 # kinfit_controls, prepared (default all). Inputs found along the way go to
 # build-fuzz/corpus/TARGET (the committed seeds are left alone); an input that
 # fails is saved under build-fuzz/artifacts/TARGET/ and the script fails.
-# clang and its libFuzzer runtime are installed with apt-get when missing.
+# clang and its libFuzzer runtime (deps/fuzz.txt) are installed with apt-get
+# when missing (deps/install.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
@@ -18,15 +19,7 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(free_input kinsort kinfit_controls prepared)
 
-have_fuzzer_runtime() {
-  command -v clang++ >/dev/null &&
-    [ -n "$(find "$(clang++ -print-resource-dir)" -name 'libclang_rt.fuzzer-*.a' 2>/dev/null | head -1)" ]
-}
-if ! have_fuzzer_runtime; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq clang libclang-rt-dev
-fi
+deps/install.sh fuzz
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKINSEG_FUZZ=ON -DKINSEG_TESTS=OFF >/dev/null

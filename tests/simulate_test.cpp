@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "common/free_input.hpp"
 #include "fit/blocks.hpp"
@@ -170,7 +173,7 @@ TEST(SimSettings, ReadsEveryKindOfSetting) {
       "seed = 18446744073709551615   # the largest seed\n"
       "families = 12\n generations = 3\n"
       "children = poisson 2.5 1\n"
-      "marry=0.25\n"
+      "marry=0.25\ncousins = 0.2\nlimits = none\n"
       "ascertainment = single 0.4\n"
       "unknown = 0.1\nmax_draws = 5000\n"
       "data_file = fam.dat\ntruth_file = true_values.txt\n"
@@ -186,6 +189,8 @@ TEST(SimSettings, ReadsEveryKindOfSetting) {
   EXPECT_EQ(s.children_mean, 2.5);
   EXPECT_EQ(s.children_min, 1);
   EXPECT_EQ(s.marry, 0.25);
+  EXPECT_EQ(s.cousins, 0.2);
+  EXPECT_EQ(s.limits, Settings::kNoLimits);
   EXPECT_EQ(s.ascertainment, Settings::kSingle);
   EXPECT_EQ(s.pi, 0.4);
   EXPECT_EQ(s.unknown, 0.1);
@@ -244,6 +249,7 @@ TEST(SimSettings, RefusesMalformedText) {
       {"seed = 18446744073709551616\n", "expected a whole number"},
       {"children = range 2\n", "expected \"range MIN MAX\" or \"poisson MEAN MIN\""},
       {"ascertainment = single\n", "expected \"none\", \"first\" or \"single PI\""},
+      {"limits = kinsort\n", "\"limits = kinsort\": expected \"programs\" or \"none\""},
       {"cov1 = x normal 0 1\n", "expected \"NAME binary P\" or \"NAME range LO HI\""},
       {"cov2 = x binary 0.5\n", "cov1 is missing while cov2 is set"},
       {"cov9 = x binary 0.5\n", "unknown setting \"cov9\""},
@@ -265,6 +271,12 @@ TEST(SimSettings, RefusesSettingsThatMakeNoSampleOrNoFit) {
       {"children = range 0 51\n", "expected 0 <= MIN <= MAX <= 50"},
       {"children = poisson 1 2\n", "expected 0 <= MIN <= MEAN <= MIN + 50"},
       {"marry = 1.5\n", "marry = 1.5: expected a probability"},
+      {"generations = 3\ncousins = -0.1\n", "cousins = -0.1: expected a probability 0..1"},
+      {"generations = 2\ncousins = 0.1\n",
+       "cousins = 0.1: first cousins are the second generation and marry only when there is a "
+       "third; set generations to 3 or more"},
+      {"families = 5000001\nlimits = none\n",
+       "families = 5000001: a sample holds at most 10000000 persons, so 5000000 pedigrees at most"},
       {"unknown = 1\n", "unknown = 1: expected a probability 0 <= p < 1"},
       {"ascertainment = single 0\n", "expected 0 < PI <= 1"},
       {"families = 10\nmax_draws = 9\n", "max_draws = 9: expected at least families = 10"},
@@ -619,6 +631,197 @@ TEST(SimPedigrees, AscertainmentKeepsAndMarksFamiliesByItsRule) {
 }
 
 // ---------------------------------------------------------------------------
+// Marriages of first cousins
+
+// What the data file says about the couples of one pedigree.
+struct Couples {
+  int cousins = 0;      // spouses who share a grandparent: a consanguineous loop
+  int other_kin = 0;    // both spouses with parents in the pedigree, yet not first cousins
+  int married_out = 0;  // a child of the pedigree with a spouse married in
+  // First cousins of the other sex and of the same generation who both married
+  // a spouse from outside.
+  int cousins_both_married_out = 0;
+};
+
+Couples couples_of(const std::vector<std::vector<int>>& ped) {
+  auto row = [&](int id) -> const std::vector<int>& { return ped[static_cast<size_t>(id - 1)]; };
+  std::vector<int> depth(ped.size() + 1, 0), spouse(ped.size() + 1, 0);
+  std::set<std::pair<int, int>> couples;
+  for (size_t i = 0; i < ped.size(); ++i) {
+    const auto& r = ped[i];
+    const int id = static_cast<int>(i) + 1;
+    EXPECT_EQ(r[kId], id);
+    EXPECT_EQ(r[kFa] == 0, r[kMo] == 0);
+    if (r[kFa] == 0) continue;
+    // Parents stand before their children; nobody has two spouses.
+    EXPECT_TRUE(r[kFa] >= 1 && r[kFa] < id && r[kMo] >= 1 && r[kMo] < id) << id;
+    EXPECT_EQ(row(r[kFa])[kSex], 1);
+    EXPECT_EQ(row(r[kMo])[kSex], 2);
+    for (auto [a, b] : {std::pair{r[kFa], r[kMo]}, std::pair{r[kMo], r[kFa]}}) {
+      EXPECT_TRUE(spouse[static_cast<size_t>(a)] == 0 || spouse[static_cast<size_t>(a)] == b) << a;
+      spouse[static_cast<size_t>(a)] = b;
+    }
+    couples.emplace(r[kFa], r[kMo]);
+    depth[static_cast<size_t>(id)] =
+        1 + std::max(depth[static_cast<size_t>(r[kFa])], depth[static_cast<size_t>(r[kMo])]);
+  }
+  auto grandparents = [&](int id) {
+    std::set<int> g;
+    for (int parent : {row(id)[kFa], row(id)[kMo]})
+      if (parent != 0)
+        for (int gp : {row(parent)[kFa], row(parent)[kMo]})
+          if (gp != 0) g.insert(gp);
+    return g;
+  };
+  auto first_cousins = [&](int a, int b) {
+    if (row(a)[kFa] == row(b)[kFa]) return false;  // siblings
+    const std::set<int> ga = grandparents(a), gb = grandparents(b);
+    for (int g : ga)
+      if (gb.count(g)) return true;
+    return false;
+  };
+  Couples c;
+  std::vector<int> out;  // children of the pedigree married to a spouse from outside
+  for (const auto& [fa, mo] : couples) {
+    const bool fa_child = row(fa)[kFa] != 0, mo_child = row(mo)[kFa] != 0;
+    if (fa_child && mo_child) {
+      if (first_cousins(fa, mo) && depth[static_cast<size_t>(fa)] == depth[static_cast<size_t>(mo)])
+        ++c.cousins;
+      else
+        ++c.other_kin;
+    } else if (fa_child || mo_child) {
+      ++c.married_out;
+      out.push_back(fa_child ? fa : mo);
+    }
+  }
+  for (size_t i = 0; i < out.size(); ++i)
+    for (size_t j = i + 1; j < out.size(); ++j)
+      if (row(out[i])[kSex] != row(out[j])[kSex] &&
+          depth[static_cast<size_t>(out[i])] == depth[static_cast<size_t>(out[j])] &&
+          first_cousins(out[i], out[j]))
+        ++c.cousins_both_married_out;
+  return c;
+}
+
+// A pedigree small enough to follow by hand. The founders' daughters 3 and 4
+// marry out; 3 has the daughters 6 and 7, and 4 the sons 9 and 10, all of whom
+// marry. 6 comes first and takes her cousin 9 (of 9 and 10, each equally
+// likely); their children 11 and 12 have the great-grandparents 1 and 2 through
+// both parents. 7 then draws no cousin marriage and marries out (13), and 10,
+// whose only unmarried cousin was 7, marries out too (16).
+TEST(SimCousins, AFixedSeedGivesThisLoop) {
+  TempDir dir;
+  const Sample sample = kinsim::simulate(
+      parse("families = 1\ngenerations = 3\nchildren = range 2 2\nmarry = 1\ncousins = 0.5\n"), 1);
+  EXPECT_EQ(sample.cousin_marriages, 1);
+  EXPECT_EQ(read_file("sample.dat"),
+            "ped id fa mo sex prob trait\n"
+            "1 1 0 0 1 2 1\n"
+            "1 2 0 0 2 2 2\n"
+            "1 3 1 2 2 2 1\n"
+            "1 4 1 2 2 2 1\n"
+            "1 5 0 0 1 2 2\n"
+            "1 6 5 3 2 2 2\n"
+            "1 7 5 3 2 2 1\n"
+            "1 8 0 0 1 2 2\n"
+            "1 9 8 4 1 2 2\n"
+            "1 10 8 4 1 2 1\n"
+            "1 11 9 6 1 2 1\n"
+            "1 12 9 6 2 2 2\n"
+            "1 13 0 0 1 2 1\n"
+            "1 14 13 7 2 2 1\n"
+            "1 15 13 7 1 2 1\n"
+            "1 16 0 0 2 2 1\n"
+            "1 17 10 16 2 2 2\n"
+            "1 18 10 16 2 2 2\n");
+  EXPECT_NE(read_file("truth.txt").find("; 1 marriage of first cousins\n"), std::string::npos);
+}
+
+// Larger draws read back from the data file: rows stay in generation order
+// with ids 1..n, the couples of kin are exactly the cousin marriages counted,
+// the same seed gives the same files, and with cousins = 1 no two unmarried
+// cousins of the other sex are left to marry out.
+TEST(SimCousins, MarriagesOfFirstCousinsCloseLoops) {
+  const std::string design =
+      "families = 100\ngenerations = 4\nchildren = poisson 3 1\nmarry = 0.6\nunknown = 0.1\n"
+      "cov1 = a binary 0.3\nD1 = 0.5\nRo2 = 0.5\nlimits = none\nQ = 0.4\nW1 = -1\n";
+  for (const char* p : {"0.3", "1"}) {
+    const Settings s = parse(design + "cousins = " + p + "\n");
+    TempDir dir;
+    const Sample sample = kinsim::simulate(s, 21);
+    const std::string data = read_file("sample.dat"), truth = read_file("truth.txt");
+    const auto peds = pedigrees(read_data("sample.dat"));
+    ASSERT_EQ(peds.size(), 100u);
+    Couples all;
+    for (size_t k = 0; k < peds.size(); ++k) {
+      EXPECT_EQ(peds[k][0][kPed], static_cast<int>(k) + 1);
+      const Couples c = couples_of(peds[k]);
+      all.cousins += c.cousins;
+      all.other_kin += c.other_kin;
+      all.married_out += c.married_out;
+      all.cousins_both_married_out += c.cousins_both_married_out;
+    }
+    EXPECT_EQ(all.cousins, sample.cousin_marriages) << p;
+    EXPECT_GT(all.cousins, 20) << p;
+    EXPECT_EQ(all.other_kin, 0) << p;
+    EXPECT_GT(all.married_out, 100) << p;
+    if (std::string(p) == "1")
+      EXPECT_EQ(all.cousins_both_married_out, 0);
+    else
+      EXPECT_GT(all.cousins_both_married_out, 0);
+    EXPECT_NE(truth.find("; " + std::to_string(sample.cousin_marriages) +
+                         " marriages of first cousins\n"),
+              std::string::npos);
+
+    kinsim::simulate(s, 21);
+    EXPECT_EQ(read_file("sample.dat"), data);
+    EXPECT_EQ(read_file("truth.txt"), truth);
+    kinsim::simulate(s, 22);
+    EXPECT_NE(read_file("sample.dat"), data);
+  }
+}
+
+// Samples drawn without cousins keep their draws: this sample of four
+// generations was written by kinsim before it knew cousin marriages, and
+// "cousins = 0" is the same as leaving the setting out.
+TEST(SimCousins, WithoutCousinsTheSampleIsUnchanged) {
+  const std::string design =
+      "families = 2\ngenerations = 4\nchildren = range 1 3\nmarry = 0.7\nunknown = 0.1\n";
+  for (const std::string extra : {"", "cousins = 0\n"}) {
+    TempDir dir;
+    const Sample sample = kinsim::simulate(parse(design + extra), 4);
+    EXPECT_EQ(sample.cousin_marriages, 0);
+    EXPECT_EQ(read_file("truth.txt").find("cousins"), std::string::npos);
+    EXPECT_EQ(read_file("sample.dat"),
+              "ped id fa mo sex prob trait\n"
+              "1 1 0 0 1 2 2\n"
+              "1 2 0 0 2 2 2\n"
+              "1 3 1 2 2 2 2\n"
+              "1 4 1 2 1 2 1\n"
+              "1 5 0 0 2 2 2\n"
+              "1 6 4 5 2 2 2\n"
+              "1 7 0 0 1 2 1\n"
+              "1 8 7 6 1 2 2\n"
+              "1 9 7 6 1 2 2\n"
+              "1 10 7 6 1 2 1\n"
+              "1 11 0 0 2 2 2\n"
+              "1 12 8 11 1 2 2\n"
+              "1 13 8 11 2 2 2\n"
+              "1 14 0 0 2 2 1\n"
+              "1 15 9 14 1 2 1\n"
+              "1 16 9 14 1 2 2\n"
+              "1 17 9 14 1 2 1\n"
+              "1 18 0 0 2 2 2\n"
+              "1 19 10 18 1 2 1\n"
+              "1 20 10 18 2 2 2\n"
+              "2 1 0 0 1 2 2\n"
+              "2 2 0 0 2 2 1\n"
+              "2 3 1 2 2 2 1\n")
+        << extra;
+  }
+}
+
+// ---------------------------------------------------------------------------
 // Limits and refusals
 
 TEST(SimLimits, RefusesWhatKinsortOrKinfitCannotHold) {
@@ -679,6 +882,33 @@ TEST(SimLimits, RefusedRunsWriteNothing) {
   }
 }
 
+// Without the programs' limits the same draws give the same data and truth
+// files, more pedigrees than kinfit holds are allowed, and no control files
+// are written for programs that could not read the sample.
+TEST(SimLimits, NoLimitsWritesTheDataAndTruthFilesOnly) {
+  TempDir dir;
+  const std::string design = "families = 30\ngenerations = 2\nseed = 6\n";
+  kintest::write_file("within.txt", design);
+  std::ostringstream out, err;
+  ASSERT_EQ(kinsim::run({"within.txt"}, out, err), 0);
+  const std::string data = read_file("sample.dat"), truth = read_file("truth.txt");
+  for (const char* n : {"sample.dat", "task.inp", "maxpar.inp", "par.inp", "truth.txt"})
+    std::remove(n);
+  kintest::write_file("none.txt", design + "limits = none\n");
+  std::ostringstream out2, err2;
+  ASSERT_EQ(kinsim::run({"none.txt"}, out2, err2), 0);
+  EXPECT_EQ(err2.str(), "");
+  EXPECT_NE(out2.str().find("kinsim: wrote sample.dat, truth.txt\n"), std::string::npos);
+  EXPECT_EQ(read_file("sample.dat"), data);
+  EXPECT_EQ(read_file("truth.txt"), truth);
+  for (const char* n : {"task.inp", "maxpar.inp", "par.inp"}) EXPECT_FALSE(kintest::exists(n)) << n;
+
+  const Sample many =
+      kinsim::simulate(parse("families = 700\nchildren = range 0 1\nlimits = none\n"), 3);
+  EXPECT_EQ(many.kept, 700);
+  EXPECT_EQ(pedigrees(read_data("sample.dat")).size(), 700u);
+}
+
 TEST(SimCommand, RunsFromASettingsFileAndASeed) {
   TempDir dir;
   kintest::write_file("s.txt", "families = 4\nseed = 8\n");
@@ -713,6 +943,17 @@ TEST(SimCommand, RunsFromASettingsFileAndASeed) {
     std::ostringstream o, e;
     EXPECT_EQ(kinsim::run(c.args, o, e), c.status);
     EXPECT_NE(e.str().find(c.message), std::string::npos) << e.str();
+  }
+
+  // --version and --help answer on standard output and write no file.
+  TempDir quiet;
+  for (const auto& [arg, text] : std::vector<std::pair<std::string, std::string>>{
+           {"--version", "kinsim " KINSEG_VERSION "\n"}, {"--help", "usage: kinsim SETTINGS [SEED]\n"}}) {
+    std::ostringstream o, e;
+    EXPECT_EQ(kinsim::run({arg}, o, e), 0) << arg;
+    EXPECT_EQ(o.str().substr(0, text.size()), text) << arg;
+    EXPECT_EQ(e.str(), "") << arg;
+    EXPECT_TRUE(std::filesystem::is_empty(".")) << arg;
   }
 }
 

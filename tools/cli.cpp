@@ -7,11 +7,28 @@
 
 namespace kinsim {
 
+namespace {
+
+const char kUsage[] =
+    "usage: kinsim SETTINGS [SEED]\n"
+    "       kinsim --help | --version\n"
+    "Draws a sample of pedigrees and writes the data file, task.inp, maxpar.inp,\n"
+    "par.inp and the truth file into the current directory (with \"limits = none\",\n"
+    "the data file and the truth file only).\n";
+
+}  // namespace
+
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() == 1 && args[0] == "--version") {
+    out << "kinsim " << KINSEG_VERSION << "\n";
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--help") {
+    out << kUsage;
+    return 0;
+  }
   if (args.empty() || args.size() > 2) {
-    err << "usage: kinsim SETTINGS [SEED]\n"
-           "Draws a sample of pedigrees and writes the data file, task.inp, maxpar.inp,\n"
-           "par.inp and the truth file into the current directory.\n";
+    err << kUsage;
     return 1;
   }
   try {
@@ -34,9 +51,16 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     const Sample sample = simulate(s, *s.seed);
     out << "kinsim: " << sample.kept << " families kept of " << sample.drawn << " drawn, "
-        << sample.persons.size() << " persons, seed " << *s.seed << "\n"
-        << "kinsim: wrote " << s.data_file << ", task.inp, maxpar.inp, par.inp, " << s.truth_file
-        << "\n";
+        << sample.persons.size() << " persons, ";
+    if (s.cousins > 0.0)
+      out << sample.cousin_marriages << (sample.cousin_marriages == 1 ? " marriage" : " marriages")
+          << " of first cousins, ";
+    out << "seed " << *s.seed << "\n";
+    if (s.limits == Settings::kNoLimits)
+      out << "kinsim: wrote " << s.data_file << ", " << s.truth_file << "\n";
+    else
+      out << "kinsim: wrote " << s.data_file << ", task.inp, maxpar.inp, par.inp, " << s.truth_file
+          << "\n";
     return 0;
   } catch (const FileError& e) {
     err << "kinsim: " << e.what() << "\n";

@@ -39,13 +39,31 @@ class PedigreeDrawer {
   // One pedigree, numbered from 1 in row order; ped is left 0.
   std::vector<Person> draw() {
     ped_.clear();
+    kin_.clear();
     pending_.clear();
+    cousin_marriages_ = 0;
     const int fa = add_founder(1);
     const int mo = add_founder(2);
     add_children(fa, mo, 1);
     while (!pending_.empty()) {
       const Pending p = pending_.front();
       pending_.pop_front();
+      Kin& k = kin(p.id);
+      if (!k.waiting) continue;  // married a cousin who came before in the queue
+      k.waiting = false;
+      // Drawn only when cousins may marry, so that samples without them keep
+      // their draws.
+      if (s_.cousins > 0.0) {
+        if (const int cousin = draw_cousin(p.id, p.generation)) {
+          kin(cousin).waiting = false;
+          ++cousin_marriages_;
+          if (at(p.id).sex == 1)
+            add_children(p.id, cousin, p.generation + 1);
+          else
+            add_children(cousin, p.id, p.generation + 1);
+          continue;
+        }
+      }
       const int spouse = add_founder(3 - at(p.id).sex);
       if (at(p.id).sex == 1)
         add_children(p.id, spouse, p.generation + 1);
@@ -55,13 +73,55 @@ class PedigreeDrawer {
     return ped_;
   }
 
+  // Marriages of first cousins in the pedigree drawn last.
+  int cousin_marriages() const { return cousin_marriages_; }
+
  private:
   struct Pending {
     int id;          // a child who marries
     int generation;  // the child's generation (1 = children of the founder couple)
   };
 
+  // What a person's relatives are found by: the children of the person's
+  // couple, who stand in consecutive rows (nobody has two spouses), and whether
+  // the person is still to marry.
+  struct Kin {
+    int first_child = 0, children = 0;
+    int generation = 0;    // 0 for founders and spouses married in
+    bool waiting = false;  // in the queue of children who marry, not yet married
+  };
+
   Person& at(int id) { return ped_[static_cast<size_t>(id - 1)]; }
+  Kin& kin(int id) { return kin_[static_cast<size_t>(id - 1)]; }
+
+  // The first cousins of `id` of the other sex and of the same generation who
+  // are still to marry, in row order through the father's side, then the
+  // mother's (a double first cousin once); then, with probability `cousins`
+  // when there is one, one of them, each equally likely. 0: none is married.
+  int draw_cousin(int id, int generation) {
+    const Person& a = at(id);
+    cousins_.clear();
+    for (int parent : {a.fa, a.mo}) {
+      const Person& pp = at(parent);
+      if (pp.fa == 0) continue;  // married in: no siblings in the pedigree
+      const Kin& grandparents = kin(pp.fa);
+      for (int u = grandparents.first_child; u < grandparents.first_child + grandparents.children;
+           ++u) {
+        if (u == parent) continue;  // the parent's siblings, the aunts and uncles
+        const Kin& aunt = kin(u);
+        for (int c = aunt.first_child; c < aunt.first_child + aunt.children; ++c) {
+          const Person& b = at(c);
+          if (!kin(c).waiting || b.sex == a.sex || kin(c).generation != generation) continue;
+          if (b.fa == a.fa && b.mo == a.mo) continue;  // a sibling through both parents
+          bool seen = false;
+          for (int x : cousins_) seen = seen || x == c;
+          if (!seen) cousins_.push_back(c);
+        }
+      }
+    }
+    if (cousins_.empty() || !rng_.chance(s_.cousins)) return 0;
+    return cousins_[static_cast<size_t>(rng_.below(static_cast<uint64_t>(cousins_.size())))];
+  }
 
   int genotype_from_copies(int copies) const { return 3 - copies; }
 
@@ -81,6 +141,11 @@ class PedigreeDrawer {
 
   void add_children(int fa, int mo, int generation) {
     const int n = children_count();
+    const int first = static_cast<int>(ped_.size()) + 1;
+    for (int parent : {fa, mo}) {
+      kin(parent).first_child = first;
+      kin(parent).children = n;
+    }
     for (int c = 0; c < n; ++c) {
       Person p;
       p.fa = fa;
@@ -90,8 +155,11 @@ class PedigreeDrawer {
       p.genotype = genotype_from_copies(int(rng_.chance(m_.tr[static_cast<size_t>(gf - 1)])) +
                                         int(rng_.chance(m_.tr[static_cast<size_t>(gm - 1)])));
       const int id = add(p);
-      if (generation < s_.generations && rng_.chance(s_.marry))
+      kin(id).generation = generation;
+      if (generation < s_.generations && rng_.chance(s_.marry)) {
         pending_.push_back({id, generation});
+        kin(id).waiting = true;
+      }
     }
   }
 
@@ -128,6 +196,7 @@ class PedigreeDrawer {
                   " persons; lower children, marry or generations");
     p.id = static_cast<int>(ped_.size()) + 1;
     ped_.push_back(p);
+    kin_.emplace_back();
     return p.id;
   }
 
@@ -136,7 +205,10 @@ class PedigreeDrawer {
   Rng& rng_;
   const long max_size_;
   std::vector<Person> ped_;
+  std::vector<Kin> kin_;  // kin_[id - 1] for each row of ped_
   std::deque<Pending> pending_;
+  std::vector<int> cousins_;
+  int cousin_marriages_ = 0;
 };
 
 // Marks the probands of a pedigree by the ascertainment setting; false when the
@@ -170,8 +242,10 @@ bool ascertain(const Settings& s, std::vector<Person>& ped, Rng& rng) {
 Sample draw_sample(const Settings& s, uint64_t seed, long max_persons) {
   validate(s);
   Rng rng(seed);
-  // Without a limit on the sample, a pedigree may still not grow without bound.
-  PedigreeDrawer drawer(s, rng, max_persons > 0 ? max_persons : 1000000L);
+  // Without the caller's limit, neither a pedigree nor the sample may grow
+  // beyond what memory holds.
+  const long cap = max_persons > 0 ? max_persons : kMaxSamplePersons;
+  PedigreeDrawer drawer(s, rng, max_persons > 0 ? max_persons : kMaxPedigreePersons);
   Sample sample;
   sample.ncov = s.ncov();
   const long limit = s.draw_limit();
@@ -184,16 +258,17 @@ Sample draw_sample(const Settings& s, uint64_t seed, long max_persons) {
     std::vector<Person> ped = drawer.draw();
     if (!ascertain(s, ped, rng)) continue;
     ++sample.kept;
+    sample.cousin_marriages += drawer.cousin_marriages();
     for (Person& p : ped) {
       p.ped = sample.kept;
       sample.persons.push_back(p);
     }
-    if (max_persons > 0 && static_cast<long>(sample.persons.size()) > max_persons)
-      throw Error(
-          "the sample grows beyond " + std::to_string(max_persons) + " persons after " +
-          std::to_string(sample.kept) + " of " + std::to_string(s.families) +
-          " families, more than kinsort and kinfit hold; lower families, children, marry or "
-          "generations");
+    if (static_cast<long>(sample.persons.size()) > cap)
+      throw Error("the sample grows beyond " + std::to_string(cap) + " persons after " +
+                  std::to_string(sample.kept) + " of " + std::to_string(s.families) +
+                  " families, more than " +
+                  (max_persons > 0 ? "kinsort and kinfit hold" : "kinsim draws") +
+                  "; lower families, children, marry or generations");
   }
   return sample;
 }

@@ -23,11 +23,20 @@ std::string data_file(const Sample& sample, const Settings& s) {
   std::string out = "ped id fa mo sex prob trait";
   for (const Covariate& c : s.covariates) out += " " + c.name;
   out += "\n";
+  // Written number by number into one buffer: a sample may hold millions of rows.
+  const size_t ncov = static_cast<size_t>(sample.ncov);
+  out.reserve(out.size() + sample.persons.size() * (24 + 4 * ncov));
+  char row[16 * (7 + kMaxCovs)];
   for (const Person& p : sample.persons) {
-    for (int v : {p.ped, p.id, p.fa, p.mo, p.sex, p.prob, p.trait}) out += std::to_string(v) + " ";
-    for (int j = 0; j < sample.ncov; ++j)
-      out += std::to_string(p.cov[static_cast<size_t>(j)]) + " ";
-    out.back() = '\n';
+    char* at = row;
+    auto put = [&](int v) {
+      at = std::to_chars(at, row + sizeof row, v).ptr;
+      *at++ = ' ';
+    };
+    for (int v : {p.ped, p.id, p.fa, p.mo, p.sex, p.prob, p.trait}) put(v);
+    for (size_t j = 0; j < ncov; ++j) put(p.cov[j]);
+    at[-1] = '\n';
+    out.append(row, at);
   }
   return out;
 }
@@ -66,7 +75,11 @@ std::string truth_file(const Settings& s, const Sample& sample, uint64_t seed) {
   std::string out = "# kinsim: the values this sample was drawn with\n";
   out += "# " + std::to_string(sample.kept) + " families kept of " + std::to_string(sample.drawn) +
          " drawn; " + std::to_string(sample.persons.size()) + " persons, " +
-         std::to_string(affected) + " affected, " + std::to_string(unknown) + " of unknown trait\n";
+         std::to_string(affected) + " affected, " + std::to_string(unknown) + " of unknown trait";
+  if (s.cousins > 0.0)
+    out += "; " + std::to_string(sample.cousin_marriages) +
+           (sample.cousin_marriages == 1 ? " marriage" : " marriages") + " of first cousins";
+  out += "\n";
   out += "seed = " + std::to_string(seed) + "\n";
   out += "families = " + std::to_string(sample.kept) + "\n";
   for (int i = 1; i <= kParams; ++i)
@@ -130,6 +143,13 @@ Files render(const Settings& s, const Sample& sample, uint64_t seed) {
 
 Sample simulate(const Settings& s, uint64_t seed) {
   validate(s);
+  if (s.limits == Settings::kNoLimits) {
+    // Neither kinsort nor kinfit could read such a sample: no control files.
+    Sample sample = draw_sample(s, seed);
+    write(s.data_file, data_file(sample, s));
+    write(s.truth_file, truth_file(s, sample, seed));
+    return sample;
+  }
   if (s.families > kMaxPedigrees)
     throw Error("families = " + std::to_string(s.families) + ": kinsort and kinfit hold " +
                 std::to_string(kMaxPedigrees) + " pedigrees at most");

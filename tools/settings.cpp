@@ -175,6 +175,15 @@ class Parser {
       }
     } else if (n == "marry") {
       s_.marry = as_real(n, v);
+    } else if (n == "cousins") {
+      s_.cousins = as_real(n, v);
+    } else if (n == "limits") {
+      if (v == "programs")
+        s_.limits = Settings::kProgramLimits;
+      else if (v == "none")
+        s_.limits = Settings::kNoLimits;
+      else
+        bad(n, v, "\"programs\" or \"none\"");
     } else if (n == "ascertainment") {
       auto w = words(v);
       if (w.size() == 1 && w[0] == "none") {
@@ -360,6 +369,11 @@ ParLine line_of(const Settings& s, int slot) {
 
 void validate_shape(const Settings& s) {
   if (s.families < 1) refuse("families = " + std::to_string(s.families) + ": at least 1 is needed");
+  // Every pedigree has its founder couple.
+  if (s.families > kMaxSamplePersons / 2)
+    refuse("families = " + std::to_string(s.families) + ": a sample holds at most " +
+           std::to_string(kMaxSamplePersons) + " persons, so " +
+           std::to_string(kMaxSamplePersons / 2) + " pedigrees at most");
   if (s.generations < 1 || s.generations > kMaxGenerations)
     refuse("generations = " + std::to_string(s.generations) + ": expected 1 to " +
            std::to_string(kMaxGenerations));
@@ -375,6 +389,14 @@ void validate_shape(const Settings& s) {
              ": expected 0 <= MIN <= MEAN <= MIN + " + std::to_string(kMaxChildren));
   }
   if (!is_probability(s.marry)) refuse("marry = " + num(s.marry) + ": expected a probability 0..1");
+  if (!is_probability(s.cousins))
+    refuse("cousins = " + num(s.cousins) + ": expected a probability 0..1");
+  // The founder couple's grandchildren, the first cousins, marry only when
+  // there is a generation after theirs.
+  if (s.cousins > 0.0 && s.generations < 3)
+    refuse("cousins = " + num(s.cousins) +
+           ": first cousins are the second generation and marry only when there is a third; "
+           "set generations to 3 or more");
   if (!(s.unknown >= 0.0 && s.unknown < 1.0))
     refuse("unknown = " + num(s.unknown) + ": expected a probability 0 <= p < 1");
   if (s.ascertainment == Settings::kSingle && !(s.pi > 0.0 && s.pi <= 1.0))

@@ -31,6 +31,10 @@ inline constexpr int kMaxCovs = 8;   // covariates, one coefficient D1..D8 each
 inline constexpr int kNameLen = 20;  // column and data file names
 inline constexpr int kMaxGenerations = 5;
 inline constexpr int kMaxChildren = 50;
+// Persons of one pedigree, and of a whole sample drawn without the programs'
+// limits: beyond them memory, not the user's design, would decide.
+inline constexpr long kMaxPedigreePersons = 1000000;
+inline constexpr long kMaxSamplePersons = 10000000;
 
 // Slot numbers of the parameters (1-based, in the fitted model's order).
 enum Slot { kQ = 1, kW1 = 2, kV1 = 5, kTr1 = 8, kD1 = 11, kRo1 = 19, kRo2 = 20 };
@@ -67,12 +71,20 @@ struct Settings {
   int children_min = 1, children_max = 4;  // kRange
   double children_mean = 2.0;              // kPoisson: children_min + Poisson(mean - min)
   double marry = 0.5;
+  // Probability that a child who marries, and has an unmarried first cousin of
+  // the other sex who marries too, marries that cousin instead of a spouse from
+  // outside: a consanguineous loop. 0: pedigrees stay trees of nuclear families.
+  double cousins = 0.0;
   enum Ascertainment { kNone, kFirst, kSingle } ascertainment = kNone;
   double pi = 1.0;  // kSingle: probability that an affected member is a proband
   double unknown = 0.0;
   long max_draws = 0;  // 0: 1000 draws per family kept
   std::string data_file = "sample.dat";
   std::string truth_file = "truth.txt";
+  // kProgramLimits: the sample must fit kinsort and kinfit, whose control files are
+  // written with it. kNoLimits: only the data file and the truth file are written,
+  // and the sample may be as large as kinsim can draw (kMaxSamplePersons).
+  enum Limits { kProgramLimits, kNoLimits } limits = kProgramLimits;
   std::vector<Covariate> covariates;
   std::array<Param, kParams> params = default_params();  // params[i-1] is slot i
   // maxpar.inp

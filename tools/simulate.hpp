@@ -6,8 +6,10 @@
 // children; a child that is not of the last generation marries, with a given
 // probability, a spouse from outside the pedigree (a founder of the pedigree)
 // and the couple has children in turn. So pedigrees are trees of nuclear
-// families: no loops and no consanguinity. Rows are in generation order: a
-// person's parents always stand before the person.
+// families, unless first cousins may marry: then a child who marries takes,
+// with the probability `cousins`, a first cousin who marries too instead of a
+// spouse from outside, and the couple closes a consanguineous loop. Rows are in
+// generation order: a person's parents always stand before the person.
 //
 // Founders draw their genotype from Hardy-Weinberg frequencies; a child gets
 // one allele from each parent, the parent passing the Q allele with the
@@ -41,15 +43,17 @@ struct Person {
 struct Sample {
   std::vector<Person> persons;  // pedigree after pedigree, ped = 1, 2, ... in order
   int ncov = 0;
-  int kept = 0;    // pedigrees kept
-  long drawn = 0;  // pedigrees drawn, kept or not
+  int kept = 0;               // pedigrees kept
+  long drawn = 0;             // pedigrees drawn, kept or not
+  long cousin_marriages = 0;  // in the pedigrees kept
 };
 
 // Draws the sample: pedigrees are drawn one after another until `families`
 // have passed the ascertainment, or the draw limit is reached (Error). The
 // same settings and seed give the same sample on every machine. When
-// `max_persons` is positive, a sample that grows beyond it is refused (Error)
-// as soon as it does.
+// `max_persons` is positive, a sample or a pedigree that grows beyond it is
+// refused (Error) as soon as it does; otherwise the caps are kMaxSamplePersons
+// and kMaxPedigreePersons.
 Sample draw_sample(const Settings& s, uint64_t seed, long max_persons = 0);
 
 // The contents of the files of a simulation run.
@@ -65,7 +69,9 @@ void check_limits(const Sample& sample);
 
 // The whole run: validates the settings, draws the sample, checks the limits
 // and writes the data file, task.inp, maxpar.inp, par.inp and the truth file
-// into the current directory. Nothing is written when anything is refused.
+// into the current directory; with `limits = none`, draws without the
+// programs' limits and writes the data file and the truth file only. Nothing is
+// written when anything is refused.
 Sample simulate(const Settings& s, uint64_t seed);
 
 // Shortest decimal text that reads back as exactly x, with an exponent written
