@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <set>
 #include <stdexcept>
+#include <tuple>
 
 #include "report/drawing_checks.hpp"
 #include "report/pedigree_layout.hpp"
 #include "report/pedigree_svg.hpp"
 #include "tests/drawn_pedigrees.hpp"
+#include "tools/settings.hpp"
+#include "tools/simulate.hpp"
 
 namespace {
 
@@ -40,6 +45,29 @@ TEST(PedigreeDrawing, KeepsTheRulesOnLayoutAndSvg) {
       EXPECT_EQ(joined(drawing_problems(kinseg::read_drawing_svg(svg), sample, 0)), "");
     }
   }
+}
+
+// kinsim's pedigrees with marriages of first cousins: one 230-person pedigree
+// with a loop (the benchmark's) and many smaller ones with several.
+TEST(PedigreeDrawing, KeepsTheRulesOnSimulatedLoopPedigrees) {
+  kinsim::Settings loop_230 = kinsim::read_settings(KINSEG_BENCH_DIR "/loop_230.settings");
+  kinsim::Settings many = kinsim::parse_settings(
+      "families = 40\ngenerations = 4\nchildren = poisson 3 1\nmarry = 0.6\ncousins = 0.6\n"
+      "limits = none\nascertainment = single 0.5\nunknown = 0.1\n",
+      "settings");
+  int loops = 0;
+  for (const auto& [name, settings, seed] :
+       {std::tuple{"loop_230", loop_230, *loop_230.seed}, std::tuple{"cousins", many, uint64_t{77}}}) {
+    const kinsim::Sample drawn = kinsim::draw_sample(settings, seed);
+    loops += static_cast<int>(drawn.cousin_marriages);
+    const kinseg::Sample sample = kintest::from_kinsim(drawn);
+    for (int k = 0; k < sample.pedigrees(); ++k) {
+      SCOPED_TRACE(std::string(name) + " pedigree " + sample.pedigree_ids[static_cast<size_t>(k)]);
+      const auto layout = kinseg::pedigree_layout(sample, k);
+      EXPECT_EQ(joined(drawing_problems(kinseg::read_drawing_svg(kinseg::pedigree_svg(layout)), sample, k)), "");
+    }
+  }
+  EXPECT_GE(loops, 10);
 }
 
 TEST(PedigreeDrawing, LargePedigreeHasLoopsAndSmallerSymbols) {
