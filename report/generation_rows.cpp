@@ -24,42 +24,77 @@ int find_root(std::vector<int>& up, int x) {
   return x;
 }
 
-// Rows by generation. Children go below both parents and spouses share a row,
-// repeated until nothing moves. A person married to their own descendant makes
-// that impossible: the spouses are then left on different rows and only the
-// children are kept below their parents.
+// Rows by generation: every child below both parents, spouses on one row.
+// Spouses are joined into one group, couple after couple, unless one's group
+// already stands above the other's (a person married to their own
+// descendant, or to a descendant of their other spouse): such a couple is left
+// on two rows, every other couple keeps its row. A group's row is then the
+// longest line of descent above it.
 std::vector<int> generations(int n, const std::vector<Couple>& couples) {
-  std::vector<int> gen(n, 0);
-  bool settled = false;
-  for (int pass = 0; pass <= 2 * n + 2 && !settled; ++pass) {
-    settled = true;
-    for (const Couple& c : couples) {
-      const int g = std::max(gen[c.father], gen[c.mother]);
-      if (gen[c.father] != g || gen[c.mother] != g) {
-        gen[c.father] = gen[c.mother] = g;
-        settled = false;
-      }
-      for (int ch : c.children)
-        if (gen[ch] < g + 1) {
-          gen[ch] = g + 1;
-          settled = false;
-        }
+  std::vector<std::pair<int, int>> descent;  // (parent, child)
+  for (const Couple& c : couples)
+    for (int ch : c.children) {
+      descent.push_back({c.father, ch});
+      descent.push_back({c.mother, ch});
+    }
+  std::vector<int> group(n);
+  std::iota(group.begin(), group.end(), 0);
+  std::vector<std::vector<int>> members(static_cast<size_t>(n)), children(static_cast<size_t>(n));
+  for (int m = 0; m < n; ++m) members[static_cast<size_t>(m)] = {m};
+  for (const auto& [p, c] : descent) children[static_cast<size_t>(p)].push_back(c);
+  // Whether group `to` is reached from group `from` along lines of descent.
+  std::vector<int> seen(static_cast<size_t>(n), -1);
+  int search = 0;
+  auto below = [&](int from, int to) {
+    ++search;
+    std::vector<int> stack{from};
+    while (!stack.empty()) {
+      const int g = stack.back();
+      stack.pop_back();
+      if (g == to) return true;
+      if (seen[static_cast<size_t>(g)] == search) continue;
+      seen[static_cast<size_t>(g)] = search;
+      for (int m : members[static_cast<size_t>(g)])
+        for (int c : children[static_cast<size_t>(m)]) stack.push_back(find_root(group, c));
+    }
+    return false;
+  };
+  for (const Couple& c : couples) {
+    const int a = find_root(group, c.father), b = find_root(group, c.mother);
+    if (a == b || below(a, b) || below(b, a)) continue;
+    group[a] = b;
+    auto& into = members[static_cast<size_t>(b)];
+    into.insert(into.end(), members[static_cast<size_t>(a)].begin(), members[static_cast<size_t>(a)].end());
+    members[static_cast<size_t>(a)].clear();
+  }
+
+  // Longest line of descent above each group: rows in topological order.
+  std::vector<std::vector<int>> down(static_cast<size_t>(n));
+  std::vector<int> parents_in(static_cast<size_t>(n), 0);
+  for (const auto& [p, c] : descent) {
+    const int gp = find_root(group, p), gc = find_root(group, c);
+    if (gp == gc) throw std::invalid_argument("a person is his or her own ancestor");
+    down[static_cast<size_t>(gp)].push_back(gc);
+    ++parents_in[static_cast<size_t>(gc)];
+  }
+  std::vector<int> row(static_cast<size_t>(n), 0), ready;
+  for (int g = 0; g < n; ++g)
+    if (find_root(group, g) == g && parents_in[static_cast<size_t>(g)] == 0) ready.push_back(g);
+  int done = 0;
+  while (!ready.empty()) {
+    const int g = ready.back();
+    ready.pop_back();
+    ++done;
+    for (int h : down[static_cast<size_t>(g)]) {
+      row[static_cast<size_t>(h)] = std::max(row[static_cast<size_t>(h)], row[static_cast<size_t>(g)] + 1);
+      if (--parents_in[static_cast<size_t>(h)] == 0) ready.push_back(h);
     }
   }
-  if (!settled) {
-    std::fill(gen.begin(), gen.end(), 0);
-    settled = false;
-    for (int pass = 0; pass <= n + 1 && !settled; ++pass) {
-      settled = true;
-      for (const Couple& c : couples)
-        for (int ch : c.children)
-          if (gen[ch] < std::max(gen[c.father], gen[c.mother]) + 1) {
-            gen[ch] = std::max(gen[c.father], gen[c.mother]) + 1;
-            settled = false;
-          }
-    }
-    if (!settled) throw std::invalid_argument("a person is his or her own ancestor");
-  }
+  int groups = 0;
+  for (int g = 0; g < n; ++g) groups += find_root(group, g) == g;
+  if (done != groups) throw std::invalid_argument("a person is his or her own ancestor");
+  std::vector<int> gen(n);
+  for (int m = 0; m < n; ++m) gen[m] = row[static_cast<size_t>(find_root(group, m))];
 
   // Spouses joined by marriages, all founders (a founder couple, or founders
   // married to founders): brought down to just above their highest child, so

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <numeric>
 #include <set>
 #include <stdexcept>
 
@@ -83,6 +85,7 @@ class Geometry {
     }
     for (const Family& f : g_.families)
       if (f.b >= 0 && same_row(f) && adjacent(f)) couple_gaps_.insert({f.a, f.b});
+    place_descents();
   }
 
   void build() {
@@ -102,6 +105,7 @@ class Geometry {
     y_.assign(rows, 0.0);
     track_y_.assign(g_.families.size(), 0.0);
     over_y_.assign(g_.families.size(), 0.0);
+    over_level_.assign(g_.families.size(), 0);
     double top = margin + title;
     double bottom = top;
     for (size_t r = 0; r < rows; ++r) {
@@ -111,22 +115,14 @@ class Geometry {
       const double label_top = y_[r] + 1.05 * s_;
       bottom = label_top + lines * 1.15 * fs + 0.2 * fs;
       label_top_.push_back(label_top);
-      // Sibship lines of the gap below this row, on as many tracks as needed
-      // for no two to overlap.
-      std::vector<std::pair<double, int>> spans;
-      for (int f : gap_families[r]) spans.push_back({span_low(f), f});
-      std::sort(spans.begin(), spans.end());
-      std::vector<double> track_end;
-      for (const auto& sp : spans) {
-        const int f = sp.second;
-        size_t t = 0;
-        while (t < track_end.size() && track_end[t] + 0.4 * s_ > span_low(f)) ++t;
-        if (t == track_end.size()) track_end.push_back(0);
-        track_end[t] = span_high(f);
-        track_y_[static_cast<size_t>(f)] = bottom + 0.5 * s_ + 0.45 * s_ * static_cast<double>(t);
+      // Sibship lines of the gap below this row, on tracks (track_levels).
+      const std::vector<int> level = track_levels(gap_families[r]);
+      int tracks = 1;
+      for (size_t i = 0; i < level.size(); ++i) {
+        track_y_[static_cast<size_t>(gap_families[r][i])] = bottom + 0.5 * s_ + 0.45 * s_ * level[i];
+        tracks = std::max(tracks, level[i] + 1);
       }
-      const size_t tracks = std::max<size_t>(track_end.size(), 1);
-      top = bottom + 0.5 * s_ + 0.45 * s_ * static_cast<double>(tracks - 1) + 0.55 * s_;
+      top = bottom + 0.5 * s_ + 0.45 * s_ * (tracks - 1) + 0.55 * s_;
     }
     // Marriage lines that pass over a row, staggered.
     std::vector<int> seen(rows, 0);
@@ -134,7 +130,8 @@ class Geometry {
       const Family& fam = g_.families[f];
       if (fam.b < 0 || !same_row(fam) || adjacent(fam)) continue;
       const size_t r = static_cast<size_t>(fam.row);
-      over_y_[f] = y_[r] - 0.5 * s_ - 0.3 * s_ - 0.2 * s_ * (seen[r]++ % 3);
+      over_level_[f] = seen[r]++ % 3;
+      over_y_[f] = y_[r] - 0.5 * s_ - 0.3 * s_ - 0.2 * s_ * over_level_[f];
     }
 
     double right = 0;
@@ -164,28 +161,52 @@ class Geometry {
   }
 
   // Where the line of descent of family f leaves its parents.
-  double descent_x(int f) const {
-    const Family& fam = g_.families[static_cast<size_t>(f)];
-    if (fam.b < 0) return x_of(fam.a);
-    if (!same_row(fam)) return x_of(lower(fam));
-    const int l = x_of(fam.a) < x_of(fam.b) ? fam.a : fam.b;
-    const int r = l == fam.a ? fam.b : fam.a;
-    if (adjacent(fam)) return gap_centre(l, r);
-    // Spouses apart: down through the gap between them nearest their middle
-    // that is not the gap of a couple standing side by side.
-    const auto& row = order_[static_cast<size_t>(g_.nodes[static_cast<size_t>(l)].row)];
-    const int il = index_[static_cast<size_t>(l)], ir = index_[static_cast<size_t>(r)];
-    const double mid = 0.5 * (x_of(l) + x_of(r));
-    double best = gap_centre(row[static_cast<size_t>(il)], row[static_cast<size_t>(il + 1)]);
-    bool found = false;
-    for (int i = il; i < ir; ++i) {
-      const int a = row[static_cast<size_t>(i)], b = row[static_cast<size_t>(i + 1)];
-      if (couple_gaps_.count({a, b}) || couple_gaps_.count({b, a})) continue;
-      const double x = gap_centre(a, b);
-      if (!found || std::fabs(x - mid) < std::fabs(best - mid)) best = x;
-      found = true;
+  double descent_x(int f) const { return descent_[static_cast<size_t>(f)]; }
+
+  // The lines of descent's places. Spouses side by side: the middle of the
+  // room between them. Spouses apart: the gap between them nearest their
+  // middle that is neither the gap of a couple side by side nor one taken by
+  // another such couple (shifted aside when every gap is taken).
+  void place_descents() {
+    descent_.assign(g_.families.size(), 0.0);
+    std::map<std::pair<int, int>, int> taken;  // routed lines of descent per gap
+    for (size_t fi = 0; fi < g_.families.size(); ++fi) {
+      const Family& fam = g_.families[fi];
+      double& dx = descent_[fi];
+      if (fam.b < 0) {
+        dx = x_of(fam.a);
+        continue;
+      }
+      if (!same_row(fam)) {
+        dx = x_of(lower(fam));
+        continue;
+      }
+      const int l = x_of(fam.a) < x_of(fam.b) ? fam.a : fam.b;
+      const int r = l == fam.a ? fam.b : fam.a;
+      if (adjacent(fam)) {
+        dx = gap_centre(l, r);
+        continue;
+      }
+      const auto& row = order_[static_cast<size_t>(g_.nodes[static_cast<size_t>(l)].row)];
+      const int il = index_[static_cast<size_t>(l)], ir = index_[static_cast<size_t>(r)];
+      const double mid = 0.5 * (x_of(l) + x_of(r));
+      std::pair<int, int> best{-1, -1};
+      double best_distance = 0;
+      for (int pass = 0; pass < 2 && best.first < 0; ++pass)
+        for (int i = il; i < ir; ++i) {
+          const std::pair<int, int> gap{row[static_cast<size_t>(i)], row[static_cast<size_t>(i + 1)]};
+          if (couple_gaps_.count(gap) || couple_gaps_.count({gap.second, gap.first})) continue;
+          if (pass == 0 && taken.count(gap)) continue;
+          const double d = std::fabs(gap_centre(gap.first, gap.second) - mid);
+          if (best.first < 0 || d < best_distance) {
+            best = gap;
+            best_distance = d;
+          }
+        }
+      if (best.first < 0) best = {row[static_cast<size_t>(il)], row[static_cast<size_t>(il + 1)]};
+      const int uses = taken[best]++;
+      dx = gap_centre(best.first, best.second) + 0.15 * s_ * uses;
     }
-    return best;
   }
 
   // The middle of the free room between neighbours a (left) and b.
@@ -204,6 +225,67 @@ class Geometry {
     double hi = descent_x(f);
     for (int ch : g_.families[static_cast<size_t>(f)].children) hi = std::max(hi, x_of(ch));
     return hi;
+  }
+
+  // Tracks (levels, 0 the highest) of the sibship lines of one gap. Two lines
+  // that overlap go on different tracks, and where a family's line of descent
+  // comes down within another's sibship line, or a child drops from its
+  // sibship line within another's, that other line goes lower: so lines of
+  // descent end on their own sibship line and cross no other (unless the
+  // families are so entangled that this is impossible).
+  std::vector<int> track_levels(const std::vector<int>& fams) const {
+    const size_t n = fams.size();
+    const double tol = 0.5;
+    auto within = [&](double x, int f) { return x >= span_low(f) - tol && x <= span_high(f) + tol; };
+    std::vector<std::vector<int>> lower(n);  // lower[i]: families whose line goes below i's
+    std::vector<int> above_count(n, 0);
+    for (size_t i = 0; i < n; ++i)
+      for (size_t j = 0; j < n; ++j) {
+        if (i == j) continue;
+        bool i_above_j = within(descent_x(fams[i]), fams[j]);
+        for (int c : g_.families[static_cast<size_t>(fams[j])].children)
+          i_above_j = i_above_j || within(x_of(c), fams[i]);
+        if (i_above_j) {
+          lower[i].push_back(static_cast<int>(j));
+          ++above_count[j];
+        }
+      }
+    // Placed in order of the constraints (a family once all that must be
+    // above it are placed; when they go round in a circle, the leftmost
+    // family not yet placed), each on the highest track allowed that no
+    // overlapping line holds.
+    std::vector<int> level(n, -1), floor(n, 0);
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return span_low(fams[a]) < span_low(fams[b]); });
+    for (size_t placed = 0; placed < n; ++placed) {
+      size_t pick = n;
+      for (size_t i : order)
+        if (level[i] < 0 && above_count[i] == 0) {
+          pick = i;
+          break;
+        }
+      if (pick == n)
+        for (size_t i : order)
+          if (level[i] < 0) {
+            pick = i;
+            break;
+          }
+      int t = floor[pick];
+      for (bool clash = true; clash;) {
+        clash = false;
+        for (size_t k = 0; k < n && !clash; ++k)
+          clash = level[k] == t && span_low(fams[k]) < span_high(fams[pick]) + 0.4 * s_ &&
+                  span_low(fams[pick]) < span_high(fams[k]) + 0.4 * s_;
+        if (clash) ++t;
+      }
+      level[pick] = t;
+      for (int j : lower[pick]) {
+        floor[static_cast<size_t>(j)] = std::max(floor[static_cast<size_t>(j)], t + 1);
+        --above_count[static_cast<size_t>(j)];
+      }
+    }
+    return level;
   }
 
   void line(double x1, double y1, double x2, double y2, LineKind kind) {
@@ -268,7 +350,8 @@ class Geometry {
           const double over = over_y_[fi];
           const int copies = fam.consanguineous ? 2 : 1;
           for (int c = 0; c < copies; ++c) {
-            const double d = c * 0.12 * s_, off = 0.25 * s_ + d;
+            // Each such marriage of a person leaves the symbol at its own place.
+            const double d = c * 0.08 * s_, off = 0.2 * s_ + 0.1 * s_ * over_level_[fi] + d;
             const double xl = x_of(l) + off, xr = x_of(r) - off;
             line(xl, r_y - outline_top(shape(l), s_, off), xl, over - d, LineKind::kMarriage);
             line(xl, over - d, xr, over - d, LineKind::kMarriage);
@@ -297,6 +380,8 @@ class Geometry {
   std::vector<std::vector<int>> order_;     // the nodes of each row, left to right
   std::set<std::pair<int, int>> couple_gaps_;  // spouses side by side
   std::vector<double> y_, label_top_, track_y_, over_y_;
+  std::vector<double> descent_;  // by family
+  std::vector<int> over_level_;  // by family: which of the staggered marriage lines over a row
 };
 
 }  // namespace

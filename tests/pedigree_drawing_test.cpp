@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <functional>
+#include <iostream>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <tuple>
@@ -68,6 +70,69 @@ TEST(PedigreeDrawing, KeepsTheRulesOnSimulatedLoopPedigrees) {
     }
   }
   EXPECT_GE(loops, 10);
+}
+
+// Random pedigrees of five generations where many children marry a child of
+// another sibship of their generation and some marry twice: entangled beyond
+// what the field usually meets. The symbols never overlap or get crossed,
+// parents stay above children, every child hangs from its parents' line;
+// what may give is that two lines of descent meet, or that a spouse cannot
+// stand beside a person who has several.
+TEST(PedigreeDrawing, EntangledRandomPedigreesKeepTheFirmRules) {
+  int loops = 0, soft = 0;
+  for (uint32_t seed = 0; seed < 150; ++seed) {
+    std::mt19937 rng(seed);
+    kintest::PedigreeBuilder b("r" + std::to_string(seed));
+    int next = 0;
+    struct Kid {
+      int id, sex, sibship;
+    };
+    auto add = [&](int fa, int mo, int sex) {
+      b.add(std::to_string(next), fa < 0 ? "" : std::to_string(fa), mo < 0 ? "" : std::to_string(mo), sex,
+            1 + static_cast<int>(rng() % 3), rng() % 9 == 0);
+      return next++;
+    };
+    std::vector<std::pair<int, int>> couples{{add(-1, -1, 1), add(-1, -1, 2)}, {add(-1, -1, 1), add(-1, -1, 2)}};
+    for (int gen = 1; gen <= 4; ++gen) {
+      std::vector<Kid> kids;
+      for (size_t c = 0; c < couples.size(); ++c)
+        for (int i = 1 + static_cast<int>(rng() % 4); i > 0; --i) {
+          const int sex = rng() % 2 ? 1 : 2;
+          kids.push_back({add(couples[c].first, couples[c].second, sex), sex, static_cast<int>(c)});
+        }
+      couples.clear();
+      if (gen == 4) break;
+      std::vector<char> taken(kids.size(), 0);
+      for (size_t i = 0; i < kids.size(); ++i) {
+        if (rng() % 3 == 0) continue;
+        int spouse = -1;
+        if (rng() % 3 == 0)
+          for (size_t j = 0; j < kids.size() && spouse < 0; ++j)
+            if (j != i && !taken[j] && kids[j].sex != kids[i].sex && kids[j].sibship != kids[i].sibship &&
+                rng() % 2) {
+              spouse = kids[j].id;
+              taken[j] = 1;
+              ++loops;
+            }
+        taken[i] = 1;
+        for (int marriage = rng() % 8 == 0 ? 2 : 1; marriage > 0; --marriage) {
+          const int s = spouse >= 0 && marriage == 1 ? spouse : add(-1, -1, 3 - kids[i].sex);
+          couples.push_back(kids[i].sex == 1 ? std::make_pair(kids[i].id, s) : std::make_pair(s, kids[i].id));
+        }
+      }
+    }
+    const kinseg::Sample s = b.sample();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const auto problems = drawing_problems(kinseg::read_drawing_svg(kinseg::draw_pedigree(s, 0)), s, 0);
+    for (const std::string& p : problems) {
+      const bool soft_rule = p.find("also touches") != std::string::npos || p.find("not side by side") != std::string::npos;
+      EXPECT_TRUE(soft_rule) << p;
+      soft += soft_rule;
+    }
+  }
+  EXPECT_GE(loops, 100);
+  std::cout << "entangled pedigrees: " << loops << " marriages within the pedigree, " << soft
+            << " lines of descent meeting or spouses apart\n";
 }
 
 TEST(PedigreeDrawing, LargePedigreeHasLoopsAndSmallerSymbols) {
