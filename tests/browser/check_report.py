@@ -10,8 +10,8 @@ exception and no request for anything but the file itself; every SVG has a
 non-empty bounding box; the verdict (containing TEXT) and the model table
 (with N rows) are there; in every pedigree drawing, as the browser lays it
 out with its own fonts, no two persons' symbols or labels overlap; clicks on
-a header of the family table sort it without error. Writes a full-page
-screenshot (taken before the clicks).
+a header of the family table sort it without error; it prints. Writes a
+full-page screenshot (taken before the clicks) and the printed PDF beside it.
 
 Chromium is driven through its DevTools protocol over a WebSocket, with
 Python's standard library only. Exit 0 when every check passes, 1 when one
@@ -277,6 +277,15 @@ def main():
         os.makedirs(os.path.dirname(os.path.abspath(args.screenshot)), exist_ok=True)
         with open(args.screenshot, "wb") as f:
             f.write(base64.b64decode(shot["data"]))
+        # Printed (as to paper): a PDF beside the screenshot.
+        pdf = base64.b64decode(page.call("Page.printToPDF", printBackground=True)["data"])
+        pdf_path = os.path.splitext(args.screenshot)[0] + ".pdf"
+        with open(pdf_path, "wb") as f:
+            f.write(pdf)
+        pdf_pages = pdf.count(b"/Type /Page") - pdf.count(b"/Type /Pages")
+        if not pdf.startswith(b"%PDF") or pdf_pages < 1:
+            failures.append("the page does not print")
+
         sorted_cells = json.loads(page.call("Runtime.evaluate", expression=SORT,
                                             returnByValue=True)["result"]["value"])
         time.sleep(0.2)
@@ -319,7 +328,7 @@ def main():
 
         print(f"check_report: {len(measured['svgs'])} SVGs, {measured['pedigrees']} pedigree drawings, "
               f"{measured['modelRows']} models; screenshot {args.screenshot} "
-              f"({int(size['width'])} x {int(size['height'])})")
+              f"({int(size['width'])} x {int(size['height'])}); printed: {pdf_pages} pages")
     except Exception as exc:  # a browser that cannot be driven fails the check, with the reason
         failures.append(f"{type(exc).__name__}: {exc}")
     finally:
