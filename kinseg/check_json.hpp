@@ -1,0 +1,14 @@
+// kinseg check's report as JSON (--json FILE): the same facts as the console
+// report, and every problem found. Without a summary when the data are refused.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "pedigree/data_summary.hpp"
+#include "pedigree/read_sample.hpp"
+
+namespace kinseg::cli {
+
+nlohmann::json check_json(const DataRead& read, const DataSummary* summary);
+
+}  // namespace kinseg::cli

@@ -1,0 +1,25 @@
+// A subcommand of kinseg: each adds itself to the program's command line and
+// hands back what runs it once the line is parsed. A new subcommand is a file
+// of its own with an add_..._command function, registered in main.cpp.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+
+namespace kinseg::cli {
+
+// Exit statuses of every subcommand.
+inline constexpr int kDone = 0;
+inline constexpr int kRefused = 1;  // the data are refused, every problem listed
+inline constexpr int kUsage = 2;    // bad usage, or a file that cannot be read or written
+
+struct Command {
+  CLI::App* app = nullptr;
+  std::function<int()> run;  // returns the exit status
+};
+
+Command add_check_command(CLI::App& app);
+Command add_export_command(CLI::App& app);
+
+}  // namespace kinseg::cli

@@ -1,0 +1,64 @@
+// kinseg check DATA: reads the pedigree file, lists every problem on standard
+// error, and prints the summary a user checks before an analysis; --json FILE
+// writes the same facts (and the problems) for programs.
+#include <iostream>
+#include <memory>
+
+#include "kinseg/check_json.hpp"
+#include "kinseg/check_text.hpp"
+#include "kinseg/command.hpp"
+#include "kinseg/data_options.hpp"
+#include "pedigree/data_summary.hpp"
+#include "pedigree/whole_files.hpp"
+
+namespace kinseg::cli {
+
+namespace {
+
+struct CheckOptions {
+  DataOptions data;
+  std::string json;
+};
+
+int run_check(const CheckOptions& o) {
+  DataRead read;
+  const int status = load_data(o.data, read, std::cerr);
+  if (status == kUsage) return status;
+  std::unique_ptr<DataSummary> summary;
+  if (status == kDone) summary = std::make_unique<DataSummary>(summarize(read));
+  if (!o.json.empty()) {
+    const std::string text =
+        check_json(read, summary.get()).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    try {
+      write_whole_file(o.json, text);
+    } catch (const FileError& e) {
+      std::cerr << "kinseg: " << e.what() << "\n";
+      return kUsage;
+    }
+  }
+  if (summary) write_check_text(read, *summary, std::cout);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "kinseg: cannot write to standard output\n";
+    return kUsage;
+  }
+  return status;
+}
+
+}  // namespace
+
+Command add_check_command(CLI::App& app) {
+  auto options = std::make_shared<CheckOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "check",
+      "Read a pedigree file, list every problem in it (exit status 1 when the data are refused), and print "
+      "how it was read and a summary: pedigrees, persons, founders, generations, nuclear families, sizes, "
+      "trait by sex, probands, loops, covariates");
+  add_data_options(*sub, options->data);
+  sub->add_option("--json", options->json,
+                  "Also write the report, with every problem, as JSON to FILE (written whole or not at all)")
+      ->option_text("FILE");
+  return {sub, [options] { return run_check(*options); }};
+}
+
+}  // namespace kinseg::cli

@@ -1,0 +1,50 @@
+// kinseg: segregation analysis of a binary trait in the pedigree files
+// geneticists keep. Subcommands: check, export. Exit status 0 done, 1 the data
+// are refused, 2 bad usage or a file that cannot be read or written.
+#include <CLI/CLI.hpp>
+
+#include <exception>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "kinseg/command.hpp"
+
+#ifndef KINSEG_VERSION
+#define KINSEG_VERSION ""
+#endif
+
+int main(int argc, char** argv) {
+  using namespace kinseg::cli;
+  const std::string version = std::string(KINSEG_VERSION).empty() ? "0.1.0" : KINSEG_VERSION;
+  CLI::App app("kinseg " + version +
+                   ": segregation analysis of a binary trait in pedigrees. Messages go to standard error "
+                   "(prefixed kinseg:), results to standard output or files. Exit status: 0 done, 1 the "
+                   "data are refused (every problem listed), 2 bad usage or a file that cannot be read or "
+                   "written.",
+               "kinseg");
+  app.set_version_flag("--version", "kinseg " + version);
+  app.require_subcommand(1);
+  std::vector<Command> commands = {add_check_command(app), add_export_command(app)};
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e) == 0 ? kDone : kUsage;  // --help, --version
+    std::string sub;
+    for (const Command& c : commands)
+      if (c.app->parsed()) sub = c.app->get_name() + " ";
+    std::cerr << "kinseg: " << e.what() << "\nkinseg: see kinseg " << sub << "--help\n";
+    return kUsage;
+  }
+  try {
+    for (const Command& c : commands)
+      if (c.app->parsed()) return c.run();
+  } catch (const std::bad_alloc&) {
+    std::cerr << "kinseg: out of memory\n";
+  } catch (const std::exception& e) {
+    // Not expected: every problem of the data is reported as such.
+    std::cerr << "kinseg: internal error: " << e.what() << "\n";
+  }
+  return kUsage;
+}

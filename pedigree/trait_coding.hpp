@@ -1,0 +1,64 @@
+// How the trait column is coded, decided once for the whole column from the
+// values it holds, unless the user names the codes (--affected, --unaffected):
+//   1. kinsort's own files keep 1 unaffected, 2 affected, 3 unknown;
+//   2. a column holding a 2 whose other values are 1, 0, -9 or missing is
+//      LINKAGE-coded: 1 unaffected, 2 affected, 0 and -9 unknown;
+//   3. a column of 0, 1 and missing values is 0 unaffected, 1 affected;
+//   4. anything else is refused, with the values found.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pedigree/codes.hpp"
+
+namespace kinseg {
+
+enum class TraitReading { kKinsort, kLinkage, kZeroOne, kUserCodes, kRefused };
+
+// In words, for the check output: "kinsort codes: 1 unaffected, 2 affected,
+// 3 unknown", "LINKAGE codes: ...", ...
+std::string trait_reading_text(TraitReading r);
+
+// The distinct values of the trait column, gathered row by row (a column with
+// more distinct values than any code column has stops gathering them and is
+// refused).
+class TraitValues {
+ public:
+  static constexpr int kMostDistinct = 64;
+
+  // The index of value v (for decode() later), or -1 when the column holds
+  // too many distinct values. `line` is remembered for the first occurrence.
+  int add(std::string_view v, int line);
+
+  int distinct() const { return static_cast<int>(values_.size()); }
+  bool overflow() const { return overflow_; }
+  const std::string& value(int i) const { return values_[i]; }
+  long count(int i) const { return counts_[i]; }
+  int first_line(int i) const { return lines_[i]; }
+
+ private:
+  std::vector<std::string> values_;
+  std::vector<long> counts_;
+  std::vector<int> lines_;
+  int last_index_ = -1;
+  bool overflow_ = false;
+};
+
+struct TraitCoding {
+  TraitReading reading = TraitReading::kRefused;
+  std::vector<int8_t> code;    // trait code of each distinct value; 0 for a value refused
+  std::string problem;         // why the column is refused, with the values found
+  std::string caution;         // a reading the user may want to override
+};
+
+// Decides the coding. `user_affected`/`user_unaffected` are the --affected and
+// --unaffected values (both empty when not given).
+TraitCoding decide_trait_coding(const TraitValues& values, bool kinsort_file,
+                                const std::vector<std::string>& user_affected,
+                                const std::vector<std::string>& user_unaffected,
+                                const MissingTokens& missing);
+
+}  // namespace kinseg

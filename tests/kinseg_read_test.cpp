@@ -1,0 +1,405 @@
+// kinseg's reader on whole pedigree files: every format, separator, line end
+// and quoting gives the same sample; every trait convention reads as decided;
+// every structure problem is reported with its line, pedigree and ids; absent
+// parents are added where asked; the summary counts what the files hold.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "pedigree/data_summary.hpp"
+#include "pedigree/read_sample.hpp"
+#include "tests/test_util.hpp"
+
+namespace {
+
+using namespace kinseg;
+
+std::string fixture(const std::string& name) {
+  return kintest::read_file(kintest::fixture_dir() + "/kinseg/" + name);
+}
+
+DataRead read_text(const std::string& text, const ReadOptions& o = {}) {
+  return read_sample_text(text, "test.csv", o);
+}
+
+ReadOptions with_covariates(std::vector<std::string> cov) {
+  ReadOptions o;
+  o.columns.covariates = std::move(cov);
+  return o;
+}
+
+std::vector<std::string> kinds(const DataRead& d) {
+  std::vector<std::string> k;
+  for (const DataProblem& p : d.problems.all()) k.push_back(p.kind);
+  return k;
+}
+
+std::string problems_text(const DataRead& d) {
+  std::string s;
+  for (const DataProblem& p : d.problems.all()) s += describe(p) + "\n";
+  return s;
+}
+
+void expect_same_sample(const Sample& a, const Sample& b) {
+  EXPECT_EQ(a.pedigree_ids, b.pedigree_ids);
+  EXPECT_EQ(a.start, b.start);
+  EXPECT_EQ(a.ids, b.ids);
+  EXPECT_EQ(a.father, b.father);
+  EXPECT_EQ(a.mother, b.mother);
+  EXPECT_EQ(a.sex, b.sex);
+  EXPECT_EQ(a.trait, b.trait);
+  EXPECT_EQ(a.proband, b.proband);
+  EXPECT_EQ(a.covariates, b.covariates);
+  EXPECT_EQ(a.covariate_names, b.covariate_names);
+}
+
+// study.csv: a quoted header, string ids, children before their parents, a
+// quoted id holding a comma, M/F and female, a 0/1 trait with NA, a real
+// covariate with a missing value, a proband column with an empty field.
+TEST(KinsegRead, CsvWithStringIdsAndParentsAfterChildren) {
+  const DataRead d = read_text(fixture("study.csv"), with_covariates({"age"}));
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  EXPECT_EQ(d.problems.warnings(), 0) << problems_text(d);
+  const Sample& s = d.sample;
+  EXPECT_EQ(s.pedigree_ids, (std::vector<std::string>{"F1", "F2"}));
+  EXPECT_EQ(s.start, (std::vector<int>{0, 4, 7}));
+  EXPECT_EQ(s.ids, (std::vector<std::string>{"kid1", "dad1", "mum1", "kid, 2", "a", "b", "c"}));
+  EXPECT_EQ(s.father, (std::vector<int>{1, -1, -1, 1, -1, -1, 5}));
+  EXPECT_EQ(s.mother, (std::vector<int>{2, -1, -1, 2, -1, -1, 4}));
+  EXPECT_EQ(s.sex, (std::vector<int8_t>{kMale, kMale, kFemale, kFemale, kFemale, kMale, kFemale}));
+  // a is affected in the file but has no age: her trait counts as unknown.
+  EXPECT_EQ(s.trait, (std::vector<int8_t>{kAffected, kUnaffected, kUnknownTrait, kUnaffected, kUnknownTrait,
+                                          kUnaffected, kAffected}));
+  EXPECT_EQ(d.unknown_by_covariate, 1);
+  EXPECT_EQ(s.proband, (std::vector<int8_t>{kProband, kOrdinary, kOrdinary, kOrdinary, kOrdinary, kOrdinary,
+                                            kProband}));
+  EXPECT_EQ(s.covariate_names, (std::vector<std::string>{"age"}));
+  EXPECT_EQ(s.covariates, (std::vector<double>{12.5, 40, 38.25, 10, 0, 50, 20}));
+  EXPECT_EQ(s.line, (std::vector<int>{2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(d.trait_coding.reading, TraitReading::kZeroOne);
+  EXPECT_EQ(d.format.kind, FileKind::kHeaderTable);
+  EXPECT_EQ(d.format.separator, Separator::kComma);
+}
+
+// Line ends, a byte-order mark, quoting, blank padding, blank lines and the
+// separator change nothing in the sample.
+TEST(KinsegRead, LineEndsQuotesAndSeparatorsGiveTheSameSample) {
+  const std::string lf = fixture("study.csv");
+  const DataRead base = read_text(lf, with_covariates({"age"}));
+  auto replace_all = [](std::string s, const std::string& from, const std::string& to) {
+    for (size_t p = 0; (p = s.find(from, p)) != std::string::npos; p += to.size()) s.replace(p, from.size(), to);
+    return s;
+  };
+  std::string no_last_end = lf;
+  no_last_end.pop_back();
+  std::string all_quoted;
+  {
+    // Every field quoted, blanks around the separators.
+    std::string line;
+    std::istringstream in(lf);
+    while (std::getline(in, line)) {
+      std::vector<std::string> f;
+      for (const std::string& v : split_line(line, Separator::kComma)) f.push_back("\"" + v + "\"");
+      for (size_t i = 0; i < f.size(); ++i) all_quoted += (i ? " ,  " : "  ") + f[i];
+      all_quoted += "\n";
+    }
+  }
+  // Tabs: the quoted id keeps its comma; the empty fields stay empty.
+  const std::string tabs = replace_all(replace_all(replace_all(lf, ",", "\t"), "kid\t 2", "kid, 2"), "\"", "");
+  const std::vector<std::pair<std::string, std::string>> variants = {
+      {"CR LF", replace_all(lf, "\n", "\r\n")},
+      {"CR", replace_all(lf, "\n", "\r")},
+      {"no last line end", no_last_end},
+      {"CR LF, no last line end", replace_all(no_last_end, "\n", "\r\n")},
+      {"byte-order mark", "\xEF\xBB\xBF" + lf},
+      {"blank lines", replace_all(lf, "\n", "\n  \n")},
+      {"every field quoted, padded", all_quoted},
+      {"tabs", tabs},
+      {"semicolons", replace_all(replace_all(lf, ",", ";"), "kid; 2", "kid, 2")},
+  };
+  for (const auto& [what, text] : variants) {
+    SCOPED_TRACE(what);
+    const DataRead d = read_text(text, with_covariates({"age"}));
+    ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+    expect_same_sample(d.sample, base.sample);
+    if (what != "blank lines") {
+      EXPECT_EQ(d.sample.line, base.sample.line);
+    }
+  }
+}
+
+// Each format and trait convention, from the fixture files: kind, separator,
+// reading, and the trait counts it gives.
+TEST(KinsegRead, FormatsAndTraitConventions) {
+  struct Case {
+    const char* file;
+    FileKind kind;
+    Separator sep;
+    TraitReading reading;
+    int persons, affected, unaffected, unknown;
+  };
+  const Case cases[] = {
+      {"study.tsv", FileKind::kHeaderTable, Separator::kTab, TraitReading::kLinkage, 7, 3, 3, 1},
+      {"study.txt", FileKind::kHeaderTable, Separator::kBlanks, TraitReading::kLinkage, 4, 2, 1, 1},
+      {"study.ped", FileKind::kLinkage, Separator::kBlanks, TraitReading::kLinkage, 7, 3, 3, 1},
+      {"study.fam", FileKind::kLinkage, Separator::kBlanks, TraitReading::kLinkage, 6, 2, 3, 1},
+      {"kinsort.dat", FileKind::kKinsort, Separator::kBlanks, TraitReading::kKinsort, 6, 2, 3, 1},
+      {"semicolon.csv", FileKind::kHeaderTable, Separator::kSemicolon, TraitReading::kZeroOne, 3, 2, 1, 0},
+      {"study.csv", FileKind::kHeaderTable, Separator::kComma, TraitReading::kZeroOne, 7, 3, 3, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const DataRead d = read_text(fixture(c.file));
+    ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+    EXPECT_EQ(d.format.kind, c.kind);
+    EXPECT_EQ(d.format.separator, c.sep);
+    EXPECT_EQ(d.trait_coding.reading, c.reading);
+    EXPECT_EQ(d.sample.persons(), c.persons);
+    const auto& t = d.sample.trait;
+    EXPECT_EQ(std::count(t.begin(), t.end(), kAffected), c.affected);
+    EXPECT_EQ(std::count(t.begin(), t.end(), kUnaffected), c.unaffected);
+    EXPECT_EQ(std::count(t.begin(), t.end(), kUnknownTrait), c.unknown);
+    for (int p = 0; p < d.sample.persons(); ++p)
+      EXPECT_EQ(d.sample.father[p] < 0, d.sample.mother[p] < 0) << "person " << p;
+  }
+}
+
+// In a kinsort file proband code 0 keeps its meaning and -9 is a covariate
+// value like any other; in other files -9 is missing.
+TEST(KinsegRead, KinsortFileKeepsItsOwnCodes) {
+  const DataRead d = read_text(fixture("kinsort.dat"), with_covariates({"bmi"}));
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  EXPECT_EQ(d.sample.proband, (std::vector<int8_t>{2, 0, 1, 2, 2, 1}));
+  EXPECT_EQ(d.sample.covariates, (std::vector<double>{-9, 25, 30, 22, 21, 27}));
+  EXPECT_EQ(d.sample.trait, (std::vector<int8_t>{1, 1, 2, 3, 1, 2}));
+  EXPECT_EQ(d.unknown_by_covariate, 0);
+
+  const DataRead csv = read_text("ped,id,fa,mo,sex,trait,bmi\n1,1,0,0,1,1,-9\n1,2,0,0,2,0,20\n",
+                                 with_covariates({"bmi"}));
+  ASSERT_FALSE(csv.problems.refused()) << problems_text(csv);
+  EXPECT_EQ(csv.sample.trait, (std::vector<int8_t>{kUnknownTrait, kUnaffected}));
+  EXPECT_EQ(csv.unknown_by_covariate, 1);
+}
+
+// The trait column's values decide its coding, in the documented order.
+TEST(KinsegRead, TraitCodingDecidedFromTheValues) {
+  struct Case {
+    std::vector<std::string> values;
+    TraitReading reading;
+    std::vector<int8_t> codes;
+    bool caution;
+  };
+  const Case cases[] = {
+      {{"1", "2", "0", "-9", "NA"}, TraitReading::kLinkage, {1, 2, 3, 3, 3}, false},
+      {{"2", "2"}, TraitReading::kLinkage, {2, 2}, false},
+      {{"0", "1", "NA", ".", "-9", ""}, TraitReading::kZeroOne, {1, 2, 3, 3, 3, 3}, false},
+      {{"1", "1", "na"}, TraitReading::kZeroOne, {2, 2, 3}, true},
+      {{"1", "2", "3"}, TraitReading::kRefused, {}, false},
+      {{"0", "1", "5"}, TraitReading::kRefused, {}, false},
+      {{"yes", "no"}, TraitReading::kRefused, {}, false},
+  };
+  for (const Case& c : cases) {
+    std::string text = "ped,id,fa,mo,sex,trait\n";
+    for (size_t i = 0; i < c.values.size(); ++i) text += "1," + std::to_string(i + 1) + ",0,0,1," + c.values[i] + "\n";
+    SCOPED_TRACE(text);
+    const DataRead d = read_text(text);
+    EXPECT_EQ(d.trait_coding.reading, c.reading);
+    if (c.reading == TraitReading::kRefused) {
+      ASSERT_EQ(kinds(d), std::vector<std::string>{"trait-codes"});
+      EXPECT_NE(d.problems.all()[0].message.find("\"" + c.values.back() + "\""), std::string::npos);
+      continue;
+    }
+    EXPECT_EQ(d.sample.trait, c.codes);
+    EXPECT_EQ(d.problems.warnings(), c.caution ? 1 : 0) << problems_text(d);
+  }
+  // The user's codes: every other value unknown.
+  ReadOptions o;
+  o.affected = {"yes"};
+  o.unaffected = {"no", "NO"};
+  const DataRead d = read_text(fixture("codes_user.csv"), o);
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  EXPECT_EQ(d.trait_coding.reading, TraitReading::kUserCodes);
+  EXPECT_EQ(d.sample.trait, (std::vector<int8_t>{1, 2, 2, 3, 1}));
+  // kinsort's codes only in a kinsort file.
+  const DataRead k = read_text("ped id fa mo sex trait\n1 1 0 0 1 1\n1 2 0 0 2 4\n");
+  EXPECT_EQ(kinds(k), std::vector<std::string>{"trait-codes"});
+}
+
+// errors.csv holds one of each problem of the rows and the structure; all
+// are reported in one run, with their lines, pedigrees and ids.
+TEST(KinsegRead, EveryStructureProblemReportedInOneRun) {
+  const DataRead d = read_text(fixture("errors.csv"), with_covariates({"age"}));
+  struct Expect {
+    const char* kind;
+    int line;
+    const char* pedigree;
+    std::vector<std::string> ids;
+    const char* words;
+  };
+  const Expect expected[] = {
+      {"proband-code", 14, "R", {"1"}, "proband code \"7\""},
+      {"covariate-value", 15, "R", {"2"}, "\"abc\" is not a number"},
+      {"short-row", 16, "", {}, "3 fields where the columns used need 8"},
+      {"unclosed-quote", 17, "", {}, "not closed"},
+      {"duplicate-id", 5, "P", {"3"}, "first on line 4"},
+      {"absent-parent", 6, "P", {"4", "9"}, "father 9 of 4 has no row"},
+      {"one-parent", 7, "P", {"5"}, "5 has a father (1) but no mother"},
+      {"parent-sex", 8, "P", {"6", "7"}, "person 6, coded female, is the father of 7"},
+      {"father-and-mother", 12, "Q", {"3", "2", "1"}, "father of 2 and the mother of 1"},
+      {"own-ancestor", 10, "Q", {"1", "2", "3"}, "1 is a child of 2, 2 of 3, 3 of 1"},
+  };
+  ASSERT_EQ(d.problems.all().size(), std::size(expected)) << problems_text(d);
+  EXPECT_EQ(d.problems.errors(), static_cast<int>(std::size(expected)));
+  for (const Expect& e : expected) {
+    SCOPED_TRACE(e.kind);
+    const auto& all = d.problems.all();
+    const auto it = std::find_if(all.begin(), all.end(), [&](const DataProblem& p) { return p.kind == e.kind; });
+    ASSERT_NE(it, all.end()) << problems_text(d);
+    EXPECT_EQ(it->severity, Severity::kError);
+    EXPECT_EQ(it->line, e.line);
+    EXPECT_EQ(it->pedigree, e.pedigree);
+    EXPECT_EQ(it->ids, e.ids);
+    EXPECT_NE(it->message.find(e.words), std::string::npos) << it->message;
+    EXPECT_EQ(it->file, "test.csv");
+  }
+}
+
+// --add-missing-parents: each absent parent becomes a founder at the end of
+// its pedigree; a known parent whose partner is unknown gets one added
+// partner shared by all such children; a warning each.
+TEST(KinsegRead, AbsentParentsAddedAtTheEndOfTheirPedigree) {
+  const std::string text = fixture("absent_parents.csv");
+  EXPECT_EQ(read_text(text).problems.errors(), 7);
+  ReadOptions o;
+  o.add_missing_parents = true;
+  const DataRead d = read_text(text + "A,half2,dad,,M,0\n", o);
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  EXPECT_EQ(d.problems.warnings(), 5) << problems_text(d);
+  EXPECT_EQ(d.added, 5);
+  const Sample& s = d.sample;
+  EXPECT_EQ(s.ids, (std::vector<std::string>{"child", "sib", "half", "half2", "dad", "mum", "partner_of_dad", "x",
+                                             "y", "z"}));
+  EXPECT_EQ(s.father, (std::vector<int>{4, 4, 4, 4, -1, -1, -1, 8, -1, -1}));
+  EXPECT_EQ(s.mother, (std::vector<int>{5, 5, 6, 6, -1, -1, -1, 9, -1, -1}));
+  EXPECT_EQ(s.sex, (std::vector<int8_t>{1, 2, 2, 1, 1, 2, 2, 1, 1, 2}));
+  EXPECT_EQ(s.line, (std::vector<int>{2, 3, 4, 6, 0, 0, 0, 5, 0, 0}));
+  EXPECT_EQ(s.trait[4], kUnknownTrait);
+  // A made-up id never takes one the pedigree uses.
+  const DataRead taken = read_text("ped,id,father,mother,sex,trait\nA,k,d,0,M,1\nA,d,0,0,M,0\nA,partner_of_d,0,0,F,0\n", o);
+  ASSERT_FALSE(taken.problems.refused()) << problems_text(taken);
+  EXPECT_EQ(taken.sample.ids.back(), "partner_of_d_2");
+  EXPECT_EQ(taken.sample.mother[0], 3);
+}
+
+// A parent of unknown sex takes the sex of the role, with a warning; without a
+// sex column at all, one warning says so.
+TEST(KinsegRead, UnknownSexOfAParentTakenFromTheRole) {
+  const DataRead d = read_text(fixture("role_sex.csv"));
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  EXPECT_EQ(kinds(d), (std::vector<std::string>{"sex-from-role", "sex-from-role"}));
+  EXPECT_EQ(d.sample.sex, (std::vector<int8_t>{kMale, kFemale, kMale, kUnknownSex}));
+  const DataRead none = read_text("ped,id,father,mother,trait\nA,1,0,0,1\nA,2,0,0,0\nA,3,1,2,1\n");
+  EXPECT_EQ(kinds(none), std::vector<std::string>{"no-sex-column"});
+  EXPECT_EQ(none.sample.sex, (std::vector<int8_t>{kMale, kFemale, kUnknownSex}));
+}
+
+// Columns named by header name (any case) or number, or found; an option
+// naming no column is a usage error; a required column not found, a refusal.
+TEST(KinsegRead, ColumnsNamedOrFound) {
+  const std::string text = "Fam,Who,Dad,Mum,Gender,Disease,x\nA,1,0,0,1,2,5\nA,2,0,0,2,1,6\nA,3,1,2,1,1,7\n";
+  ReadOptions o;
+  o.columns.role[static_cast<int>(Role::kPedigree)] = "fam";
+  o.columns.role[static_cast<int>(Role::kPerson)] = "2";
+  o.columns.role[static_cast<int>(Role::kFather)] = "Dad";
+  o.columns.role[static_cast<int>(Role::kMother)] = "4";
+  o.columns.role[static_cast<int>(Role::kTrait)] = "Disease";
+  o.columns.covariates = {"7"};
+  const DataRead d = read_text(text, o);
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  EXPECT_EQ(d.columns[Role::kSex].column, 4);  // found as gender
+  EXPECT_FALSE(d.columns[Role::kSex].given);
+  EXPECT_EQ(d.sample.covariate_names, std::vector<std::string>{"x"});
+  EXPECT_EQ(d.sample.father[2], 0);
+  EXPECT_EQ(d.trait_coding.reading, TraitReading::kLinkage);
+
+  const DataRead missing = read_text(text);
+  EXPECT_EQ(kinds(missing), (std::vector<std::string>{"column-missing", "column-missing", "column-missing",
+                                                      "column-missing", "column-missing"}));
+  EXPECT_NE(missing.problems.all()[0].message.find("--ped"), std::string::npos);
+
+  for (const char* bad : {"nosuch", "8", "0"}) {
+    ReadOptions b = o;
+    b.columns.role[static_cast<int>(Role::kSex)] = bad;
+    EXPECT_THROW(read_text(text, b), ColumnOptionError) << bad;
+  }
+  ReadOptions named;
+  named.columns.role[static_cast<int>(Role::kTrait)] = "status";
+  EXPECT_THROW(read_text(fixture("study.ped"), named), ColumnOptionError);
+}
+
+// Pedigrees in order of first appearance, their rows in file order even when
+// the pedigrees' rows are interleaved; the same id in two pedigrees is two
+// persons.
+TEST(KinsegRead, PedigreesInOrderOfFirstAppearance) {
+  const DataRead d = read_text(
+      "ped,id,fa,mo,sex,trait\nB,3,1,2,1,1\nA,1,0,0,1,0\nB,1,0,0,1,0\nA,2,0,0,2,0\nB,2,0,0,2,1\n");
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  EXPECT_EQ(d.sample.pedigree_ids, (std::vector<std::string>{"B", "A"}));
+  EXPECT_EQ(d.sample.ids, (std::vector<std::string>{"3", "1", "2", "1", "2"}));
+  EXPECT_EQ(d.sample.line, (std::vector<int>{2, 4, 6, 3, 5}));
+  EXPECT_EQ(d.sample.father[0], 1);
+  EXPECT_EQ(d.sample.mother[0], 2);
+}
+
+// Files that hold nothing to read, or bytes of every kind, end in problems.
+TEST(KinsegRead, EmptyAndOddFilesAreRefusedNotCrashed) {
+  for (const char* text : {"", "\n\n", "ped,id,fa,mo,sex,trait\n", "\xEF\xBB\xBF", "\"", "a\0b"}) {
+    const DataRead d = read_text(text);
+    EXPECT_TRUE(d.problems.refused()) << text;
+  }
+}
+
+// The summary of loops.csv: a first-cousin marriage (one loop), a nuclear
+// family, and a person alone.
+TEST(KinsegSummary, CountsWhatTheFileHolds) {
+  const DataRead d = read_text(fixture("loops.csv"));
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  const DataSummary r = summarize(d);
+  EXPECT_EQ(r.pedigrees, 3);
+  EXPECT_EQ(r.persons, 13);
+  EXPECT_EQ(r.founders, 7);
+  EXPECT_EQ(r.generations, 4);
+  EXPECT_EQ(r.nuclear_families, 5);
+  EXPECT_EQ(r.size_min, 1);
+  EXPECT_EQ(r.size_median, 3);
+  EXPECT_EQ(r.size_max, 9);
+  EXPECT_EQ(r.probands, 2);
+  EXPECT_EQ(r.without_proband, std::vector<std::string>{"E"});
+  EXPECT_EQ(r.without_affected, std::vector<std::string>{"E"});
+  EXPECT_EQ(r.unconnected, 1);
+  EXPECT_EQ(r.single_person_pedigrees, 1);
+  ASSERT_EQ(r.loops.size(), 1u);
+  EXPECT_EQ(r.loops[0].id, "C");
+  EXPECT_EQ(r.loops[0].loops, 1);
+  ASSERT_EQ(r.loops[0].breakers.size(), 1u);
+  // trait by sex: males 1, 3, 6, 7, 9 (9 affected) and D's 1 (affected).
+  EXPECT_EQ(r.trait_by_sex[kMale][0], 2);
+  EXPECT_EQ(r.trait_by_sex[kMale][1], 4);
+  EXPECT_EQ(r.trait_by_sex[kFemale][1], 7);
+  EXPECT_EQ(r.trait_by_sex[kUnknownSex][0] + r.trait_by_sex[kUnknownSex][1] + r.trait_by_sex[kUnknownSex][2], 0);
+
+  const DataRead c = read_text(fixture("study.csv"), with_covariates({"age"}));
+  const DataSummary cs = summarize(c);
+  ASSERT_EQ(cs.covariates.size(), 1u);
+  EXPECT_EQ(cs.covariates[0].present, 6);
+  EXPECT_EQ(cs.covariates[0].missing, 1);
+  EXPECT_DOUBLE_EQ(cs.covariates[0].min, 10);
+  EXPECT_DOUBLE_EQ(cs.covariates[0].max, 50);
+  EXPECT_DOUBLE_EQ(cs.covariates[0].mean, (12.5 + 40 + 38.25 + 10 + 50 + 20) / 6);
+  EXPECT_FALSE(cs.covariates[0].whole_numbers);
+  EXPECT_EQ(cs.unknown_by_covariate, 1);
+}
+
+}  // namespace
