@@ -21,5 +21,6 @@ struct Command {
 
 Command add_check_command(CLI::App& app);
 Command add_export_command(CLI::App& app);
+Command add_draw_command(CLI::App& app);
 
 }  // namespace kinseg::cli
