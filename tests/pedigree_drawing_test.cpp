@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "pedigree/read_sample.hpp"
 #include "report/drawing_checks.hpp"
 #include "report/pedigree_layout.hpp"
 #include "report/pedigree_svg.hpp"
@@ -46,6 +47,18 @@ TEST(PedigreeDrawing, KeepsTheRulesOnLayoutAndSvg) {
       const std::string svg = kinseg::pedigree_svg(layout);
       EXPECT_EQ(joined(drawing_problems(kinseg::read_drawing_svg(svg), sample, 0)), "");
     }
+  }
+}
+
+// The worked example's 60 families, read as kinseg reads a user's file.
+TEST(PedigreeDrawing, KeepsTheRulesOnTheExampleFamilies) {
+  const kinseg::DataRead read = kinseg::read_sample(KINSEG_EXAMPLE_DIR "/input/sample.dat", {});
+  ASSERT_FALSE(read.problems.refused());
+  ASSERT_EQ(read.sample.pedigrees(), 60);
+  for (int k = 0; k < read.sample.pedigrees(); ++k) {
+    SCOPED_TRACE("pedigree " + read.sample.pedigree_ids[static_cast<size_t>(k)]);
+    const std::string svg = kinseg::draw_pedigree(read.sample, k);
+    EXPECT_EQ(joined(drawing_problems(kinseg::read_drawing_svg(svg), read.sample, k)), "");
   }
 }
 
