@@ -78,7 +78,7 @@ void Draw(benchmark::State& state, const kinseg::Sample& sample) {
   std::vector<double> carrier(static_cast<size_t>(sample.size(0)), 0.5);
   size_t bytes = 0;
   for (auto _ : state) {
-    const std::string svg = kinseg::draw_pedigree(sample, 0, carrier);
+    const std::string svg = kinseg::report::draw_pedigree(sample, 0, carrier);
     bytes = svg.size();
     benchmark::DoNotOptimize(svg.data());
   }

@@ -52,7 +52,7 @@ int run_draw(const DrawOptions& o) {
     }
   }
   try {
-    write_whole_file(o.out, draw_pedigree(sample, k, carrier));
+    write_whole_file(o.out, report::draw_pedigree(sample, k, carrier));
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
     return kUsage;

@@ -9,7 +9,7 @@
 
 #include "pedigree/file_error.hpp"
 
-namespace kinseg {
+namespace kinseg::cli {
 
 namespace {
 
@@ -116,4 +116,4 @@ CarrierProbabilities read_carrier_probabilities(const std::string& path, const S
   return out;
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::cli

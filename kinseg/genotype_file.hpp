@@ -15,7 +15,7 @@
 
 #include "pedigree/sample.hpp"
 
-namespace kinseg {
+namespace kinseg::cli {
 
 // A file whose content is not as described: the message names the file, the
 // line and what was expected.
@@ -36,4 +36,4 @@ struct CarrierProbabilities {
 // repeated, or a person of the pedigree the sample does not have.
 CarrierProbabilities read_carrier_probabilities(const std::string& path, const Sample& sample, int k);
 
-}  // namespace kinseg
+}  // namespace kinseg::cli

@@ -10,7 +10,7 @@
 
 #include "report/symbol_outline.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 namespace {
 
@@ -249,4 +249,4 @@ std::vector<std::string> drawing_problems(const Drawing& d, const Sample& sample
   return problems;
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

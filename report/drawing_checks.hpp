@@ -20,7 +20,7 @@
 #include "pedigree/sample.hpp"
 #include "report/pedigree_layout.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 struct DrawnSymbol {
   std::string id;
@@ -48,4 +48,4 @@ Drawing read_drawing_svg(const std::string& svg);
 // What breaks the rules, one line each; empty when the drawing keeps them.
 std::vector<std::string> drawing_problems(const Drawing& drawing, const Sample& sample, int k);
 
-}  // namespace kinseg
+}  // namespace kinseg::report

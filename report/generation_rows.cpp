@@ -10,7 +10,7 @@
 
 #include "report/layout_graph.hpp"
 
-namespace kinseg::layout {
+namespace kinseg::report::layout {
 
 namespace {
 
@@ -334,4 +334,4 @@ Graph generation_rows(const Sample& sample, int k) {
   return g;
 }
 
-}  // namespace kinseg::layout
+}  // namespace kinseg::report::layout

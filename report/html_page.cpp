@@ -8,7 +8,7 @@
 #include "report/profile_plot.hpp"
 #include "report/xml_text.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 namespace {
 
@@ -217,4 +217,4 @@ std::string html_page(const ReportInput& in) {
   return o.str();
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -10,8 +10,8 @@
 
 #include "report/report_input.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 std::string html_page(const ReportInput& input);
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -16,7 +16,7 @@
 
 #include "pedigree/sample.hpp"
 
-namespace kinseg::layout {
+namespace kinseg::report::layout {
 
 struct Node {
   int member = -1;           // the member drawn here; -1 for a pass-through node
@@ -56,4 +56,4 @@ void order_rows(Graph& g);
 // when that brings spouses nearer their own parents and children.
 std::vector<double> place_rows(Graph& g, double block_gap);
 
-}  // namespace kinseg::layout
+}  // namespace kinseg::report::layout

@@ -19,7 +19,7 @@
 #include "report/layout_graph.hpp"
 #include "report/symbol_outline.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 namespace {
 
@@ -444,4 +444,4 @@ PedigreeLayout pedigree_layout(const Sample& sample, int k, const std::vector<do
   return out;
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

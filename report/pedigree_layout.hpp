@@ -16,7 +16,7 @@
 
 #include "pedigree/sample.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 enum class SymbolShape { kSquare, kCircle, kDiamond };  // male, female, unknown sex
 
@@ -73,4 +73,4 @@ extern const char* const kCarrierNote;
 PedigreeLayout pedigree_layout(const Sample& sample, int k,
                                const std::vector<double>& carrier = {});
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -7,7 +7,7 @@
 #include "report/number_format.hpp"
 #include "report/xml_text.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 namespace {
 
@@ -164,4 +164,4 @@ std::string pedigree_key_svg() {
          "\">\n<title>Key to the pedigree drawings</title>\n" + o.str() + "</svg>\n";
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -15,7 +15,7 @@
 #include "pedigree/sample.hpp"
 #include "report/pedigree_layout.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 std::string pedigree_svg(const PedigreeLayout& layout);
 
@@ -25,4 +25,4 @@ std::string draw_pedigree(const Sample& sample, int k, const std::vector<double>
 // A small key to the symbols, for a page that shows several drawings.
 std::string pedigree_key_svg();
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -9,7 +9,7 @@
 #include "report/number_format.hpp"
 #include "report/xml_text.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 namespace {
 
@@ -136,4 +136,4 @@ std::string profile_plot_svg(const ProfileCurve& curve, int serial) {
   return o.str();
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

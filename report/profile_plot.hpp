@@ -7,9 +7,9 @@
 
 #include "report/report_input.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 // `serial` makes the ids inside the SVG unique on a page with several plots.
 std::string profile_plot_svg(const ProfileCurve& curve, int serial);
 
-}  // namespace kinseg
+}  // namespace kinseg::report

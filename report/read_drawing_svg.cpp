@@ -10,7 +10,7 @@
 
 #include "report/drawing_checks.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 namespace {
 
@@ -190,4 +190,4 @@ Drawing read_drawing_svg(const std::string& svg) {
   return d;
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kinseg {
+namespace kinseg::report {
 
 // Which column of the user's file was read as what.
 struct ColumnUse {
@@ -112,4 +112,4 @@ struct ReportInput {
   std::vector<DrawingItem> drawings;
 };
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -7,7 +7,7 @@
 
 #include "report/layout_graph.hpp"
 
-namespace kinseg::layout {
+namespace kinseg::report::layout {
 
 namespace {
 
@@ -248,4 +248,4 @@ void order_rows(Graph& g) {
   g.rows = std::move(best_rows);
 }
 
-}  // namespace kinseg::layout
+}  // namespace kinseg::report::layout

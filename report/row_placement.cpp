@@ -10,7 +10,7 @@
 
 #include "report/layout_graph.hpp"
 
-namespace kinseg::layout {
+namespace kinseg::report::layout {
 
 namespace {
 
@@ -236,4 +236,4 @@ std::vector<double> place_rows(Graph& g, double block_gap) {
   return p.positions();
 }
 
-}  // namespace kinseg::layout
+}  // namespace kinseg::report::layout

@@ -9,7 +9,7 @@
 
 #include "report/pedigree_layout.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 // Half the symbol's width at height dy from its centre (0 outside it).
 inline double outline_half_width(SymbolShape shape, double s, double dy) {
@@ -39,4 +39,4 @@ inline double depth_inside(SymbolShape shape, double s, double dx, double dy) {
   return 0.0;
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

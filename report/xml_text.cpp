@@ -1,6 +1,6 @@
 #include "report/xml_text.hpp"
 
-namespace kinseg {
+namespace kinseg::report {
 
 namespace {
 
@@ -73,4 +73,4 @@ std::string xml_escape(const std::string& text) {
   return out;
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

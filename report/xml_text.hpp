@@ -5,8 +5,8 @@
 
 #include <string>
 
-namespace kinseg {
+namespace kinseg::report {
 
 std::string xml_escape(const std::string& text);
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -55,7 +55,7 @@ TEST(KinsegDraw, WritesADrawingThatKeepsTheRules) {
   const kinseg::DataRead read = kinseg::read_sample(loops, {});
   int k = 0;
   while (read.sample.pedigree_ids[static_cast<size_t>(k)] != "C") ++k;
-  const auto problems = kinseg::drawing_problems(kinseg::read_drawing_svg(svg), read.sample, k);
+  const auto problems = kinseg::report::drawing_problems(kinseg::report::read_drawing_svg(svg), read.sample, k);
   EXPECT_TRUE(problems.empty()) << problems.front();
   // The cousins' double line, the proband's arrow, the carrier probabilities
   // (p1 + p2) under the ids, and none for the person given NA.

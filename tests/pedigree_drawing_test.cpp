@@ -21,9 +21,9 @@
 
 namespace {
 
-using kinseg::Drawing;
-using kinseg::drawing_problems;
-using kinseg::LineKind;
+using kinseg::report::Drawing;
+using kinseg::report::drawing_problems;
+using kinseg::report::LineKind;
 
 std::string joined(const std::vector<std::string>& problems) {
   std::string s;
@@ -42,10 +42,10 @@ TEST(PedigreeDrawing, KeepsTheRulesOnLayoutAndSvg) {
     for (bool with_carriers : {false, true}) {
       SCOPED_TRACE(name + (with_carriers ? " with carrier probabilities" : ""));
       const auto layout =
-          kinseg::pedigree_layout(sample, 0, with_carriers ? carriers_for(sample) : std::vector<double>{});
-      EXPECT_EQ(joined(drawing_problems(kinseg::drawing_of(layout), sample, 0)), "");
-      const std::string svg = kinseg::pedigree_svg(layout);
-      EXPECT_EQ(joined(drawing_problems(kinseg::read_drawing_svg(svg), sample, 0)), "");
+          kinseg::report::pedigree_layout(sample, 0, with_carriers ? carriers_for(sample) : std::vector<double>{});
+      EXPECT_EQ(joined(drawing_problems(kinseg::report::drawing_of(layout), sample, 0)), "");
+      const std::string svg = kinseg::report::pedigree_svg(layout);
+      EXPECT_EQ(joined(drawing_problems(kinseg::report::read_drawing_svg(svg), sample, 0)), "");
     }
   }
 }
@@ -57,8 +57,8 @@ TEST(PedigreeDrawing, KeepsTheRulesOnTheExampleFamilies) {
   ASSERT_EQ(read.sample.pedigrees(), 60);
   for (int k = 0; k < read.sample.pedigrees(); ++k) {
     SCOPED_TRACE("pedigree " + read.sample.pedigree_ids[static_cast<size_t>(k)]);
-    const std::string svg = kinseg::draw_pedigree(read.sample, k);
-    EXPECT_EQ(joined(drawing_problems(kinseg::read_drawing_svg(svg), read.sample, k)), "");
+    const std::string svg = kinseg::report::draw_pedigree(read.sample, k);
+    EXPECT_EQ(joined(drawing_problems(kinseg::report::read_drawing_svg(svg), read.sample, k)), "");
   }
 }
 
@@ -78,8 +78,8 @@ TEST(PedigreeDrawing, KeepsTheRulesOnSimulatedLoopPedigrees) {
     const kinseg::Sample sample = kintest::from_kinsim(drawn);
     for (int k = 0; k < sample.pedigrees(); ++k) {
       SCOPED_TRACE(std::string(name) + " pedigree " + sample.pedigree_ids[static_cast<size_t>(k)]);
-      const auto layout = kinseg::pedigree_layout(sample, k);
-      EXPECT_EQ(joined(drawing_problems(kinseg::read_drawing_svg(kinseg::pedigree_svg(layout)), sample, k)), "");
+      const auto layout = kinseg::report::pedigree_layout(sample, k);
+      EXPECT_EQ(joined(drawing_problems(kinseg::report::read_drawing_svg(kinseg::report::pedigree_svg(layout)), sample, k)), "");
     }
   }
   EXPECT_GE(loops, 10);
@@ -136,7 +136,7 @@ TEST(PedigreeDrawing, EntangledRandomPedigreesKeepTheFirmRules) {
     }
     const kinseg::Sample s = b.sample();
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const auto problems = drawing_problems(kinseg::read_drawing_svg(kinseg::draw_pedigree(s, 0)), s, 0);
+    const auto problems = drawing_problems(kinseg::report::read_drawing_svg(kinseg::report::draw_pedigree(s, 0)), s, 0);
     for (const std::string& p : problems) {
       const bool soft_rule = p.find("also touches") != std::string::npos || p.find("not side by side") != std::string::npos;
       EXPECT_TRUE(soft_rule) << p;
@@ -151,8 +151,8 @@ TEST(PedigreeDrawing, EntangledRandomPedigreesKeepTheFirmRules) {
 TEST(PedigreeDrawing, LargePedigreeHasLoopsAndSmallerSymbols) {
   const kinseg::Sample big = kintest::large_pedigree();
   ASSERT_EQ(big.persons(), 230);
-  const auto layout = kinseg::pedigree_layout(big, 0);
-  const auto nuclear = kinseg::pedigree_layout(kintest::nuclear_family(), 0);
+  const auto layout = kinseg::report::pedigree_layout(big, 0);
+  const auto nuclear = kinseg::report::pedigree_layout(kintest::nuclear_family(), 0);
   EXPECT_LT(layout.symbol, nuclear.symbol);
   EXPECT_GE(layout.rows, 6);
   int double_lines = 0;
@@ -167,7 +167,7 @@ TEST(PedigreeDrawing, LargePedigreeHasLoopsAndSmallerSymbols) {
 
 TEST(PedigreeDrawing, DrawsConventionalSymbols) {
   const kinseg::Sample s = kintest::nuclear_family();
-  const std::string svg = kinseg::draw_pedigree(s, 0, {0.5, 0.25, 0.999, 0.001, std::nan("")});
+  const std::string svg = kinseg::report::draw_pedigree(s, 0, {0.5, 0.25, 0.999, 0.001, std::nan("")});
   // Father: open square; mother: filled circle; 5: diamond with a question mark.
   EXPECT_NE(svg.find("<g class=\"person\" data-id=\"1\"><title>1: male, unaffected; probability of carrying at least one "
                      "copy of the risk allele 0.5</title><rect class=\"symbol\""),
@@ -191,34 +191,34 @@ TEST(PedigreeDrawing, EscapesOddIds) {
       .add("y&2", "", "", kinseg::kFemale, kinseg::kUnaffected)
       .add(std::string("z\x01\xff"), "x<1>", "y&2", kinseg::kMale, kinseg::kAffected, true);
   const kinseg::Sample s = b.sample();
-  const std::string svg = kinseg::draw_pedigree(s, 0);
+  const std::string svg = kinseg::report::draw_pedigree(s, 0);
   EXPECT_EQ(svg.find("x<1>"), std::string::npos);
   EXPECT_NE(svg.find("data-id=\"x&lt;1&gt;\""), std::string::npos);
   EXPECT_NE(svg.find("data-pedigree=\"a&lt;b&amp;&quot;c&quot;\""), std::string::npos);
   EXPECT_NE(svg.find("z\xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos);
   // The drawing reads back with the ids it was given, except the bytes replaced.
-  const Drawing d = kinseg::read_drawing_svg(svg);
+  const Drawing d = kinseg::report::read_drawing_svg(svg);
   EXPECT_EQ(d.symbols[0].id, "x<1>");
   EXPECT_EQ(d.symbols[1].id, "y&2");
 }
 
 TEST(PedigreeDrawing, RefusesBadInput) {
   const kinseg::Sample s = kintest::nuclear_family();
-  EXPECT_THROW(kinseg::pedigree_layout(s, 1), std::invalid_argument);
-  EXPECT_THROW(kinseg::pedigree_layout(s, 0, {0.5}), std::invalid_argument);
-  EXPECT_THROW(kinseg::pedigree_layout(s, 0, {0.5, 0.5, 1.5, 0.5, 0.5}), std::invalid_argument);
+  EXPECT_THROW(kinseg::report::pedigree_layout(s, 1), std::invalid_argument);
+  EXPECT_THROW(kinseg::report::pedigree_layout(s, 0, {0.5}), std::invalid_argument);
+  EXPECT_THROW(kinseg::report::pedigree_layout(s, 0, {0.5, 0.5, 1.5, 0.5, 0.5}), std::invalid_argument);
   kinseg::Sample own_ancestor = s;
   own_ancestor.father[0] = 2;  // 1 the son of his own son
   own_ancestor.mother[0] = 3;
-  EXPECT_THROW(kinseg::pedigree_layout(own_ancestor, 0), std::invalid_argument);
+  EXPECT_THROW(kinseg::report::pedigree_layout(own_ancestor, 0), std::invalid_argument);
 }
 
 // A drawing broken on purpose, one fault at a time: the checks name it.
 TEST(PedigreeDrawing, ChecksCatchBrokenDrawings) {
   const kinseg::Sample s = kintest::first_cousins();
-  const Drawing good = kinseg::drawing_of(kinseg::pedigree_layout(s, 0));
+  const Drawing good = kinseg::report::drawing_of(kinseg::report::pedigree_layout(s, 0));
   ASSERT_TRUE(drawing_problems(good, s, 0).empty());
-  auto symbol = [](Drawing& d, const std::string& id) -> kinseg::DrawnSymbol& {
+  auto symbol = [](Drawing& d, const std::string& id) -> kinseg::report::DrawnSymbol& {
     for (auto& x : d.symbols)
       if (x.id == id) return x;
     throw std::invalid_argument(id);

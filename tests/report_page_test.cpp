@@ -14,7 +14,7 @@
 
 namespace {
 
-using kinseg::format_number;
+using kinseg::report::format_number;
 
 TEST(NumberFormat, SixSignificantDigitsAndThreeDecimalsForLargeValues) {
   const double inf = std::numeric_limits<double>::infinity();
@@ -48,18 +48,18 @@ TEST(NumberFormat, SixSignificantDigitsAndThreeDecimalsForLargeValues) {
 
 TEST(NumberFormat, JsonHoldsTheDigitsOfTheText) {
   for (double x : {0.123456789, -15000.31249, 3.1e-6, 1.5e9, 2.0 / 3.0, -167.73712}) {
-    const nlohmann::json j = kinseg::json_number(x);
+    const nlohmann::json j = kinseg::report::json_number(x);
     ASSERT_TRUE(j.is_number_float()) << x;
     // Read back, the JSON number is the one the text shows.
     EXPECT_EQ(j.get<double>(), std::stod(format_number(x)));
     EXPECT_EQ(format_number(nlohmann::json::parse(j.dump()).get<double>()), format_number(x));
   }
-  EXPECT_TRUE(kinseg::json_number(-std::numeric_limits<double>::infinity()).is_null());
-  EXPECT_TRUE(kinseg::json_number(std::nan("")).is_null());
+  EXPECT_TRUE(kinseg::report::json_number(-std::numeric_limits<double>::infinity()).is_null());
+  EXPECT_TRUE(kinseg::report::json_number(std::nan("")).is_null());
 }
 
-kinseg::ReportInput filled() {
-  kinseg::ReportInput in;
+kinseg::report::ReportInput filled() {
+  kinseg::report::ReportInput in;
   in.title = "Analysis of <study>";
   in.command = "kinseg test study.txt";
   in.data.file = "study.txt";
@@ -73,7 +73,7 @@ kinseg::ReportInput filled() {
   in.selected_model = "mendelian:dominant";
   in.estimates = {{"Q", 0.04123456, 0.011, 0.0231, 0.0702, "converged"},
                   {"Tr2", 0.5, std::nan(""), std::nan(""), std::nan(""), "fixed"}};
-  kinseg::ProfileCurve q;
+  kinseg::report::ProfileCurve q;
   q.parameter = "Q";
   q.estimate = 0.04123456;
   q.max_lnl = -167.737;
@@ -88,12 +88,12 @@ kinseg::ReportInput filled() {
   in.profiles = {q};
   in.families = {{"12", 5, 2, 1, -20.5, -27.8683, 3.2}, {"7", 12, 4, 2, -21.5, -27.4637, -0.000123}};
   const kinseg::Sample s = kintest::nuclear_family();
-  in.drawings = {{"1", "rank 1", kinseg::draw_pedigree(s, 0)}};
+  in.drawings = {{"1", "rank 1", kinseg::report::draw_pedigree(s, 0)}};
   return in;
 }
 
 TEST(ReportPage, ShowsEverySectionWithNumbersByTheRule) {
-  const std::string page = kinseg::html_page(filled());
+  const std::string page = kinseg::report::html_page(filled());
   for (const char* id : {"id=\"data\"", "id=\"models\"", "id=\"model-table\"", "id=\"tests\"", "id=\"verdict\"",
                          "id=\"estimates\"", "id=\"families\"", "id=\"family-table\"", "id=\"pedigrees\"",
                          "class=\"profile\"", "class=\"pedigree\"", "class=\"pedigree-key\""})
@@ -111,7 +111,7 @@ TEST(ReportPage, ShowsEverySectionWithNumbersByTheRule) {
 }
 
 TEST(ReportPage, FetchesNothing) {
-  const std::string page = kinseg::html_page(filled());
+  const std::string page = kinseg::report::html_page(filled());
   // No external resource of any kind: no src or href attribute, no url() but
   // the plots' own clip paths, no import; the only script is inline.
   EXPECT_FALSE(std::regex_search(page, std::regex(R"(\s(src|href)\s*=)")));
@@ -121,8 +121,8 @@ TEST(ReportPage, FetchesNothing) {
 }
 
 TEST(ProfilePlot, MarksEstimateAndLevelAndSurvivesTooFewPoints) {
-  const kinseg::ProfileCurve q = filled().profiles[0];
-  const std::string svg = kinseg::profile_plot_svg(q, 3);
+  const kinseg::report::ProfileCurve q = filled().profiles[0];
+  const std::string svg = kinseg::report::profile_plot_svg(q, 3);
   EXPECT_NE(svg.find("class=\"curve\""), std::string::npos);
   EXPECT_NE(svg.find("class=\"estimate\""), std::string::npos);
   EXPECT_NE(svg.find("class=\"cut\""), std::string::npos);
@@ -130,9 +130,9 @@ TEST(ProfilePlot, MarksEstimateAndLevelAndSurvivesTooFewPoints) {
   EXPECT_NE(svg.find("id=\"profile-clip-3\""), std::string::npos);
   EXPECT_EQ(svg.find("inf"), std::string::npos);
   EXPECT_EQ(svg.find("nan"), std::string::npos);
-  kinseg::ProfileCurve empty = q;
+  kinseg::report::ProfileCurve empty = q;
   empty.points.resize(1);
-  EXPECT_NE(kinseg::profile_plot_svg(empty, 0).find("no profile"), std::string::npos);
+  EXPECT_NE(kinseg::report::profile_plot_svg(empty, 0).find("no profile"), std::string::npos);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 
 namespace {
 
-kinseg::ProfileCurve profile(const std::string& name, double est, double se, double max_lnl, double lo_bound) {
-  kinseg::ProfileCurve c;
+kinseg::report::ProfileCurve profile(const std::string& name, double est, double se, double max_lnl, double lo_bound) {
+  kinseg::report::ProfileCurve c;
   c.parameter = name;
   c.estimate = est;
   c.max_lnl = max_lnl;
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: sample_report OUT.html\n";
     return 2;
   }
-  kinseg::ReportInput in;
+  kinseg::report::ReportInput in;
   in.title = "Segregation analysis of example.txt";
   in.command = "kinseg test example.txt --pedigree fam --person id --father fa --mother mo --sex sex "
                "--trait aff --proband prob --out example";
@@ -90,10 +90,10 @@ int main(int argc, char** argv) {
     for (int m = 0; m < s.size(0); ++m)
       carriers.push_back(s.trait[static_cast<size_t>(m)] == kinseg::kAffected ? 0.93 : 0.08 + 0.01 * (m % 5));
     in.drawings.push_back({s.pedigree_ids[0], pedigrees[i].name + ", rank " + std::to_string(i + 1),
-                           kinseg::draw_pedigree(s, 0, carriers)});
+                           kinseg::report::draw_pedigree(s, 0, carriers)});
   }
   std::ofstream out(argv[1], std::ios::binary);
-  out << kinseg::html_page(in);
+  out << kinseg::report::html_page(in);
   out.close();
   if (!out) {
     std::cerr << "sample_report: cannot write " << argv[1] << "\n";
