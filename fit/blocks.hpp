@@ -118,16 +118,17 @@ struct KinfitState {
   Table1<double, N_FAM> NG;         // 1/NI of each scanned family
   Table2<double, N_SIZE, 3> XX;     // genotype work table XX(m, g)
   Table1<int32_t, N_SIZE> IDONE;    // members whose row of XX is final
-  // Work tables of one evaluation of the sample likelihood. PEN(p, g): the
-  // probability of person row p's trait for genotype g at the current point,
-  // computed once and used by both passes; KIDOF(p): the parents' trait counts
-  // it was computed with, nU + 3 nA for a child of a nuclear family, -1 else.
-  // XX2(pass, m, g): the genotype work table of the family being evaluated for
-  // both passes side by side (1 all traits, 2 the conditioning set), which
-  // lets one sweep over the nuclear families serve both passes.
-  Table2<double, N_SIZE, 3> PEN;
+  // Work tables of one evaluation of the sample likelihood. PEN(3 (p - 1) + g):
+  // the probability of person row p's trait for genotype g at the current
+  // point, computed once and used by both passes; KIDOF(p): the parents' trait
+  // counts it was computed with, nU + 3 nA for a child of a nuclear family, -1
+  // else. XX2: the genotype work table of the family being evaluated for both
+  // passes side by side (all traits, and the conditioning set), member m's
+  // value for genotype g and pass l (0, 1) at XX2(6 (m - 1) + 2 (g - 1) + l + 1),
+  // which lets one sweep over the nuclear families serve both passes.
+  Table1<double, 3 * N_SIZE> PEN;
   Table1<int32_t, N_SIZE> KIDOF;
-  alignas(16) Table3<double, 2, N_SIZE, 3> XX2;
+  alignas(16) Table1<double, 6 * N_SIZE> XX2;
   Ascert ASCERT;
 
   // The parameters.

@@ -10,27 +10,17 @@
 // person are computed once per evaluation, the work tables of both passes are
 // filled together and one sweep over the nuclear families peels both, each
 // lane by exactly the arithmetic of MASSIX and MMPFAM, so every result is
-// theirs bit for bit. A point is refused when a pass meets a member in no
-// nuclear family whose trait has a vanishing probability, or when a family's
-// likelihood cannot be represented; either pass refuses as the first would.
-#include <cmath>
-
+// theirs bit for bit (engine/: the same routines serve kinseg's likelihood).
+// A point is refused when a pass meets a member in no nuclear family whose
+// trait has a vanishing probability, or when a family's likelihood vanishes or
+// cannot be represented; either pass refuses as the first would.
 #include "common/edit_output.hpp"
+#include "engine/family_log_likelihood.hpp"
 #include "fit/likelihood.hpp"
-#include "fit/peel_both_passes.hpp"
 #include "fit/setup.hpp"
 #include "fit/work_table.hpp"
 
 namespace kinfit {
-
-namespace {
-
-// The smallest probability of the trait of a member in no nuclear family that
-// still counts (single-precision 1E-17 widened); at or below it the point is
-// refused.
-constexpr double kUnattachedFloor = 9.99999983775159E-18;
-
-}  // namespace
 
 void GENMMP(KinfitState& s, double& FLH) {
   double FSTAT = 0.0;
@@ -43,16 +33,20 @@ void GENMMP(KinfitState& s, double& FLH) {
     return;
   }
 
-  PairTable T;
-  make_pair_table(s, T);
+  kin::PairTable T;
+  kin::make_pair_table(s.TRANC.a, T);
   compute_penetrances(s);
+  const double P[3] = {s.PRPAR.P1, s.PRPAR.P2, s.PRPAR.P3};
+  kin::PassRecords records;
+  records.trait = &s.TRAIT(1);
+  records.prob = &s.PROB(1);
+  records.pen = &s.PEN(1);
   FLH = 0.0;
   const int nped = s.BUF1(1);
   for (int F = 1; F <= nped; ++F) {
     if (s.LUK(F) == 0 || s.NG(F) == 0.0) continue;
     const int o = s.BUF1(F + 1);
     const int n = s.BUF1(F + 2) - o;
-    const bool has_ways = s.BUF3(F + 2) > s.BUF3(F + 1);
 
     int has0 = 0;
     for (int m = 1; m <= n; ++m) has0 |= s.PROB(o + m) == 0;
@@ -61,26 +55,22 @@ void GENMMP(KinfitState& s, double& FLH) {
     // after the passes one by one, which pass came last.
     const bool conditioning = s.ASCERT.MODE != 0 || has0 == 1;
     s.ASCERT.ICOND = conditioning ? 1 : 0;
-    const int unattached = fill_both_passes(s, F, conditioning);  // MASSIX, both passes
 
-    double LHF[2] = {0.0, 0.0};
-    if (has_ways) peel_both_passes(s, F, T, conditioning, LHF);  // MMPFAM, both passes
-
-    // Members in no nuclear family (left unmarked), in member order.
-    for (int m = 1; unattached > 0 && m <= n; ++m) {
-      if (s.IDONE(m) != 0) continue;
-      for (int pass = 1; pass <= (conditioning ? 2 : 1); ++pass) {
-        const double S = s.XX2(pass, m, 1) + s.XX2(pass, m, 2) + s.XX2(pass, m, 3);
-        if (S <= kUnattachedFloor) {
-          FLH = R_REJECT;
-          return;
-        }
-        LHF[pass - 1] = LHF[pass - 1] + std::log(S);
-      }
+    // The family in the peeling's terms: person row o + m is record o + m - 1.
+    kin::PeelingFamily fam;
+    fam.persons = fam.members = n;
+    fam.base = o - 1;
+    const int w0 = s.BUF3(F + 1) + 1;
+    fam.ways.count = s.BUF3(F + 2) - s.BUF3(F + 1);
+    if (fam.ways.count > 0) {
+      fam.ways.begin = &s.BUF14(w0 + 1);
+      fam.ways.list = &s.BUF16(1);
+      fam.ways.link = &s.BUF15(w0);
     }
-    // A family whose likelihood cannot be represented refuses the point, so
-    // that no NaN or infinity reaches the maximiser or a report.
-    if (!std::isfinite(LHF[0]) || (conditioning && !std::isfinite(LHF[1]))) {
+    // MASSIX and MMPFAM for both passes, then the members in no nuclear family.
+    double LHF[2];
+    if (!kin::family_log_likelihood(fam, records, P, T, s.ASCERT.MODE, conditioning, &s.XX2(1),
+                                    &s.IDONE(1), LHF)) {
       FLH = R_REJECT;
       return;
     }

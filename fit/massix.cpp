@@ -6,7 +6,8 @@
 // list is marked by the children or the parents pass, a member left unmarked
 // belongs to no nuclear family of the family.
 //
-// The sample likelihood builds the same tables its own way (work_table.cpp).
+// The sample likelihood builds the same tables its own way
+// (engine/genotype_table.cpp).
 #include "fit/likelihood.hpp"
 #include "fit/penetrance.hpp"
 

@@ -16,7 +16,7 @@
 //   the products of several factors are taken from left to right.
 // C does not depend on the link person's genotype, so it is computed once for
 // each of the nine parental genotype pairs. The sample likelihood runs the same
-// arithmetic for both of its passes at once (peel_both_passes).
+// arithmetic for both of its passes at once (engine/peel_both_passes.cpp).
 #include <cfloat>
 #include <cmath>
 #include <limits>

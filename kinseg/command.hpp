@@ -21,6 +21,7 @@ struct Command {
 
 Command add_check_command(CLI::App& app);
 Command add_export_command(CLI::App& app);
+Command add_eval_command(CLI::App& app);
 Command add_draw_command(CLI::App& app);
 
 }  // namespace kinseg::cli

@@ -78,8 +78,8 @@ Command add_draw_command(CLI::App& app) {
       ->required();
   sub->add_option("--out", options->out, "The SVG file to write")->option_text("FILE.svg")->required();
   sub->add_option("--genotypes", options->genotypes,
-                  "Genotype probabilities of the persons (the genotypes file of kinseg test: tab-separated, "
-                  "a header naming pedigree, id, and p1 p2 p3 or carrier); the probability of carrying at least "
+                  "Genotype probabilities of the persons (as kinseg eval --genotypes writes them: tab-separated, "
+                  "a header naming family, id, and p1 p2 p3 or carrier); the probability of carrying at least "
                   "one copy of the risk allele, p1 + p2, is shown under each id")
       ->option_text("FILE");
   return {sub, [options] { return run_draw(*options); }};

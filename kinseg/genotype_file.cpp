@@ -60,14 +60,15 @@ CarrierProbabilities read_carrier_probabilities(const std::string& path, const S
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (number == 1) {
       header = fields(line);
-      ped = column(header, {"pedigree", "ped", "famid"});
+      ped = column(header, {"family", "pedigree", "ped", "famid"});
       id = column(header, {"id", "person", "iid"});
       carrier = column(header, {"carrier"});
       p[0] = column(header, {"p1"});
       p[1] = column(header, {"p2"});
       p[2] = column(header, {"p3"});
       if (ped < 0 || id < 0 || (carrier < 0 && (p[0] < 0 || p[1] < 0)))
-        refuse("expected a header line naming the columns pedigree, id, and carrier or p1 and p2 (tab-separated)");
+        refuse("expected a header line naming the columns family (or pedigree), id, and carrier or p1 and p2 "
+               "(tab-separated)");
       continue;
     }
     if (line.empty()) continue;

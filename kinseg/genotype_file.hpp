@@ -1,8 +1,9 @@
 // The carrier probabilities a pedigree drawing shows under the ids, read from
-// a file of genotype probabilities (as kinseg test writes them): a table with
-// a header line, fields separated by tabs, one row per person. Columns, by
-// header name (any case): the pedigree ("pedigree", "ped" or "famid"), the
-// person ("id", "person" or "iid"), and either "carrier", the probability of
+// a file of genotype probabilities (as kinseg eval --genotypes writes them): a
+// table with a header line, fields separated by tabs, one row per person.
+// Columns, by header name (any case): the pedigree ("family", "pedigree",
+// "ped" or "famid"), the person ("id", "person" or "iid"), and either
+// "carrier", the probability of
 // carrying at least one copy of the risk allele, or "p1", "p2" (and "p3"), the
 // probabilities of genotypes 1, 2 (and 3): two, one (and no) copies of the
 // allele of frequency Q, whose first two add up to the carrier probability.

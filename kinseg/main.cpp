@@ -1,6 +1,6 @@
 // kinseg: segregation analysis of a binary trait in the pedigree files
-// geneticists keep. Subcommands: check, export, draw. Exit status 0 done, 1
-// the data are refused, 2 bad usage or a file that cannot be read or written.
+// geneticists keep. Subcommands: check, export, eval, draw. Exit status 0 done,
+// 1 the data are refused, 2 bad usage or a file that cannot be read or written.
 #include <CLI/CLI.hpp>
 
 #include <exception>
@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
                "kinseg");
   app.set_version_flag("--version", "kinseg " + version);
   app.require_subcommand(1);
-  std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_draw_command(app)};
+  std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_eval_command(app),
+                                   add_draw_command(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/kinseg_run.hpp"
 #include "tests/test_util.hpp"
 
 namespace {
@@ -22,30 +23,12 @@ using kintest::exists;
 using kintest::read_file;
 using kintest::write_file;
 
-struct KinsegRun {
-  int status = -1;
-  std::string out, err;
-};
+using kintest::has;
+using kintest::kinseg;
+using kintest::KinsegRun;
+using kintest::shell;
 
-std::string fixture(const std::string& name) { return kintest::fixture_dir() + "/kinseg/" + name; }
-
-int shell(const std::string& cmd) {
-  const int rc = std::system(cmd.c_str());
-  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-}
-
-// Runs kinseg with `args` (shell words) in the current directory.
-KinsegRun kinseg(const std::string& args) {
-  KinsegRun r;
-  r.status = shell(std::string("'") + KINSEG_EXE + "' " + args + " >kinseg.out 2>kinseg.err </dev/null");
-  r.out = read_file("kinseg.out");
-  r.err = read_file("kinseg.err");
-  std::remove("kinseg.out");
-  std::remove("kinseg.err");
-  return r;
-}
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+std::string fixture(const std::string& name) { return kintest::kinseg_fixture(name); }
 
 // The command lines and what they must give: exit status, and texts that
 // standard output and standard error must hold.

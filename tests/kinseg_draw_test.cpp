@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -67,6 +68,21 @@ TEST(KinsegDraw, WritesADrawingThatKeepsTheRules) {
   EXPECT_EQ(svg.find("7: male, unaffected;"), std::string::npos);
 }
 
+// The genotype probabilities kinseg eval writes, drawn: carriers of the
+// dominant allele among the affected are likely, and every person has one.
+TEST(KinsegDraw, DrawsTheGenotypeProbabilitiesOfEval) {
+  kintest::TempDir dir;
+  const KinsegRun eval = kinseg("eval " + loops + " --at q=0.1,w1=2,w2=2,w3=-2 --genotypes g.tsv");
+  ASSERT_EQ(eval.status, 0) << eval.err;
+  const KinsegRun r = kinseg("draw " + loops + " --family C --out c.svg --genotypes g.tsv");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("no genotype probabilities"), std::string::npos) << r.err;
+  const std::string svg = read_file("c.svg");
+  size_t carriers = 0;
+  for (size_t at = 0; (at = svg.find("<text class=\"carrier\"", at)) != std::string::npos; ++at) ++carriers;
+  EXPECT_EQ(carriers, 9u);
+}
+
 TEST(KinsegDraw, RefusesWithStatusAndMessage) {
   kintest::TempDir dir;
   const struct Case {
@@ -80,7 +96,8 @@ TEST(KinsegDraw, RefusesWithStatusAndMessage) {
       {"no genotypes file", "", "--family C --out c.svg --genotypes none.tsv", 2, "kinseg: cannot read none.tsv"},
       {"a directory that does not exist", "", "--family C --out nodir/c.svg", 2, "nodir/c.svg"},
       {"no header", "C\t1\t0.1\t0.2\t0.7\n", "--family C --out c.svg --genotypes g.tsv", 1,
-       "kinseg: error: g.tsv line 1: expected a header line naming the columns pedigree, id, and carrier or p1 and p2"},
+       "kinseg: error: g.tsv line 1: expected a header line naming the columns family (or pedigree), id, and carrier "
+       "or p1 and p2"},
       {"not a probability", "pedigree\tid\tcarrier\nC\t1\t0.5\nC\t2\t1.5\n",
        "--family C --out c.svg --genotypes g.tsv", 1, "g.tsv line 3: carrier \"1.5\" is not a probability"},
       {"genotypes not adding up", "pedigree\tid\tp1\tp2\tp3\nC\t1\t0.5\t0.4\t0.2\n",

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-namespace kinfit {
+namespace kin {
 
 typedef double Pair2 __attribute__((vector_size(16)));
 typedef long long Mask2 __attribute__((vector_size(16)));
@@ -20,4 +20,4 @@ inline Pair2 load2(const double* p) {
 }
 inline void store2(double* p, Pair2 v) { std::memcpy(p, &v, sizeof v); }
 
-}  // namespace kinfit
+}  // namespace kin

@@ -1,0 +1,308 @@
+#include "engine/engine.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "engine/family_evaluation.hpp"
+#include "engine/model_quantities.hpp"
+#include "engine/penetrance_run.hpp"
+#include "engine/structure_check.hpp"
+#include "engine/thread_pool.hpp"
+
+namespace kinseg {
+
+namespace {
+
+// A task of an evaluation: consecutive families whose persons are
+// consecutive too, [p0, p1). The task computes their penetrances into work
+// space of its thread, where they stay in the cache until its families are
+// peeled.
+struct Chunk {
+  int family_begin = 0, family_end = 0;
+  int p0 = 0, p1 = 0;
+};
+
+// Work space of one thread.
+struct ThreadSpace {
+  FamilyWorkspace family;
+  std::vector<double> pen;  // the penetrances of a chunk's persons
+};
+
+// Persons per task: few enough that the penetrances a task computes are still
+// in the cache when its families read them, and that the work spreads evenly
+// over the threads; enough that handing a task over costs nothing.
+int chunk_persons(long persons, int threads) {
+  return static_cast<int>(std::clamp<long>(persons / (8L * threads), 256, 2048));
+}
+
+// "1 loop", "2 loops".
+std::string count(int n, const std::string& what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+struct Engine::Impl {
+  int ncov = 0;
+  Ascertainment ascertainment = Ascertainment::kProband;
+  std::vector<ScanNote> notes;
+
+  // Person records, indexed by person number.
+  std::vector<int32_t> trait, sex, prob, parents;
+  std::vector<double> cov;
+
+  // Analysed families and their nuclear families in flat arrays.
+  std::vector<int> pedigree;          // per family
+  std::vector<EngineFamily> family;   // pointers into the arrays below
+  std::vector<int32_t> way_begin, way_list, way_link, breakers;
+  int max_members = 0, max_ways = 0, max_entries = 0;
+
+  std::vector<Chunk> chunks;
+
+  std::unique_ptr<ThreadPool> pool;
+  std::vector<ThreadSpace> space;  // one per thread
+
+  // The current point.
+  std::vector<double> d;
+  ModelQuantities q;
+  kin::PersonRecords<double> persons;
+
+  std::vector<FamilyLikelihood> results;
+  GenotypeProbabilities* genotypes = nullptr;  // set while they are computed
+
+  void build(const Sample& s, const std::vector<PedigreeStructure>* given, const EngineOptions& o);
+  void set_point(const Point& point);
+  // The penetrances of the chunk's persons, in the thread's work space, and
+  // the records the genotype tables read with them.
+  kin::PassRecords penetrances(const Chunk& c, ThreadSpace& t) const {
+    kin::penetrances_of_run(persons, q.penetrance, c.p0, c.p1, t.pen.data());
+    kin::PassRecords r;
+    r.trait = trait.data();
+    r.prob = prob.data();
+    r.pen = t.pen.data();
+    r.pen_first = c.p0;
+    return r;
+  }
+  static void evaluate_chunk(void* self, int task, int thread);
+  static void genotypes_of_chunk(void* self, int task, int thread);
+};
+
+void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* given,
+                         const EngineOptions& o) {
+  if (o.threads < 0) throw std::invalid_argument("the number of threads cannot be negative");
+  if (o.max_loop_breakers < 0) throw std::invalid_argument("the loop-breaker limit cannot be negative");
+  if (given && static_cast<int>(given->size()) != s.pedigrees())
+    throw std::invalid_argument("one pedigree structure per pedigree is needed");
+  ncov = s.ncov();
+  if (s.covariates.size() != static_cast<size_t>(s.persons()) * ncov)
+    throw std::invalid_argument("the sample's covariates do not match its persons");
+  ascertainment = o.ascertainment;
+  FamilySelection sel = select_families(s, o.ascertainment);
+  notes = std::move(sel.notes);
+
+  const int n = s.persons();
+  trait.assign(s.trait.begin(), s.trait.end());
+  prob.assign(sel.proband.begin(), sel.proband.end());
+  sex.resize(n);
+  parents.resize(n);
+  for (int p = 0; p < n; ++p) {
+    sex[p] = s.sex[p] == kFemale ? 2 : 1;
+    if (s.father[p] < 0 || s.mother[p] < 0) {
+      parents[p] = -1;
+    } else {
+      const int tf = s.trait[s.father[p]], th = s.trait[s.mother[p]];
+      parents[p] = (tf == kUnaffected) + (th == kUnaffected) + 3 * ((tf == kAffected) + (th == kAffected));
+    }
+  }
+  cov = s.covariates;
+
+  // The nuclear families of every analysed pedigree; the pedigrees that
+  // cannot be evaluated are collected and refused together.
+  std::string refusals;
+  int over_limit = 0;
+  std::vector<int> way_offset, breaker_offset;
+  const int mode = o.ascertainment == Ascertainment::kProband ? 1 : 0;
+  for (int k : sel.analysed) {
+    PedigreeStructure computed;
+    const PedigreeStructure* ps = given ? &(*given)[k] : nullptr;
+    if (!ps) {
+      try {
+        computed = pedigree_structure(s, k);
+      } catch (const std::logic_error& e) {
+        refusals += "pedigree " + s.pedigree_ids[k] + ": its loops cannot be broken (" + e.what() + ")\n";
+        continue;
+      }
+      ps = &computed;
+    }
+    check_structure(*ps, s.size(k), s.pedigree_ids[k]);
+    if (static_cast<int>(ps->breakers.size()) > o.max_loop_breakers) {
+      refusals += "pedigree " + s.pedigree_ids[k] + ": " + count(ps->loops, "loop") + " to break, by " +
+                  count(static_cast<int>(ps->breakers.size()), "loop breaker") +
+                  ", more than the limit of " + std::to_string(o.max_loop_breakers) + "\n";
+      ++over_limit;
+      continue;
+    }
+    pedigree.push_back(k);
+    EngineFamily f;
+    f.mode = mode;
+    bool has0 = false;
+    for (int p = s.first(k); p < s.end(k); ++p) has0 = has0 || prob[p] == kAlwaysConditioned;
+    f.conditioning = mode != 0 || has0;
+    f.peeling.persons = ps->size;
+    f.peeling.members = ps->members();
+    f.peeling.base = s.first(k) - 1;
+    f.peeling.ways.count = static_cast<int>(ps->families.size());
+    f.nbreakers = static_cast<int>(ps->breakers.size());
+    way_offset.push_back(static_cast<int>(way_begin.size()));
+    for (const NuclearFamily& nf : ps->families) {
+      way_begin.push_back(static_cast<int32_t>(way_list.size()));
+      way_link.push_back(nf.link + 1);
+      way_list.push_back(nf.father + 1);
+      way_list.push_back(nf.mother + 1);
+      for (int c : nf.children) way_list.push_back(c + 1);
+    }
+    way_begin.push_back(static_cast<int32_t>(way_list.size()));
+    breaker_offset.push_back(static_cast<int>(breakers.size()));
+    for (int b : ps->breakers) breakers.push_back(b + 1);
+    max_members = std::max(max_members, ps->members());
+    max_ways = std::max(max_ways, f.peeling.ways.count);
+    max_entries = std::max(max_entries, static_cast<int>(way_list.size()) - way_begin[way_offset.back()]);
+    family.push_back(f);
+  }
+  if (!refusals.empty()) {
+    refusals.pop_back();
+    throw EngineRefusal(refusals, over_limit);
+  }
+  // The arrays are complete: point the families into them. way_link has one
+  // entry per way, way_begin one more per family.
+  int links = 0;
+  for (size_t i = 0; i < family.size(); ++i) {
+    kin::Ways& w = family[i].peeling.ways;
+    w.begin = way_begin.data() + way_offset[i];
+    w.list = way_list.data();
+    w.link = way_link.data() + links;
+    links += w.count;
+    family[i].breakers = breakers.data() + breaker_offset[i];
+  }
+  results.assign(family.size(), FamilyLikelihood{});
+
+  const int threads =
+      o.threads > 0 ? o.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  long analysed_persons = 0;
+  for (const EngineFamily& f : family) analysed_persons += f.peeling.persons;
+  const int target = chunk_persons(analysed_persons, threads);
+  int widest = 0;
+  for (size_t i = 0; i < family.size();) {
+    Chunk c;
+    c.family_begin = static_cast<int>(i);
+    c.p0 = c.p1 = family[i].peeling.base + 1;
+    while (i < family.size() && c.p1 - c.p0 < target && family[i].peeling.base + 1 == c.p1) {
+      c.p1 += family[i].peeling.persons;
+      ++i;
+    }
+    c.family_end = static_cast<int>(i);
+    widest = std::max(widest, c.p1 - c.p0);
+    chunks.push_back(c);
+  }
+
+  pool = std::make_unique<ThreadPool>(threads);
+  space.resize(threads);
+  for (ThreadSpace& t : space) {
+    t.family.reserve(max_members, max_ways, max_entries);
+    t.pen.assign(3 * static_cast<size_t>(widest), 0.0);
+  }
+  d.reserve(ncov);
+
+  persons.trait = trait.data();
+  persons.sex = sex.data();
+  persons.cov = cov.data();
+  persons.cov_stride = ncov;
+  persons.parents = parents.data();
+}
+
+void Engine::Impl::set_point(const Point& point) {
+  check_point(point, ncov);
+  derive_quantities(point, d, q);
+}
+
+void Engine::Impl::evaluate_chunk(void* self, int task, int thread) {
+  Impl& e = *static_cast<Impl*>(self);
+  const Chunk& c = e.chunks[task];
+  ThreadSpace& t = e.space[thread];
+  const kin::PassRecords r = e.penetrances(c, t);
+  for (int i = c.family_begin; i < c.family_end; ++i)
+    e.results[i] = evaluate_family(e.family[i], r, e.q, t.family);
+}
+
+void Engine::Impl::genotypes_of_chunk(void* self, int task, int thread) {
+  Impl& e = *static_cast<Impl*>(self);
+  const Chunk& c = e.chunks[task];
+  GenotypeProbabilities& out = *e.genotypes;
+  ThreadSpace& t = e.space[thread];
+  const kin::PassRecords r = e.penetrances(c, t);
+  for (int i = c.family_begin; i < c.family_end; ++i) {
+    const EngineFamily& f = e.family[i];
+    e.results[i] = evaluate_family(f, r, e.q, t.family);
+    if (e.results[i].refused) continue;
+    const size_t first = static_cast<size_t>(f.peeling.base + 1);
+    const size_t count = static_cast<size_t>(f.peeling.persons);
+    if (!family_genotype_probabilities(f, r, e.q, t.family, &out.all[3 * first],
+                                       &out.conditioning[3 * first])) {
+      std::fill(&out.all[3 * first], &out.all[3 * first] + 3 * count, 0.0);
+      std::fill(&out.conditioning[3 * first], &out.conditioning[3 * first] + 3 * count, 0.0);
+      continue;
+    }
+    for (size_t p = first; p < first + count; ++p) {
+      out.known[p] = 1;
+      for (int g = 0; g < 3; ++g)
+        out.penetrance[3 * p + g] = e.trait[p] != kUnknownTrait ? t.pen[3 * (p - c.p0) + g] : 1.0;
+    }
+  }
+}
+
+Engine::Engine(const Sample& sample, const EngineOptions& options) : impl_(std::make_unique<Impl>()) {
+  impl_->build(sample, nullptr, options);
+}
+
+Engine::Engine(const Sample& sample, const std::vector<PedigreeStructure>& structures,
+               const EngineOptions& options)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->build(sample, &structures, options);
+}
+
+Engine::~Engine() = default;
+
+const std::vector<ScanNote>& Engine::notes() const { return impl_->notes; }
+int Engine::families() const { return static_cast<int>(impl_->family.size()); }
+int Engine::pedigree(int family) const { return impl_->pedigree[family]; }
+int Engine::loop_breakers(int family) const { return impl_->family[family].nbreakers; }
+int Engine::threads() const { return impl_->pool->threads(); }
+const std::vector<FamilyLikelihood>& Engine::results() const { return impl_->results; }
+
+double Engine::evaluate(const Point& point) {
+  Impl& e = *impl_;
+  e.set_point(point);
+  e.pool->run(static_cast<int>(e.chunks.size()), &Impl::evaluate_chunk, &e);
+  double total = 0.0;
+  for (const FamilyLikelihood& r : e.results) total = total + r.contribution;
+  return total;
+}
+
+GenotypeProbabilities Engine::genotype_probabilities(const Point& point) {
+  Impl& e = *impl_;
+  e.set_point(point);
+  GenotypeProbabilities out;
+  const size_t n = e.trait.size();
+  out.all.assign(3 * n, 0.0);
+  out.conditioning.assign(3 * n, 0.0);
+  out.penetrance.assign(3 * n, 0.0);
+  out.known.assign(n, 0);
+  e.genotypes = &out;
+  e.pool->run(static_cast<int>(e.chunks.size()), &Impl::genotypes_of_chunk, &e);
+  e.genotypes = nullptr;
+  return out;
+}
+
+}  // namespace kinseg

@@ -1,0 +1,87 @@
+// The likelihood of a sample under the major-gene model, for samples of any
+// size: per analysed family ln L(all traits), ln L(traits of its conditioning
+// set) and their difference, the family's contribution; the sample's total,
+// the contributions summed in family order. Pedigrees with loops are evaluated
+// exactly, by loop breaking. On every sample that kinfit can hold, with the
+// same point and ascertainment, each contribution equals kinfit's bit for bit:
+// both run the same penetrance and peeling routines (engine/, kin_peeling).
+//
+// Families are evaluated in parallel on a small pool of threads that lives as
+// long as the engine; each family's values do not depend on the thread that
+// computed it, and the total is summed in family order, so every result is the
+// same whatever the number of threads. An evaluation allocates nothing; memory
+// is linear in the number of persons.
+//
+// Persons of unknown sex (code 0) take the baselines of sex code 1: the V
+// increments belong to sex code 2 alone.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "engine/ascertainment.hpp"
+#include "engine/family_likelihood.hpp"
+#include "engine/family_selection.hpp"
+#include "engine/genotype_probabilities.hpp"
+#include "engine/point.hpp"
+#include "pedigree/pedigree_structure.hpp"
+#include "pedigree/sample.hpp"
+
+namespace kinseg {
+
+struct EngineOptions {
+  Ascertainment ascertainment = Ascertainment::kProband;
+  int threads = 0;            // 0: one per core
+  int max_loop_breakers = 8;  // a pedigree needing more is refused (3^b genotype combinations)
+};
+
+// Pedigrees the engine cannot evaluate: every one of them on a line of its own,
+// named by its id, with the reason.
+class EngineRefusal : public std::runtime_error {
+ public:
+  EngineRefusal(const std::string& lines, int over_limit)
+      : std::runtime_error(lines), over_limit(over_limit) {}
+  int over_limit;  // pedigrees refused for needing more loop breakers than allowed
+};
+
+class Engine {
+ public:
+  // Analyses the pedigrees that the family scan keeps, each with the structure
+  // pedigree_structure() gives it. Throws EngineRefusal when pedigrees need
+  // more loop breakers than allowed or have loops that cannot be broken;
+  // std::invalid_argument for options out of range.
+  Engine(const Sample& sample, const EngineOptions& options);
+  // The same with the structure of every pedigree given (one per pedigree of
+  // the sample; those of pedigrees not analysed are not read).
+  Engine(const Sample& sample, const std::vector<PedigreeStructure>& structures,
+         const EngineOptions& options);
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // What the family scan decided, in pedigree order.
+  const std::vector<ScanNote>& notes() const;
+  // The analysed families, in sample order.
+  int families() const;
+  int pedigree(int family) const;       // its pedigree number in the sample
+  int loop_breakers(int family) const;  // the loop breakers of its pedigree
+  int threads() const;
+
+  // Evaluates the sample at the point (std::invalid_argument for a point the
+  // likelihood cannot read, see check_point) and returns the total; a family
+  // that the point refuses makes it -inf. Not to be called from several
+  // threads at once.
+  double evaluate(const Point& point);
+  // Per analysed family, the values of the last evaluation.
+  const std::vector<FamilyLikelihood>& results() const;
+
+  // Every person's genotype probabilities at the point.
+  GenotypeProbabilities genotype_probabilities(const Point& point);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kinseg

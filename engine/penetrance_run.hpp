@@ -1,0 +1,45 @@
+// The penetrances of a run of consecutive persons, the fast way: the persons
+// of known trait are gathered without branching, their predictors computed two
+// at a time, their exponentials taken in one tight run and turned into
+// probabilities two at a time. Each value is computed by exactly the
+// operations of penetrance_arithmetic.hpp, so it does not depend on the run it
+// was computed in.
+#pragma once
+
+#include <cstdint>
+
+namespace kin {
+
+// The model quantities a penetrance reads.
+struct PenetranceModel {
+  double w[3] = {0, 0, 0};   // baselines of genotypes 1, 2, 3 for sex code 1
+  double wv[3] = {0, 0, 0};  // baselines for every other sex code
+  const double* d = nullptr; // covariate coefficients, ncov of them
+  int ncov = 0;
+  double ro1 = 0.0;  // on the number of unaffected parents
+  double ro2 = 0.0;  // on the number of affected parents
+};
+
+// The records of the persons, indexed by person number p.
+template <class Cov>
+struct PersonRecords {
+  const int32_t* trait = nullptr;    // 1 unaffected, 2 affected, 3 unknown
+  const int32_t* sex = nullptr;      // 1 takes the baselines w, anything else wv
+  const Cov* cov = nullptr;          // covariate j of person p at cov[p * cov_stride + j]
+  int cov_stride = 0;
+  const int32_t* parents = nullptr;  // a child's parents: nU + 3 nA; negative for a founder
+};
+
+// pen[3 (p - p0) + g - 1], the probability of person p's trait for genotype
+// g, for every person p in [p0, p1) whose trait is known; the entries of
+// persons of unknown trait are not written.
+template <class Cov>
+void penetrances_of_run(const PersonRecords<Cov>& r, const PenetranceModel& m, int p0, int p1,
+                        double* pen);
+
+extern template void penetrances_of_run<int32_t>(const PersonRecords<int32_t>&, const PenetranceModel&,
+                                                 int, int, double*);
+extern template void penetrances_of_run<double>(const PersonRecords<double>&, const PenetranceModel&,
+                                                int, int, double*);
+
+}  // namespace kin
