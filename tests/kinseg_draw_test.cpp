@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -68,8 +67,8 @@ TEST(KinsegDraw, WritesADrawingThatKeepsTheRules) {
   EXPECT_EQ(svg.find("7: male, unaffected;"), std::string::npos);
 }
 
-// The genotype probabilities kinseg eval writes, drawn: carriers of the
-// dominant allele among the affected are likely, and every person has one.
+// The genotype probabilities kinseg eval writes, drawn: every person of the
+// family gets a carrier probability.
 TEST(KinsegDraw, DrawsTheGenotypeProbabilitiesOfEval) {
   kintest::TempDir dir;
   const KinsegRun eval = kinseg("eval " + loops + " --at q=0.1,w1=2,w2=2,w3=-2 --genotypes g.tsv");
