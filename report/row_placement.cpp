@@ -69,24 +69,26 @@ class Placer {
   }
 
   // Each row placed between both wishes at once: under its parents and over
-  // its children, the mean of the two where a node has both.
+  // its children. Standing over one's children counts more, as counsellors
+  // draw: a sibship line may widen to reach brothers and sisters who stand
+  // over families of their own.
+  static constexpr double kChildrenWeight = 3.0;
   void sweep_both() {
     for (size_t r = 0; r < g_.rows.size(); ++r)
       place(r, [&](int v, double& shift) {
-        double sum = 0;
-        int count = 0;
+        double sum = 0, weight = 0;
         const int f = g_.nodes[static_cast<size_t>(v)].parent_family;
         if (f >= 0) {
           sum += source(f) - x_[static_cast<size_t>(v)];
-          ++count;
+          weight += 1;
         }
-        double pull;
+        double pull = 0;
         if (children_pull(v, r, pull)) {
-          sum += pull;
-          ++count;
+          sum += kChildrenWeight * pull;
+          weight += kChildrenWeight;
         }
-        if (count == 0) return false;
-        shift = sum / count;
+        if (weight == 0) return false;
+        shift = sum / weight;
         return true;
       });
   }
