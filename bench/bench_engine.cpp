@@ -306,14 +306,19 @@ BENCHMARK(TwoThreads)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", l
 BENCHMARK(Linear)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK(Loop230)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", least);
 
-// Collects the ratio counters of the side-by-side benchmarks, every repetition.
+// Collects the ratio counters of the side-by-side benchmarks: of every
+// repetition when they are shown, else the median the aggregates give.
 class Reporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, std::vector<double>> ratios;
+  std::map<std::string, double> medians;
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (!r.error_occurred && r.run_type == Run::RT_Iteration && r.counters.count("ratio"))
-        ratios[r.run_name.function_name].push_back(r.counters.at("ratio"));
+    for (const Run& r : runs) {
+      if (r.error_occurred || !r.counters.count("ratio")) continue;
+      const std::string name = r.run_name.function_name;
+      if (r.run_type == Run::RT_Iteration) ratios[name].push_back(r.counters.at("ratio"));
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") medians[name] = r.counters.at("ratio");
+    }
     ConsoleReporter::ReportRuns(runs);
   }
 };
@@ -343,10 +348,15 @@ int main(int argc, char** argv) {
                                                     {"TwoThreads", "speed-up of two threads, at least 1.7"},
                                                     {"Linear", "10^6 / 25,000 persons, at most 45"},
                                                     {"Loop230", "with / without the loop, at most 3.5"}};
-  for (auto& [name, r] : reporter.ratios) {
-    std::sort(r.begin(), r.end());
-    std::printf("%-15s median %.3f (least %.3f, most %.3f over %zu runs): %s\n", name.c_str(),
-                r[r.size() / 2], r.front(), r.back(), r.size(), goals.at(name).c_str());
+  for (const auto& [name, goal] : goals) {
+    std::vector<double>& r = reporter.ratios[name];
+    if (!r.empty()) {
+      std::sort(r.begin(), r.end());
+      std::printf("%-15s %.3f, median of %zu (least %.3f, most %.3f): %s\n", name.c_str(), r[r.size() / 2],
+                  r.size(), r.front(), r.back(), goal.c_str());
+    } else if (reporter.medians.count(name)) {
+      std::printf("%-15s %.3f, median of the repetitions: %s\n", name.c_str(), reporter.medians[name], goal.c_str());
+    }
   }
 
   kinbench::prepared().par_err.reset();

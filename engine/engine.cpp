@@ -46,7 +46,6 @@ std::string count(int n, const std::string& what) {
 
 struct Engine::Impl {
   int ncov = 0;
-  Ascertainment ascertainment = Ascertainment::kProband;
   std::vector<ScanNote> notes;
 
   // Person records, indexed by person number.
@@ -92,13 +91,13 @@ struct Engine::Impl {
 void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* given,
                          const EngineOptions& o) {
   if (o.threads < 0) throw std::invalid_argument("the number of threads cannot be negative");
-  if (o.max_loop_breakers < 0) throw std::invalid_argument("the loop-breaker limit cannot be negative");
+  if (o.max_loop_breakers < 0 || o.max_loop_breakers > kMaxLoopBreakers)
+    throw std::invalid_argument("the loop-breaker limit must lie in 0.." + std::to_string(kMaxLoopBreakers));
   if (given && static_cast<int>(given->size()) != s.pedigrees())
     throw std::invalid_argument("one pedigree structure per pedigree is needed");
   ncov = s.ncov();
   if (s.covariates.size() != static_cast<size_t>(s.persons()) * ncov)
     throw std::invalid_argument("the sample's covariates do not match its persons");
-  ascertainment = o.ascertainment;
   FamilySelection sel = select_families(s, o.ascertainment);
   notes = std::move(sel.notes);
 

@@ -30,6 +30,10 @@
 
 namespace kinseg {
 
+// The largest limit on loop breakers that can be set: 3^30 genotype
+// combinations are far beyond any evaluation's time already.
+inline constexpr int kMaxLoopBreakers = 30;
+
 struct EngineOptions {
   Ascertainment ascertainment = Ascertainment::kProband;
   int threads = 0;            // 0: one per core

@@ -1,7 +1,7 @@
 #include "engine/family_evaluation.hpp"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 

@@ -38,12 +38,21 @@ void penetrances_of_run(const PersonRecords<Cov>& r, const PenetranceModel& m, i
       const int pa = idx[i], pb = idx[i + 1];
       const Cov* ca = r.cov + static_cast<long>(pa) * stride;
       const Cov* cb = r.cov + static_cast<long>(pb) * stride;
+      // The covariate sum, from 0 in covariate order; the first eight terms
+      // unrolled (kinfit's samples have at most eight covariates).
       Pair2 c = {0.0, 0.0};
-      for (int j = 0; j < ncov; ++j) {
+      auto term = [&](int j) {
         const Pair2 cov = {static_cast<double>(ca[j]), static_cast<double>(cb[j])};
         const double d = m.d[j];
         c = c + cov * Pair2{d, d};
+      };
+      int j = 0;
+#pragma GCC unroll 8
+      for (; j < 8; ++j) {
+        if (j >= ncov) break;
+        term(j);
       }
+      for (; j < ncov; ++j) term(j);
       const int ka = std::max(r.parents[pa], 0);
       const int kb = std::max(r.parents[pb], 0);
       const Pair2 ru = Pair2{static_cast<double>(ka % 3), static_cast<double>(kb % 3)} * Pair2{ro1, ro1};

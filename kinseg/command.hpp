@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
+#include <string>
 
 namespace kinseg::cli {
 
@@ -22,6 +23,18 @@ struct Command {
 Command add_check_command(CLI::App& app);
 Command add_export_command(CLI::App& app);
 Command add_eval_command(CLI::App& app);
+Command add_fit_command(CLI::App& app);
 Command add_draw_command(CLI::App& app);
+
+// The program's version and its command line as given, set by main, for the
+// logs of the analyses.
+inline std::string& version() {
+  static std::string v;
+  return v;
+}
+inline std::string& command_line() {
+  static std::string line;
+  return line;
+}
 
 }  // namespace kinseg::cli

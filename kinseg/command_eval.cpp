@@ -153,7 +153,7 @@ Command add_eval_command(CLI::App& app) {
   sub->add_option("--max-loop-breakers", options->max_loop_breakers,
                   "Refuse a pedigree whose loops need more loop breakers than this (each one triples the "
                   "work of its pedigree)")
-      ->check(CLI::NonNegativeNumber)
+      ->check(CLI::Range(0, kMaxLoopBreakers))
       ->option_text("N")
       ->capture_default_str();
   sub->add_option("--genotypes", options->genotypes,

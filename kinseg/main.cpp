@@ -1,6 +1,7 @@
 // kinseg: segregation analysis of a binary trait in the pedigree files
-// geneticists keep. Subcommands: check, export, eval, draw. Exit status 0 done,
-// 1 the data are refused, 2 bad usage or a file that cannot be read or written.
+// geneticists keep. Subcommands: check, export, eval, fit, draw. Exit status 0
+// done, 1 the data are refused, 2 bad usage or a file that cannot be read or
+// written.
 #include <CLI/CLI.hpp>
 
 #include <exception>
@@ -27,7 +28,13 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "kinseg " + version);
   app.require_subcommand(1);
   std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_eval_command(app),
-                                   add_draw_command(app)};
+                                   add_fit_command(app), add_draw_command(app)};
+  kinseg::cli::version() = version;
+  for (int i = 0; i < argc; ++i) {
+    std::string arg = i == 0 ? "kinseg" : argv[i];
+    if (arg.empty() || arg.find_first_of(" \t\"'") != std::string::npos) arg = "'" + arg + "'";
+    kinseg::cli::command_line() += (i ? " " : "") + arg;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,0 +1,94 @@
+// Everything a fit's reports show, in one object: the estimates with their
+// standard errors and profile intervals, ln L, the number of free parameters,
+// AIC, the variance-covariance matrix, every start and where it ended, the
+// status and the messages. The reports read it; they compute nothing.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/local_maximum.hpp"
+#include "analysis/model.hpp"
+#include "engine/point.hpp"
+
+namespace kinseg {
+
+// The fit as a whole, the most serious first:
+enum class FitStatus {
+  refused_start,    // the likelihood refused every start: no estimates
+  iteration_limit,  // the best search ran out of evaluations
+  not_converged,    // the best search stopped short of the maximum
+  flat,             // a parameter is not identified (a flat direction of ln L)
+  at_bound,         // converged, with parameters on a bound (no standard error for them)
+  converged,
+};
+
+std::string status_name(FitStatus s);  // "refused start", "iteration limit", ...
+
+struct StartRecord {
+  std::string origin;               // "--start", "grid q=0.1 effect 3", or the caller's label
+  std::vector<double> start;        // the free vector it started from
+  std::vector<double> end;          // where the search ended (turned round when it was)
+  std::optional<double> start_lnl;  // absent when the start was refused
+  std::optional<double> lnl;
+  SearchEnd end_state = SearchEnd::refused_start;
+  bool turned_round = false;
+  int evaluations = 0;
+};
+
+struct ParameterEstimate {
+  std::string name;
+  ParameterRole role = ParameterRole::estimated;
+  double estimate = 0.0;
+  double low = 0.0, high = 0.0;  // bounds, for an estimated parameter
+  std::optional<double> se;
+  std::optional<double> ci_low, ci_high;
+  bool ci_low_at_bound = false, ci_high_at_bound = false;
+  // "estimated", "at bound", "not identified", "fixed", "linked", "derived"
+  std::string status;
+  std::string note;  // the bound reached, "= w1", "by --fix", ...
+};
+
+struct FitResult {
+  std::string model;
+  FitStatus status = FitStatus::refused_start;
+  std::vector<std::string> messages;
+
+  std::vector<ParameterEstimate> parameters;  // every parameter of the model, in its order
+  std::vector<std::string> free_names;
+  std::vector<double> free;                   // the estimates of the free parameters
+  Point point;                                // the point at the estimates
+  std::optional<double> lnl;                  // absent when every start was refused
+  int k = 0;                                  // free parameters
+
+  std::vector<std::string> covariance_names;  // the free parameters that have a standard error
+  std::vector<double> covariance;             // row-major, over covariance_names
+
+  std::vector<StartRecord> starts;
+  int best_start = -1;
+  int starts_at_best = 0;                     // starts within 0.01 of the best ln L
+  std::optional<double> others_nearest;       // how far below the best the other finished starts ended
+  std::optional<double> others_farthest;
+  int refused_starts = 0;
+
+  bool profiled = false;
+  bool turned_round = false;                  // the estimates are the mirror image of where the search ended
+  int evaluations = 0;                        // of the likelihood, in all
+
+  std::optional<double> minus_two_lnl() const {
+    if (!lnl) return std::nullopt;
+    return -2.0 * *lnl;
+  }
+  std::optional<double> aic() const {
+    if (!lnl) return std::nullopt;
+    return -2.0 * *lnl + 2.0 * k;
+  }
+  const ParameterEstimate* find(const std::string& name) const {
+    for (const auto& p : parameters)
+      if (p.name == name) return &p;
+    return nullptr;
+  }
+};
+
+}  // namespace kinseg

@@ -1,0 +1,192 @@
+#include "analysis/observed_information.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "analysis/symmetric_eigen.hpp"
+
+namespace kinseg {
+
+namespace {
+
+std::string fixed(double v, int digits) {
+  std::ostringstream s;
+  s.setf(std::ios::fixed);
+  s.precision(digits);
+  s << v;
+  return s.str();
+}
+
+std::string general(double v) {
+  std::ostringstream s;
+  s.precision(3);
+  s << v;
+  return s.str();
+}
+
+}  // namespace
+
+ObservedInformation observed_information(const std::function<double(const std::vector<double>&)>& lnl,
+                                         const std::function<bool(const std::vector<double>&)>& feasible,
+                                         const std::vector<double>& x, const std::vector<double>& scale,
+                                         const std::vector<bool>& exclude, const std::vector<std::string>& names,
+                                         const InformationSettings& settings) {
+  ObservedInformation out;
+  const int k = static_cast<int>(x.size());
+  std::vector<int> cover;
+  for (int i = 0; i < k; ++i)
+    if (!exclude[i]) cover.push_back(i);
+  std::vector<double> h(k, 0.0);
+  for (int i : cover) h[i] = settings.relative_step * scale[i];
+
+  auto shifted = [&](std::initializer_list<std::pair<int, double>> moves) {
+    std::vector<double> y = x;
+    for (const auto& [i, d] : moves) y[i] += d;
+    return y;
+  };
+  // Shorten the steps until every stencil point may be evaluated.
+  auto stencil_ok = [&](int i, int j) {
+    if (i == j) {
+      for (double m : {-1.5, -0.5, 0.5, 1.5})
+        if (!feasible(shifted({{i, m * h[i]}}))) return false;
+      return true;
+    }
+    for (int a : {-1, 1})
+      for (int b : {-1, 1}) {
+        if (!feasible(shifted({{i, 0.5 * a * h[i]}, {j, b * h[j]}}))) return false;
+        if (!feasible(shifted({{j, 0.5 * a * h[j]}, {i, b * h[i]}}))) return false;
+      }
+    return true;
+  };
+  // A step shorter than this would measure rounding, not curvature.
+  auto too_short = [&](int i) { return h[i] < settings.shortest_step * scale[i]; };
+  std::vector<int> kept;
+  for (int i : cover) {
+    while (!stencil_ok(i, i) && !too_short(i)) h[i] *= 0.5;
+    if (stencil_ok(i, i) && !too_short(i)) {
+      kept.push_back(i);
+    } else {
+      out.messages.push_back("no room around the estimate of " + names[i] + " for its second derivative");
+      out.no_room.push_back(i);
+    }
+  }
+  cover = kept;
+  for (size_t a = 0; a < cover.size(); ++a)
+    for (size_t b = a + 1; b < cover.size(); ++b)
+      while (!stencil_ok(cover[a], cover[b]) && !too_short(cover[a]) && !too_short(cover[b])) {
+        h[cover[a]] *= 0.5;
+        h[cover[b]] *= 0.5;
+      }
+  for (size_t a = 0; a < cover.size(); ++a)
+    for (size_t b = a + 1; b < cover.size(); ++b)
+      if (!stencil_ok(cover[a], cover[b])) {
+        out.messages.push_back("no room around the estimates of " + names[cover[a]] + " and " + names[cover[b]] +
+                               " for their second derivative");
+        out.no_room.push_back(cover[b]);
+        cover.erase(cover.begin() + b);
+        --b;
+      }
+
+  auto f = [&](const std::vector<double>& y) {
+    ++out.evaluations;
+    return lnl(y);
+  };
+  const int m = static_cast<int>(cover.size());
+  // d[i][j]: the difference along j (step h_j) of the difference along i (step h_i / 2).
+  std::vector<double> d(static_cast<size_t>(m) * m, 0.0);
+  auto cross = [&](int i, int j) {
+    const double hi = 0.5 * h[i], hj = h[j];
+    if (i == j) {
+      return (f(shifted({{i, 1.5 * h[i]}})) - f(shifted({{i, 0.5 * h[i]}})) - f(shifted({{i, -0.5 * h[i]}})) +
+              f(shifted({{i, -1.5 * h[i]}}))) /
+             (2 * hi * 2 * hj);
+    }
+    return (f(shifted({{i, hi}, {j, hj}})) - f(shifted({{i, -hi}, {j, hj}})) - f(shifted({{i, hi}, {j, -hj}})) +
+            f(shifted({{i, -hi}, {j, -hj}}))) /
+           (2 * hi * 2 * hj);
+  };
+  std::vector<bool> refused(m, false);
+  for (int a = 0; a < m; ++a)
+    for (int b = 0; b < m; ++b) {
+      d[static_cast<size_t>(a) * m + b] = cross(cover[a], cover[b]);
+      if (!std::isfinite(d[static_cast<size_t>(a) * m + b])) refused[a] = refused[b] = true;
+    }
+  auto D = [&](int a, int b) { return d[static_cast<size_t>(a) * m + b]; };
+  for (int a = 0; a < m; ++a)
+    for (int b = a + 1; b < m; ++b) {
+      if (refused[a] || refused[b]) continue;
+      const double norm = std::sqrt(std::abs(D(a, a) * D(b, b)));
+      const double diff = std::abs(D(a, b) - D(b, a));
+      if (norm > 0) out.asymmetry = std::max(out.asymmetry, diff / norm);
+    }
+  if (out.asymmetry > settings.asymmetry_warning)
+    out.messages.push_back("the second derivatives are not symmetric to " + general(out.asymmetry) +
+                           " (relative): ln L is not smooth enough near the estimate for accurate standard errors");
+
+  // The information on the parameters' scales, without refused rows.
+  std::vector<int> rows;
+  for (int a = 0; a < m; ++a) {
+    if (refused[a]) {
+      out.messages.push_back("ln L is refused next to the estimate of " + names[cover[a]] + ": no standard error");
+      out.no_room.push_back(cover[a]);
+    } else {
+      rows.push_back(a);
+    }
+  }
+  while (!rows.empty()) {
+    const int n = static_cast<int>(rows.size());
+    std::vector<double> s(static_cast<size_t>(n) * n);
+    for (int a = 0; a < n; ++a)
+      for (int b = 0; b < n; ++b) {
+        const int ra = rows[a], rb = rows[b];
+        s[static_cast<size_t>(a) * n + b] =
+            -0.5 * (D(ra, rb) + D(rb, ra)) * scale[cover[ra]] * scale[cover[rb]];
+      }
+    const SymmetricEigen e = symmetric_eigen(s, n);
+    const double largest = std::max(0.0, e.values.back());
+    const double flat = settings.flat_absolute + settings.flat_relative * largest;
+    if (e.values[0] > flat) {
+      out.covered.clear();
+      for (int a : rows) out.covered.push_back(cover[a]);
+      out.information.assign(static_cast<size_t>(n) * n, 0.0);
+      out.covariance.assign(static_cast<size_t>(n) * n, 0.0);
+      for (int a = 0; a < n; ++a)
+        for (int b = 0; b < n; ++b) {
+          const double sa = scale[out.covered[a]], sb = scale[out.covered[b]];
+          out.information[static_cast<size_t>(a) * n + b] = s[static_cast<size_t>(a) * n + b] / (sa * sb);
+          double c = 0;
+          for (int j = 0; j < n; ++j) c += e.vector(a, j) * e.vector(b, j) / e.values[j];
+          out.covariance[static_cast<size_t>(a) * n + b] = c * sa * sb;
+        }
+      return out;
+    }
+    // The direction of the smallest eigenvalue: name it and drop the
+    // parameter that weighs most along it.
+    int top = 0;
+    for (int a = 1; a < n; ++a)
+      if (std::abs(e.vector(a, 0)) > std::abs(e.vector(top, 0))) top = a;
+    std::string direction;
+    for (int a = 0; a < n; ++a) {
+      const double c = e.vector(a, 0) * (e.vector(top, 0) < 0 ? -1 : 1);
+      if (std::abs(c) < 0.1) continue;
+      direction += (direction.empty() ? "" : ", ") + fixed(c, 2) + " " + names[cover[rows[a]]];
+    }
+    const std::string who = names[cover[rows[top]]];
+    if (e.values[0] < -flat)
+      out.messages.push_back("the observed information is not positive definite: ln L curves upwards along (" +
+                             direction + "), curvature " + general(e.values[0]) + "; " + who +
+                             " gets no standard error");
+    else
+      out.messages.push_back("flat likelihood: ln L hardly changes along (" + direction + "), curvature " +
+                             general(e.values[0]) + "; " + who + " is not identified");
+    out.not_identified.push_back(cover[rows[top]]);
+    rows.erase(rows.begin() + top);
+  }
+  out.covered.clear();
+  out.information.clear();
+  out.covariance.clear();
+  return out;
+}
+
+}  // namespace kinseg

@@ -1,0 +1,183 @@
+// kinseg fit DATA [column options] --model TRANSMISSION[:TYPE] [model options]
+// [--out PREFIX]: fits a named segregation model by maximum likelihood from
+// several starts, with standard errors, the variance-covariance matrix and
+// profile-likelihood intervals; writes PREFIX.log, PREFIX.estimates.tsv,
+// PREFIX.families.tsv and PREFIX.json (each whole or not at all) and shows the
+// estimates. On a terminal each start gets a line and the intervals a
+// progress bar on standard error; elsewhere only the messages are written there.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "analysis/fit.hpp"
+#include "analysis/sample_summary.hpp"
+#include "engine/engine.hpp"
+#include "engine/family_selection.hpp"
+#include "kinseg/command.hpp"
+#include "kinseg/data_options.hpp"
+#include "kinseg/fit_files.hpp"
+#include "kinseg/model_options.hpp"
+#include "pedigree/whole_files.hpp"
+
+namespace kinseg::cli {
+
+namespace {
+
+struct FitCommandOptions {
+  DataOptions data;
+  std::string model;
+  ModelCommandOptions m;
+  std::string out = "kinseg";
+};
+
+void progress_bar(const std::string& stage, int done, int total) {
+  const int width = 20;
+  const int filled = total > 0 ? width * done / total : width;
+  std::cerr << "\rkinseg: " << stage << " [" << std::string(filled, '#') << std::string(width - filled, ' ')
+            << "] " << done << "/" << total << "   " << std::flush;
+}
+
+int run_fit(const FitCommandOptions& o) {
+  const auto started = std::chrono::steady_clock::now();
+  DataRead read;
+  const int loaded = load_data(o.data, read, std::cerr);
+  if (loaded != kDone) return loaded;
+  const Sample& sample = read.sample;
+  const SampleSummary summary = summarise(sample);
+
+  std::vector<std::string> problems;
+  const ModelOptions options = model_options(o.m, summary, o.data.read.columns.covariates, problems);
+  std::unique_ptr<Model> model;
+  if (problems.empty()) {
+    try {
+      model = std::make_unique<Model>(o.model, options);
+    } catch (const ModelError& e) {
+      problems = e.problems();
+    }
+  }
+  if (!problems.empty()) {
+    for (const auto& p : problems) std::cerr << "kinseg: " << p << "\n";
+    std::cerr << "kinseg: see kinseg fit --help\n";
+    return kUsage;
+  }
+
+  EngineOptions eo;
+  eo.ascertainment = ascertainment(o.m, read.columns[Role::kProband].column >= 0);
+  eo.threads = o.m.threads;
+  eo.max_loop_breakers = o.m.max_loop_breakers;
+  std::unique_ptr<Engine> engine;
+  try {
+    engine = std::make_unique<Engine>(sample, eo);
+  } catch (const EngineRefusal& e) {
+    std::istringstream lines(e.what());
+    for (std::string line; std::getline(lines, line);)
+      std::cerr << "kinseg: error: " << sample.file << ": " << line << "\n";
+    if (e.over_limit > 0)
+      std::cerr << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
+    return kRefused;
+  }
+  FitRun run;
+  run.version = version();
+  run.command = command_line();
+  run.data_file = o.data.data;
+  run.summary = summary;
+  run.ascertainment = eo.ascertainment == Ascertainment::kProband ? "proband" : "none";
+  run.threads = engine->threads();
+  for (const ScanNote& n : engine->notes()) {
+    std::cerr << "kinseg: note: " << n.text << "\n";
+    run.scan_notes.push_back(n.text);
+  }
+  if (engine->families() == 0) {
+    std::cerr << "kinseg: " << o.data.data << ": no family to analyse\n";
+    return kRefused;
+  }
+
+  const bool terminal = isatty(fileno(stderr)) == 1;
+  FitOptions fo;
+  fo.starts = o.m.starts;
+  fo.profile = !o.m.no_profile;
+  if (terminal) {
+    fo.on_start = [](const StartRecord& s, int done, int total) {
+      std::cerr << "kinseg: " << start_line(s, done, total) << "\n";
+    };
+    fo.on_progress = [](const std::string& stage, int done, int total) {
+      progress_bar(stage, done, total);
+      if (done == total) std::cerr << "\n";
+    };
+  }
+  const FitResult result = fit(*model, [&](const Point& p) { return engine->evaluate(p); }, summary, fo);
+
+  // Each family's contribution at the estimates, with its persons, affected
+  // members and probands (after the family scan).
+  if (result.lnl) {
+    engine->evaluate(result.point);
+    const FamilySelection selection = select_families(sample, eo.ascertainment);
+    const auto& values = engine->results();
+    for (int f = 0; f < engine->families(); ++f) {
+      const int k = engine->pedigree(f);
+      FamilyRow row;
+      row.family = sample.pedigree_ids[k];
+      row.persons = sample.size(k);
+      for (int p = sample.first(k); p < sample.end(k); ++p) {
+        row.affected += sample.trait[p] == kAffected;
+        row.probands += selection.proband[p] == kProband;
+      }
+      row.contribution = values[f].contribution;
+      run.families.push_back(row);
+    }
+  }
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+  for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
+  const std::string json =
+      fit_json(result, *model, run).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  try {
+    write_whole_files({{o.out + ".log", fit_log(result, *model, run)},
+                       {o.out + ".estimates.tsv", estimates_tsv(result)},
+                       {o.out + ".families.tsv", families_tsv(run)},
+                       {o.out + ".json", json}});
+  } catch (const FileError& e) {
+    std::cerr << "kinseg: " << e.what() << "\n";
+    return kUsage;
+  }
+  std::cout << estimates_table(result);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "kinseg: cannot write to standard output\n";
+    return kUsage;
+  }
+  if (result.status == FitStatus::refused_start) return kRefused;
+  return kDone;
+}
+
+}  // namespace
+
+Command add_fit_command(CLI::App& app) {
+  auto options = std::make_shared<FitCommandOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "fit",
+      "Fit a segregation model by maximum likelihood: estimates, standard errors, variance-covariance matrix, "
+      "profile-likelihood intervals, from several starts. Writes PREFIX.log, PREFIX.estimates.tsv, "
+      "PREFIX.families.tsv and PREFIX.json. Exit status 1 when the data are refused or the likelihood refuses "
+      "every start.");
+  add_data_options(*sub, options->data);
+  sub->add_option("--model", options->model,
+                  "TRANSMISSION[:TYPE]. TRANSMISSION: sporadic (no major type: w1 = w2 = w3, no q), "
+                  "no_transmission (tr1 = tr2 = tr3 = q), mendelian (tr 1, 1/2, 0), tau_ab_free (tr1 = 1, tr3 = 0, "
+                  "tr2 estimated), homog_general (tr1, tr3 estimated, tr2 keeping the type frequencies), general "
+                  "(tr1, tr2, tr3 estimated). TYPE: codominant (default), dominant (w1 = w2), recessive (w2 = w3). "
+                  "Genotype 1 is the homozygote of higher risk (w1 >= w3): q is the frequency of the allele that "
+                  "raises it")
+      ->required()
+      ->option_text("TRANSMISSION[:TYPE]")
+      ->group("Model");
+  add_model_options(*sub, options->m);
+  sub->add_option("--out", options->out, "Prefix of the output files (default kinseg)")->option_text("PREFIX");
+  return {sub, [options] { return run_fit(*options); }};
+}
+
+}  // namespace kinseg::cli

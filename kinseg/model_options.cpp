@@ -1,0 +1,136 @@
+#include "kinseg/model_options.hpp"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace kinseg::cli {
+
+namespace {
+
+bool read_number(const std::string& text, double& value) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size() && errno == 0 && std::isfinite(value);
+}
+
+// NAME=VALUE or, with RANGE, NAME=LO:HI.
+void parse_entries(const std::vector<std::string>& entries, const char* option, bool range,
+                   std::vector<NamedValue>* values, std::vector<NamedRange>* ranges,
+                   std::vector<std::string>& problems) {
+  const std::string form = range ? "NAME=LO:HI" : "NAME=VALUE";
+  for (const std::string& e : entries) {
+    const auto eq = e.find('=');
+    if (eq == std::string::npos || eq == 0) {
+      problems.push_back(std::string(option) + " " + e + ": expected " + form);
+      continue;
+    }
+    const std::string name = e.substr(0, eq), rest = e.substr(eq + 1);
+    if (!range) {
+      double v;
+      if (!read_number(rest, v)) {
+        problems.push_back(std::string(option) + " " + e + ": '" + rest + "' is not a number");
+        continue;
+      }
+      values->push_back({name, v});
+      continue;
+    }
+    // The colon between two numbers: the first one not at the start or after an exponent sign.
+    const auto colon = rest.find(':', 1);
+    double lo, hi;
+    if (colon == std::string::npos || !read_number(rest.substr(0, colon), lo) ||
+        !read_number(rest.substr(colon + 1), hi)) {
+      problems.push_back(std::string(option) + " " + e + ": expected " + form + " with two numbers");
+      continue;
+    }
+    ranges->push_back({name, lo, hi});
+  }
+}
+
+// A parameter name as the model knows it: q w1 ... in lower case whatever the
+// case written; d.COLUMN with COLUMN as --covar gave it or the header name.
+std::string model_name(const std::string& written, const SampleSummary& summary,
+                       const std::vector<std::string>& covar) {
+  if (written.size() > 2 && (written.rfind("d.", 0) == 0 || written.rfind("D.", 0) == 0)) {
+    const std::string col = written.substr(2);
+    for (size_t i = 0; i < summary.covariates.size(); ++i)
+      if (col == summary.covariates[i].name || (i < covar.size() && col == covar[i]))
+        return "d." + summary.covariates[i].name;
+    return "d." + col;
+  }
+  std::string lower = written;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+}  // namespace
+
+void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
+  const char* model = "Model";
+  sub.add_flag("--sex-effect", o.sex_effect, "Sex increments v1, v2, v3 of the baselines for sex code 2")
+      ->group(model);
+  sub.add_flag("--regressive", o.regressive,
+               "Regressive terms: ro1 per parent recorded unaffected, ro2 per parent recorded affected")
+      ->group(model);
+  sub.add_option("--fix", o.fix, "Hold parameters at values (q w1 w2 w3 v1 v2 v3 tr1 tr2 tr3 d.COLUMN ro1 ro2)")
+      ->delimiter(',')
+      ->option_text("NAME=VALUE[,...]")
+      ->group(model);
+  sub.add_option("--start", o.start, "Start values of estimated parameters (one start; the grid adds the others)")
+      ->delimiter(',')
+      ->option_text("NAME=VALUE[,...]")
+      ->group(model);
+  sub.add_option("--bounds", o.bounds,
+                 "Bounds of estimated parameters (defaults: q 0.0001:0.9999, tr 0:1, logits -20:20, a covariate's "
+                 "coefficient within 20 logits over its largest value)")
+      ->delimiter(',')
+      ->option_text("NAME=LO:HI[,...]")
+      ->group(model);
+  sub.add_option("--ascertainment", o.ascertainment,
+                 "none: no correction; proband: each family conditioned on its probands' traits (the default when "
+                 "the file has a proband column)")
+      ->check(CLI::IsMember({"none", "proband"}))
+      ->option_text("none|proband")
+      ->group(model);
+  const char* search = "Search";
+  sub.add_option("--starts", o.starts, "Searches from a grid over q and the genotype effect (default 6)")
+      ->check(CLI::Range(1, 1000))
+      ->option_text("N")
+      ->group(search);
+  sub.add_flag("--no-profile", o.no_profile, "Skip the profile-likelihood intervals")->group(search);
+  sub.add_option("--threads", o.threads, "Threads evaluating families (default: one per core)")
+      ->check(CLI::Range(0, 1024))
+      ->option_text("N")
+      ->group(search);
+  sub.add_option("--max-loop-breakers", o.max_loop_breakers,
+                 "Refuse a pedigree whose loops need more loop breakers than this (default 8)")
+      ->check(CLI::Range(0, 20))
+      ->option_text("N")
+      ->group(search);
+}
+
+ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& summary,
+                           const std::vector<std::string>& covar, std::vector<std::string>& problems) {
+  ModelOptions m;
+  m.sex_effect = o.sex_effect;
+  m.regressive = o.regressive;
+  for (const auto& c : summary.covariates) m.covariates.push_back({c.name, c.largest_abs});
+  parse_entries(o.fix, "--fix", false, &m.fix, nullptr, problems);
+  parse_entries(o.start, "--start", false, &m.start, nullptr, problems);
+  parse_entries(o.bounds, "--bounds", true, nullptr, &m.bounds, problems);
+  for (auto& v : m.fix) v.name = model_name(v.name, summary, covar);
+  for (auto& v : m.start) v.name = model_name(v.name, summary, covar);
+  for (auto& v : m.bounds) v.name = model_name(v.name, summary, covar);
+  return m;
+}
+
+Ascertainment ascertainment(const ModelCommandOptions& o, bool proband_column) {
+  if (o.ascertainment == "none") return Ascertainment::kNone;
+  if (o.ascertainment == "proband") return Ascertainment::kProband;
+  return proband_column ? Ascertainment::kProband : Ascertainment::kNone;
+}
+
+}  // namespace kinseg::cli

@@ -1,0 +1,315 @@
+// Named models: which parameters each estimates, holds, links or derives; the
+// options that change them and the ones refused; the free vector's point; the
+// constraints kept by projection; and turning a fit round, checked against the
+// likelihood summed over every genotype assignment.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/model.hpp"
+#include "tests/sample_builder.hpp"
+
+namespace {
+
+using kinseg::Model;
+using kinseg::ModelError;
+using kinseg::ModelOptions;
+using kinseg::ParameterRole;
+
+std::string roles(const Model& m) {
+  std::string out;
+  for (const auto& p : m.parameters()) {
+    out += (out.empty() ? "" : " ") + p.name;
+    switch (p.role) {
+      case ParameterRole::estimated: break;
+      case ParameterRole::fixed: out += "#"; break;
+      case ParameterRole::linked: out += "=" + m.parameters()[p.link].name; break;
+      case ParameterRole::derived: out += "~"; break;
+    }
+  }
+  return out;
+}
+
+TEST(Model, NamedModelsAndTheirParameters) {
+  struct Case {
+    const char* spec;
+    const char* name;
+    int k;
+    const char* roles;  // NAME estimated, NAME# fixed, NAME=OTHER linked, NAME~ derived
+  };
+  const Case cases[] = {
+      {"sporadic", "sporadic", 1, "w1 w2=w1 w3=w1"},
+      {"mendelian", "mendelian:codominant", 4, "q w1 w2 w3"},
+      {"mendelian:codominant", "mendelian:codominant", 4, "q w1 w2 w3"},
+      {"mendelian:dominant", "mendelian:dominant", 3, "q w1 w2=w1 w3"},
+      {"mendelian:recessive", "mendelian:recessive", 3, "q w1 w2=w3 w3"},
+      {"no_transmission:dominant", "no_transmission:dominant", 3, "q w1 w2=w1 w3 tr1=q tr2=q tr3=q"},
+      {"tau_ab_free", "tau_ab_free:codominant", 5, "q w1 w2 w3 tr1# tr2 tr3#"},
+      {"homog_general:recessive", "homog_general:recessive", 5, "q w1 w2=w3 w3 tr1 tr2~ tr3"},
+      {"general", "general:codominant", 7, "q w1 w2 w3 tr1 tr2 tr3"},
+  };
+  for (const Case& c : cases) {
+    const Model m(c.spec, {});
+    EXPECT_EQ(m.name(), c.name) << c.spec;
+    EXPECT_EQ(m.k(), c.k) << c.spec;
+    EXPECT_EQ(roles(m), c.roles) << c.spec;
+  }
+
+  ModelOptions o;
+  o.sex_effect = true;
+  o.covariates = {{"age", 80.0}, {"smoker", 1.0}};
+  o.regressive = true;
+  const Model dom("mendelian:dominant", o);
+  EXPECT_EQ(roles(dom), "q w1 w2=w1 w3 v1 v2=v1 v3 d.age d.smoker ro1 ro2");
+  EXPECT_EQ(dom.k(), 9);
+  const Model spo("sporadic", o);
+  EXPECT_EQ(roles(spo), "w1 w2=w1 w3=w1 v1 v2=v1 v3=v1 d.age d.smoker ro1 ro2");
+  // A covariate's coefficient is bounded so that it moves the logit by at most
+  // 20 over the covariate's range, and searched in steps of one logit.
+  const auto& age = dom.parameters()[dom.find("d.age")];
+  EXPECT_DOUBLE_EQ(age.high, 0.25);
+  EXPECT_DOUBLE_EQ(age.low, -0.25);
+  EXPECT_DOUBLE_EQ(age.scale, 1.0 / 80);
+  // Default bounds of the others.
+  const auto& q = dom.parameters()[dom.find("q")];
+  EXPECT_GT(q.low, 0.0);
+  EXPECT_LT(q.high, 1.0);
+  EXPECT_EQ(dom.parameters()[dom.find("w1")].low, -20.0);
+  EXPECT_EQ(dom.parameters()[dom.find("w1")].high, 20.0);
+}
+
+TEST(Model, OptionsHoldBoundAndStartParameters) {
+  ModelOptions o;
+  o.sex_effect = true;
+  o.fix = {{"v3", 0.25}, {"q", 0.3}};
+  o.bounds = {{"w1", -5, 5}, {"tr2", 0.1, 0.9}};
+  o.start = {{"w3", -2}};
+  const Model m("tau_ab_free:dominant", o);
+  EXPECT_EQ(roles(m), "q# w1 w2=w1 w3 v1 v2=v1 v3# tr1# tr2 tr3#");
+  EXPECT_EQ(m.free_names(), (std::vector<std::string>{"w1", "w3", "v1", "tr2"}));
+  EXPECT_EQ(m.lower(), (std::vector<double>{-5, -20, -20, 0.1}));
+  EXPECT_EQ(m.upper(), (std::vector<double>{5, 20, 20, 0.9}));
+  EXPECT_EQ(*m.parameters()[m.find("w3")].start, -2.0);
+  EXPECT_TRUE(m.parameters()[m.find("v3")].fixed_by_user);
+
+  // The point: links, fixed values, transmission, in the engine's fields.
+  const kinseg::Point p = m.point({1.5, -1.0, 0.5, 0.4});
+  EXPECT_EQ(p.q, 0.3);
+  EXPECT_EQ(p.w[0], 1.5);
+  EXPECT_EQ(p.w[1], 1.5);
+  EXPECT_EQ(p.w[2], -1.0);
+  EXPECT_TRUE(p.sex_effect);
+  EXPECT_EQ(p.v[0], 0.5);
+  EXPECT_EQ(p.v[1], 0.5);
+  EXPECT_EQ(p.v[2], 0.25);
+  EXPECT_TRUE(p.free_transmission);
+  EXPECT_EQ(p.tau[0], 1.0);
+  EXPECT_EQ(p.tau[1], 0.4);
+  EXPECT_EQ(p.tau[2], 0.0);
+  EXPECT_TRUE(p.d.empty());
+  // The free vector back from the values.
+  EXPECT_EQ(m.free_vector(m.values({1.5, -1.0, 0.5, 0.4})), (std::vector<double>{1.5, -1.0, 0.5, 0.4}));
+
+  // Mendelian and sporadic points: no transmission terms; sporadic's Q is
+  // irrelevant; covariates and regressive terms in order.
+  ModelOptions c;
+  c.covariates = {{"a", 1}, {"b", 1}};
+  c.regressive = true;
+  const kinseg::Point s = Model("sporadic", c).point({-2, 0.5, -0.5, 0.1, 0.2});
+  EXPECT_FALSE(s.free_transmission);
+  EXPECT_FALSE(s.sex_effect);
+  EXPECT_EQ(s.w[0], -2);
+  EXPECT_EQ(s.w[1], -2);
+  EXPECT_EQ(s.w[2], -2);
+  EXPECT_EQ(s.d, (std::vector<double>{0.5, -0.5}));
+  EXPECT_EQ(s.ro[0], 0.1);
+  EXPECT_EQ(s.ro[1], 0.2);
+  const kinseg::Point nt = Model("no_transmission", {}).point({0.2, 1, 0, -1});
+  EXPECT_TRUE(nt.free_transmission);
+  EXPECT_EQ(nt.tau[0], 0.2);
+  EXPECT_EQ(nt.tau[1], 0.2);
+  EXPECT_EQ(nt.tau[2], 0.2);
+}
+
+TEST(Model, RefusalsNameEveryProblemAtOnce) {
+  struct Case {
+    const char* spec;
+    ModelOptions options;
+    std::vector<const char*> messages;
+  };
+  auto fix = [](std::vector<kinseg::NamedValue> f) {
+    ModelOptions o;
+    o.fix = f;
+    return o;
+  };
+  ModelOptions several;
+  several.fix = {{"q", 1.0}, {"x", 2}};
+  several.bounds = {{"w1", 3, 3}, {"q", 0, 0.5}};
+  several.start = {{"w3", 30}, {"w3", 1}};
+  ModelOptions fixed_then_bounded;
+  fixed_then_bounded.fix = {{"w1", 1}};
+  fixed_then_bounded.bounds = {{"w1", -1, 2}};
+  fixed_then_bounded.start = {{"w1", 0}};
+  ModelOptions reversed_start;
+  reversed_start.start = {{"w1", -2}, {"w3", 1}};
+  ModelOptions no_room;
+  no_room.bounds = {{"w1", -10, -5}, {"w3", 0, 5}};
+  const Case cases[] = {
+      {"polygenic", {}, {"unknown transmission 'polygenic'"}},
+      {"mendelian:additive", {}, {"unknown type 'additive'"}},
+      {"sporadic:dominant", {}, {"sporadic has one susceptibility for all and takes no type"}},
+      {"sporadic", fix({{"q", 0.1}}), {"--fix q: not a parameter of sporadic (its parameters: w1 w2 w3)"}},
+      {"mendelian:recessive", fix({{"w2", 0}}), {"--fix w2: in mendelian:recessive w2 equals w3; set w3 instead"}},
+      {"homog_general", fix({{"tr2", 0.5}}), {"--fix tr2: in homog_general:codominant tr2 is computed"}},
+      {"tau_ab_free", fix({{"tr1", 0.9}}), {"--fix tr1: tr1 is 1 in tau_ab_free:codominant"}},
+      {"no_transmission", fix({{"tr3", 0.9}}), {"--fix tr3: in no_transmission:codominant tr3 equals q"}},
+      {"general", fix({{"tr1", 1.5}}), {"--fix tr1: 1.5 is not between 0 and 1"}},
+      {"mendelian", fix({{"d.age", 1}}), {"--fix d.age: not a parameter of mendelian:codominant"}},
+      {"mendelian",
+       several,
+       {"--fix q: 1 is not strictly between 0 and 1", "--fix x: not a parameter",
+        "--bounds w1=3:3: the lower bound must be below the upper one", "--bounds q: 0 is not strictly between",
+        "--start w3=30: outside its bounds -20:20", "--start w3: given twice"}},
+      {"mendelian:dominant",
+       fixed_then_bounded,
+       {"--bounds w1: w1 is fixed by --fix", "--start w1: w1 is fixed by --fix"}},
+      {"mendelian:dominant", reversed_start, {"w1 = -2 below w3 = 1 (in mendelian:dominant genotype 1 is the homozygote"}},
+      {"mendelian:recessive", no_room, {"leave no room for w1 >= w3"}},
+      {"homog_general", fix({{"q", 0.1}, {"tr1", 1}, {"tr3", 1}}), {"give tr2 = -4, outside 0..1"}},
+  };
+  for (const Case& c : cases) {
+    try {
+      Model m(c.spec, c.options);
+      ADD_FAILURE() << c.spec << " accepted";
+    } catch (const ModelError& e) {
+      EXPECT_EQ(e.problems().size(), c.messages.size()) << e.what();
+      for (const char* want : c.messages)
+        EXPECT_NE(std::string(e.what()).find(want), std::string::npos) << "want: " << want << "\ngot: " << e.what();
+    }
+  }
+  // Mendelian's sex-code-2 codominant model still has w2 to fix.
+  EXPECT_NO_THROW(Model("mendelian", fix({{"w2", 0.5}})));
+}
+
+TEST(Model, ProjectionKeepsTheConstraints) {
+  // Dominant: W1 >= W3; out of order, the two meet halfway, or the movable
+  // one joins the held one.
+  const Model dom("mendelian:dominant", {});
+  EXPECT_TRUE(dom.orientation_constrained());
+  EXPECT_FALSE(dom.feasible({0.2, -1, 1}));
+  EXPECT_EQ(*dom.project({0.2, -1, 1}), (std::vector<double>{0.2, 0, 0}));
+  EXPECT_EQ(*dom.project({0.2, -1, 1}, {true, false, true}), (std::vector<double>{0.2, -1, -1}));
+  EXPECT_EQ(*dom.project({0.2, -1, 1}, {true, true, false}), (std::vector<double>{0.2, 1, 1}));
+  EXPECT_FALSE(dom.project({0.2, -1, 1}, {true, false, false}));
+  EXPECT_EQ(*dom.project({1.5, 2, 25}), (std::vector<double>{dom.upper()[0], 11, 11}));
+  EXPECT_EQ(*dom.project({0.2, 1, -1}), (std::vector<double>{0.2, 1, -1}));
+  EXPECT_EQ(dom.bound_reasons({0.2, 1, 1}), (std::vector<std::string>{"", "w1 = w3", "w1 = w3"}));
+  EXPECT_EQ(dom.bound_reasons({dom.lower()[0], 1, -20}), (std::vector<std::string>{"lower bound", "", "lower bound"}));
+
+  // homog_general: Tr2 from the formula; a point where it leaves [0, 1] is
+  // moved onto its edge, through Tr1 and Tr3 only.
+  const Model hg("homog_general", {});
+  EXPECT_DOUBLE_EQ(Model::homog_tr2(0.3, 1, 0), 0.5);  // Mendelian keeps the frequencies
+  EXPECT_DOUBLE_EQ(Model::homog_tr2(0.3, 0.3, 0.3), 0.3);  // so does no transmission
+  const int q = 0, tr1 = 4, tr3 = 5;
+  for (const std::vector<double>& x : {std::vector<double>{0.3, 0, 0, 0, 1, 1}, std::vector<double>{0.8, 0, 0, 0, 0, 0},
+                                       std::vector<double>{0.05, 0, 0, 0, 0.2, 0.9}}) {
+    ASSERT_FALSE(hg.feasible(x));
+    const auto y = hg.project(x);
+    ASSERT_TRUE(y);
+    EXPECT_EQ((*y)[q], x[q]);
+    const double tr2 = Model::homog_tr2((*y)[q], (*y)[tr1], (*y)[tr3]);
+    EXPECT_NEAR(std::min(std::abs(tr2), std::abs(tr2 - 1)), 0.0, 1e-9);
+    EXPECT_TRUE(hg.feasible(*y));
+    EXPECT_FALSE(hg.bound_reasons(*y)[tr1].empty());
+    // Holding Tr1, Tr3 alone moves.
+    std::vector<bool> movable(6, true);
+    movable[tr1] = false;
+    const auto z = hg.project(x, movable);
+    if (z) {
+      EXPECT_EQ((*z)[tr1], x[tr1]);
+      EXPECT_TRUE(hg.feasible(*z));
+    }
+  }
+  // At Q = 0.9 with Tr1 = 0, Tr2 exceeds 1 whatever Tr3: nothing to mend it
+  // with when Tr1 is held.
+  std::vector<bool> only_tr3(6, false);
+  only_tr3[tr3] = true;
+  EXPECT_FALSE(hg.project({0.9, 0, 0, 0, 0, 0.5}, only_tr3));
+  EXPECT_TRUE(hg.project({0.9, 0, 0, 0, 0, 0.5}));
+}
+
+// The likelihood of a family summed over all genotype assignments, at a
+// model's point.
+double brute_force(const kintest::Family& f, const kinseg::Point& p) {
+  kintest::Params k;
+  k.q = p.q;
+  for (int g = 0; g < 3; ++g) {
+    k.w[g] = p.w[g];
+    k.v[g] = p.v[g];
+    k.tr[g] = p.tau[g];
+  }
+  k.sex_effects = p.sex_effect;
+  k.free_transmission = p.free_transmission;
+  k.ro[0] = 0.3;
+  k.ro[1] = -0.4;
+  return kintest::brute_force_contribution(f, k, 0);
+}
+
+TEST(Model, TurningRoundKeepsTheLikelihood) {
+  ModelOptions sex;
+  sex.sex_effect = true;
+  std::mt19937 rng(11);
+  std::vector<kintest::Family> families;
+  for (int i = 0; i < 6; ++i) families.push_back(kintest::random_family(rng, 0, 7, 1));
+  struct Case {
+    const char* spec;
+    std::vector<double> x;
+  };
+  const Case cases[] = {
+      {"mendelian", {0.3, -2, 0.5, 1.5, -0.5, 0, 1}},
+      {"no_transmission", {0.7, -1, -0.2, 0.8, 0.4, -0.1, 0.2}},
+      {"tau_ab_free", {0.25, -2, 1, 0.5, 0.1, 0.2, 0.3, 0.8}},
+      {"homog_general", {0.4, -1.5, 0, 2, 0.3, 0, -0.3, 0.9, 0.2}},
+      {"general", {0.6, -1, 0.2, 1, 0, 0.5, 0.5, 0.7, 0.35, 0.05}},
+  };
+  for (const Case& c : cases) {
+    const Model m(c.spec, sex);
+    ASSERT_TRUE(m.can_turn_round()) << c.spec;
+    ASSERT_TRUE(m.feasible(c.x)) << c.spec;
+    ASSERT_TRUE(m.needs_turning_round(c.x)) << c.spec;
+    const std::vector<double> y = m.turned_round(c.x);
+    EXPECT_FALSE(m.needs_turning_round(y)) << c.spec;
+    EXPECT_TRUE(m.feasible(y)) << c.spec;
+    const std::vector<double> back = m.turned_round(y);
+    for (size_t i = 0; i < back.size(); ++i) EXPECT_NEAR(back[i], c.x[i], 1e-15) << c.spec;
+    for (const auto& f : families)
+      EXPECT_NEAR(brute_force(f, m.point(y)), brute_force(f, m.point(c.x)), 1e-11) << c.spec;
+  }
+  // Dominant and recessive are each other's mirror image: the same
+  // likelihood, which is why their order W1 >= W3 is part of the model.
+  const Model dom("mendelian:dominant", {}), rec("mendelian:recessive", {});
+  EXPECT_FALSE(dom.can_turn_round());
+  for (const auto& f : families)
+    EXPECT_NEAR(brute_force(f, dom.point({0.2, -2, 1})), brute_force(f, rec.point({0.8, 1, -2})), 1e-11);
+
+  // Asymmetric bounds or held values: no mirror in the model.
+  ModelOptions held;
+  held.fix = {{"w1", 2}};
+  EXPECT_FALSE(Model("mendelian", held).can_turn_round());
+  ModelOptions bounded;
+  bounded.bounds = {{"q", 0.01, 0.5}};
+  EXPECT_FALSE(Model("mendelian", bounded).can_turn_round());
+  bounded.bounds = {{"q", 0.2, 0.8}, {"w1", -5, 5}, {"w3", -5, 5}};
+  EXPECT_TRUE(Model("mendelian", bounded).can_turn_round());
+  ModelOptions tr;
+  tr.bounds = {{"tr1", 0.5, 1}};
+  EXPECT_FALSE(Model("general", tr).can_turn_round());
+  tr.bounds = {{"tr1", 0.5, 1}, {"tr3", 0, 0.5}};
+  EXPECT_TRUE(Model("general", tr).can_turn_round());
+}
+
+}  // namespace

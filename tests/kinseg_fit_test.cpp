@@ -1,0 +1,187 @@
+// kinseg fit as a user runs it: the files it writes and how they agree with
+// each other, the worked example against kinfit's own maximum, usage errors
+// and refused data, and outputs that are written whole or not at all.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/kinseg_run.hpp"
+
+namespace {
+
+using kintest::exists;
+using kintest::has;
+using kintest::kinseg;
+using kintest::kinseg_fixture;
+using kintest::read_file;
+
+std::vector<std::vector<std::string>> rows_of(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> f;
+    std::istringstream fields(line);
+    for (std::string x; std::getline(fields, x, '\t');) f.push_back(x);
+    rows.push_back(f);
+  }
+  return rows;
+}
+
+double num(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
+
+const std::string kExample = std::string(KINSEG_EXAMPLE_DIR) + "/input/sample.dat";
+
+// The worked example: kinfit's run there (examples/output/sigma.DAT) reaches
+// ln LH = -371.17960 with Q, W1-W3, one sex increment for all genotypes (V2
+// and V3 linked to V1) and the smoker coefficient. kinseg's codominant model
+// with a sex effect holds that model, so its maximum is at least as high.
+TEST(KinsegFit, ExampleWritesFilesThatAgree) {
+  kintest::TempDir tmp;
+  const auto r = kinseg("fit " + kExample + " --model mendelian --sex-effect --covar smoker --out ex");
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* f : {"ex.log", "ex.estimates.tsv", "ex.families.tsv", "ex.json"}) EXPECT_TRUE(exists(f)) << f;
+  EXPECT_EQ(kintest::shell("ls -A | grep -v '^ex\\.' | grep -q ."), 1) << "only the four files are left";
+
+  const auto j = nlohmann::json::parse(read_file("ex.json"));
+  const double lnl = j["lnl"].get<double>();
+  EXPECT_GE(lnl, -371.17960 - 1e-6);
+  EXPECT_EQ(j["model"], "mendelian:codominant");
+  EXPECT_EQ(j["k"], 8);
+  EXPECT_DOUBLE_EQ(j["aic"].get<double>(), -2 * lnl + 16);
+  EXPECT_DOUBLE_EQ(j["minus_two_lnl"].get<double>(), -2 * lnl);
+  EXPECT_EQ(j["ascertainment"], "proband");
+  EXPECT_EQ(j["starts"]["count"], 6);
+  EXPECT_EQ(j["starts"]["list"].size(), 6u);
+  EXPECT_TRUE(j["profiled"].get<bool>());
+  // The ridge w1 -> +inf, v1 -> -inf (sex 1, genotype 1 all affected) is
+  // reported, not hidden.
+  EXPECT_EQ(j["status"], "flat likelihood");
+
+  // The estimates: one row per parameter of the model, the numbers of the JSON.
+  const auto est = rows_of(read_file("ex.estimates.tsv"));
+  ASSERT_EQ(est.size(), 9u);
+  EXPECT_EQ(est[0], (std::vector<std::string>{"model", "parameter", "estimate", "se", "ci_low", "ci_high", "status"}));
+  std::vector<std::string> names;
+  for (size_t i = 1; i < est.size(); ++i) {
+    names.push_back(est[i][1]);
+    const auto& p = j["parameters"][i - 1];
+    EXPECT_EQ(p["name"], est[i][1]);
+    EXPECT_EQ(num(est[i][2]), p["estimate"].get<double>());
+    if (est[i][3] != "NA") {
+      EXPECT_EQ(num(est[i][3]), p["se"].get<double>());
+    }
+    EXPECT_NE(est[i][4], "NA");  // every parameter has its interval
+    EXPECT_LE(num(est[i][4]), num(est[i][2]));
+    EXPECT_GE(num(est[i][5]), num(est[i][2]));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"q", "w1", "w2", "w3", "v1", "v2", "v3", "d.smoker"}));
+  EXPECT_EQ(est[2][6], "not identified; interval cut at the upper bound");  // w1
+
+  // The variance-covariance matrix: symmetric, its diagonal the SEs squared.
+  const auto& cov = j["covariance"];
+  const size_t n = cov["parameters"].size();
+  ASSERT_EQ(n, 8u);
+  for (size_t a = 0; a < n; ++a)
+    for (size_t b = 0; b < n; ++b) EXPECT_EQ(cov["matrix"][a][b], cov["matrix"][b][a]);
+  EXPECT_NEAR(std::sqrt(cov["matrix"][0][0].get<double>()), j["parameters"][0]["se"].get<double>(), 1e-15);
+
+  // Families: one row per analysed family, contributions summing to ln L.
+  const auto fam = rows_of(read_file("ex.families.tsv"));
+  EXPECT_EQ(fam[0], (std::vector<std::string>{"family", "persons", "affected", "probands", "contribution"}));
+  ASSERT_EQ(fam.size(), j["families"].size() + 1);
+  EXPECT_EQ(fam.size(), 61u);
+  double sum = 0;
+  int persons = 0;
+  for (size_t i = 1; i < fam.size(); ++i) {
+    sum += num(fam[i][4]);
+    persons += std::atoi(fam[i][1].c_str());
+    EXPECT_GE(std::atoi(fam[i][3].c_str()), 1);  // proband ascertainment: every family has one
+  }
+  EXPECT_NEAR(sum, lnl, 1e-9);
+  EXPECT_EQ(persons, 714);
+
+  // The log: command, data, every start, the table.
+  const std::string log = read_file("ex.log");
+  for (const char* part : {"command: kinseg fit ", "--model mendelian --sex-effect", "60 pedigrees, 714 persons",
+                           "start 1/6 (grid q=0.1 effect 3)", "start 6/6", "variance-covariance matrix",
+                           "6 of 6 starts reached", "w1 is not identified"})
+    EXPECT_TRUE(has(log, part)) << part;
+  // The console: the table on standard output; messages, not progress, on
+  // standard error when it is not a terminal.
+  EXPECT_TRUE(has(r.out, "mendelian:codominant: flat likelihood, ln L "));
+  EXPECT_TRUE(has(r.out, "d.smoker"));
+  EXPECT_FALSE(has(r.err, "start 1/6"));
+  EXPECT_TRUE(has(r.err, "kinseg: flat likelihood"));
+}
+
+TEST(KinsegFit, OptionsShapeTheModel) {
+  kintest::TempDir tmp;
+  const auto r = kinseg("fit " + kExample +
+                        " --model mendelian:dominant --covar smoker --fix D.smoker=0.5 --start Q=0.2,w1=1"
+                        " --bounds w3=-6:0 --starts 2 --no-profile --ascertainment none");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(read_file("kinseg.json"));  // the default prefix
+  EXPECT_EQ(j["k"], 3);
+  EXPECT_EQ(j["ascertainment"], "none");
+  EXPECT_FALSE(j["profiled"].get<bool>());
+  ASSERT_EQ(j["starts"]["list"].size(), 2u);
+  EXPECT_EQ(j["starts"]["list"][0]["origin"], "--start");
+  EXPECT_EQ(j["starts"]["list"][0]["start"]["q"], 0.2);
+  EXPECT_EQ(j["starts"]["list"][0]["start"]["w1"], 1.0);
+  for (const auto& p : j["parameters"]) {
+    if (p["name"] == "d.smoker") {
+      EXPECT_EQ(p["estimate"], 0.5);
+      EXPECT_EQ(p["status"], "fixed");
+    }
+    if (p["name"] == "w2") {
+      EXPECT_EQ(p["estimate"], j["parameters"][1]["estimate"]);
+    }
+    if (p["name"] == "w3") {
+      EXPECT_EQ(p["bounds"], nlohmann::json::parse("[-6, 0]"));
+    }
+    EXPECT_TRUE(p["ci_low"].is_null());
+  }
+}
+
+TEST(KinsegFit, UsageErrorsAndRefusedData) {
+  struct Case {
+    std::string args;
+    int status;
+    std::vector<std::string> err;
+  };
+  const std::vector<Case> cases = {
+      {"fit " + kExample, 2, {"--model is required"}},
+      {"fit " + kExample + " --model polygenic", 2,
+       {"kinseg: model 'polygenic': unknown transmission 'polygenic'", "see kinseg fit --help"}},
+      {"fit " + kExample + " --model sporadic --fix q=0.1 --fix w1=x --bounds w1=3 --start tr1=0.5", 2,
+       {"--fix w1=x: 'x' is not a number", "--bounds w1=3: expected NAME=LO:HI with two numbers"}},
+      {"fit " + kExample + " --model sporadic --fix q=0.1 --start tr1=0.5", 2,
+       {"--fix q: not a parameter of sporadic (its parameters: w1 w2 w3)", "--start tr1: not a parameter of sporadic"}},
+      {"fit " + kExample + " --model mendelian --fix d.age=1", 2, {"--fix d.age: not a parameter"}},
+      {"fit " + kExample + " --model mendelian --starts 0", 2, {"--starts"}},
+      {"fit " + kExample + " --model mendelian --ascertainment some", 2, {"--ascertainment"}},
+      {"fit " + kinseg_fixture("errors.csv") + " --model mendelian", 1, {"the data are refused"}},
+      {"fit nosuch.csv --model mendelian", 2, {"kinseg: nosuch.csv: cannot open the file"}},
+      {"fit " + kExample + " --model mendelian --no-profile --out nosuchdir/run", 2, {"kinseg: ", "nosuchdir/run"}},
+  };
+  kintest::TempDir tmp;
+  for (const Case& c : cases) {
+    const auto r = kinseg(c.args);
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+    for (const auto& e : c.err) EXPECT_TRUE(has(r.err, e)) << c.args << "\nwant: " << e << "\ngot: " << r.err;
+    EXPECT_EQ(kintest::shell("ls -A | grep -q ."), 1) << c.args << ": nothing written";
+  }
+  const auto help = kinseg("fit --help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* part : {"--model", "homog_general", "--sex-effect", "--regressive", "--fix", "--start", "--bounds",
+                           "--ascertainment", "--starts", "--no-profile", "--out"})
+    EXPECT_TRUE(has(help.out, part)) << part;
+}
+
+}  // namespace
