@@ -21,19 +21,8 @@ using kintest::kinseg;
 using kintest::kinseg_fixture;
 using kintest::read_file;
 
-std::vector<std::vector<std::string>> rows_of(const std::string& text) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    std::vector<std::string> f;
-    std::istringstream fields(line);
-    for (std::string x; std::getline(fields, x, '\t');) f.push_back(x);
-    rows.push_back(f);
-  }
-  return rows;
-}
-
-double num(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
+using kintest::num;
+using kintest::rows_of;
 
 const std::string kExample = std::string(KINSEG_EXAMPLE_DIR) + "/input/sample.dat";
 

@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/test_util.hpp"
 
@@ -36,5 +38,21 @@ inline KinsegRun kinseg(const std::string& args) {
 }
 
 inline bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The rows of a tab-separated text, each as its fields.
+inline std::vector<std::vector<std::string>> rows_of(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> f;
+    std::istringstream fields(line);
+    for (std::string x; std::getline(fields, x, '\t');) f.push_back(x);
+    rows.push_back(f);
+  }
+  return rows;
+}
+
+// A number written in a table.
+inline double num(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
 
 }  // namespace kintest
