@@ -1,46 +1,27 @@
 #include "kinseg/fit_files.hpp"
 
+#include "report/number_format.hpp"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <sstream>
 
 namespace kinseg::cli {
 
-std::string number_text(double x) {
-  if (std::isnan(x)) return "NA";
-  if (std::isinf(x)) return x > 0 ? "inf" : "-inf";
-  if (x == 0) return "0";
-  char buffer[64];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return std::string(buffer, r.ptr);
-}
+std::string number_text(double x) { return report::format_number(x); }
 
 namespace {
 
 std::string optional_text(const std::optional<double>& x) { return x ? number_text(*x) : "NA"; }
 
+nlohmann::ordered_json finite_json(double x) { return nlohmann::ordered_json(report::json_number(x)); }
+
 nlohmann::ordered_json optional_json(const std::optional<double>& x) {
-  if (!x || !std::isfinite(*x)) return nullptr;
-  return *x;
+  if (!x) return nullptr;
+  return finite_json(*x);
 }
 
-nlohmann::ordered_json finite_json(double x) {
-  if (!std::isfinite(x)) return nullptr;
-  return x;
-}
-
-// Rounded for people: 6 significant digits (at least 3 decimals above 1000).
-std::string short_text(double x) {
-  if (!std::isfinite(x)) return number_text(x);
-  const double a = std::abs(x);
-  int precision = 6;
-  if (a >= 1e3 && a < 1e9) precision = static_cast<int>(std::floor(std::log10(a))) + 4;
-  std::ostringstream s;
-  s.precision(precision);
-  s << x;
-  return s.str() == "-0" ? "0" : s.str();
-}
+std::string short_text(double x) { return number_text(x); }
 
 std::string status_text(const ParameterEstimate& p) {
   std::string s = p.status;

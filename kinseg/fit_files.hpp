@@ -35,8 +35,8 @@ struct FitRun {
   double seconds = 0.0;
 };
 
-// A number as the files write it: the shortest text that reads back to the
-// same double; "NA" for a value that does not exist, "inf" or "-inf".
+// A number as every file and the console write it: the report's one rule
+// (report/number_format.hpp); in the JSON, the same digits read back.
 std::string number_text(double x);
 
 std::string estimates_tsv(const FitResult& fit);

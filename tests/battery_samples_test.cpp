@@ -53,7 +53,7 @@ Drawn run(const std::string& model_values, uint64_t seed) {
   eo.threads = 1;
   kinseg::Engine engine(out.sample, eo);
   kinseg::BatteryOptions o;
-  o.fit.starts = 3;
+  o.fit.starts = 2;
   out.result =
       kinseg::run_battery(out.sample, kinseg::engine_battery_likelihood(engine, out.sample, eo.ascertainment), o);
   return out;

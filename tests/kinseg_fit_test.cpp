@@ -42,8 +42,9 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   EXPECT_GE(lnl, -371.17960 - 1e-6);
   EXPECT_EQ(j["model"], "mendelian:codominant");
   EXPECT_EQ(j["k"], 8);
-  EXPECT_DOUBLE_EQ(j["aic"].get<double>(), -2 * lnl + 16);
-  EXPECT_DOUBLE_EQ(j["minus_two_lnl"].get<double>(), -2 * lnl);
+  // Numbers are written by the report's rule (three decimals for these).
+  EXPECT_NEAR(j["aic"].get<double>(), -2 * lnl + 16, 2e-3);
+  EXPECT_NEAR(j["minus_two_lnl"].get<double>(), -2 * lnl, 2e-3);
   EXPECT_EQ(j["ascertainment"], "proband");
   EXPECT_EQ(j["starts"]["count"], 6);
   EXPECT_EQ(j["starts"]["list"].size(), 6u);
@@ -78,7 +79,7 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   ASSERT_EQ(n, 8u);
   for (size_t a = 0; a < n; ++a)
     for (size_t b = 0; b < n; ++b) EXPECT_EQ(cov["matrix"][a][b], cov["matrix"][b][a]);
-  EXPECT_NEAR(std::sqrt(cov["matrix"][0][0].get<double>()), j["parameters"][0]["se"].get<double>(), 1e-15);
+  EXPECT_NEAR(std::sqrt(cov["matrix"][0][0].get<double>()), j["parameters"][0]["se"].get<double>(), 1e-5 * j["parameters"][0]["se"].get<double>());
 
   // Families: one row per analysed family, contributions summing to ln L.
   const auto fam = rows_of(read_file("ex.families.tsv"));
@@ -92,7 +93,7 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
     persons += std::atoi(fam[i][1].c_str());
     EXPECT_GE(std::atoi(fam[i][3].c_str()), 1);  // proband ascertainment: every family has one
   }
-  EXPECT_NEAR(sum, lnl, 1e-9);
+  EXPECT_NEAR(sum, lnl, 2e-3);  // each rounded to six digits
   EXPECT_EQ(persons, 714);
 
   // The log: command, data, every start, the table.
