@@ -56,7 +56,7 @@ class Battery {
   BatteryResult run();
 
  private:
-  void fit_model(const std::string& spec, int index, int total);
+  void fit_model(const std::string& model_name, int index, int total);
   void profile_selected();
   const Fitted* find(const std::string& name) const {
     for (const auto& f : fitted_)
@@ -75,10 +75,10 @@ class Battery {
   BatteryResult r_;
 };
 
-void Battery::fit_model(const std::string& spec, int index, int total) {
+void Battery::fit_model(const std::string& model_name, int index, int total) {
   Fitted f;
   std::vector<std::string> notes;
-  f.model = std::make_unique<Model>(spec, options_for_model(spec, options_.model, notes));
+  f.model = std::make_unique<Model>(model_name, options_for_model(model_name, options_.model, notes));
   const Model& model = *f.model;
   BatteryModel& bm = f.result;
   bm.name = model.name();
@@ -272,7 +272,7 @@ BatteryResult Battery::run() {
   const std::vector<std::string> first = battery_models_before_selection();
   const int total = static_cast<int>(first.size()) + 3;
   int index = 0;
-  for (const auto& spec : first) fit_model(spec, ++index, total);
+  for (const auto& model_name : first) fit_model(model_name, ++index, total);
 
   // The Mendelian type best by AIC (the simpler type on a tie).
   const Fitted* best = nullptr;
@@ -288,7 +288,7 @@ BatteryResult Battery::run() {
     r_.messages.push_back("no Mendelian model could be fitted: the general models are fitted codominant");
   }
   r_.best_mendelian_type = effects_name(type);
-  for (const auto& spec : battery_models_of_type(type)) fit_model(spec, ++index, total);
+  for (const auto& model_name : battery_models_of_type(type)) fit_model(model_name, ++index, total);
 
   if (options_.profile_selected) profile_selected();
 
@@ -352,12 +352,12 @@ std::vector<std::string> battery_models_of_type(GenotypeEffects t) {
   return {"tau_ab_free" + type, "homog_general" + type, "general" + type};
 }
 
-ModelOptions options_for_model(const std::string& spec, const ModelOptions& options, std::vector<std::string>& notes) {
+ModelOptions options_for_model(const std::string& model_name, const ModelOptions& options, std::vector<std::string>& notes) {
   ModelOptions base = options;
   base.fix.clear();
   base.start.clear();
   base.bounds.clear();
-  const Model model(spec, base);
+  const Model model(model_name, base);
   ModelOptions out = base;
   auto keep = [&](const char* option, const std::string& name) {
     const std::string why = not_settable(model, name);
@@ -384,11 +384,11 @@ void check_battery_options(const ModelOptions& options) {
   for (const auto& s : options.start) names.push_back("--start " + s.name);
   for (const auto& b : options.bounds) names.push_back("--bounds " + b.name);
   std::vector<bool> applies(names.size(), false);
-  for (const auto& spec : every_battery_model()) {
+  for (const auto& model_name : every_battery_model()) {
     std::vector<std::string> notes;
     ModelOptions mo;
     try {
-      mo = options_for_model(spec, options, notes);
+      mo = options_for_model(model_name, options, notes);
     } catch (const ModelError& e) {
       for (const auto& p : e.problems()) add(p);
       continue;
@@ -399,7 +399,7 @@ void check_battery_options(const ModelOptions& options) {
           }) == notes.end())
         applies[i] = true;
     try {
-      Model check(spec, mo);
+      Model check(model_name, mo);
     } catch (const ModelError& e) {
       for (const auto& p : e.problems()) add(p);
     }

@@ -96,9 +96,9 @@ struct BatteryOptions {
 std::vector<std::string> battery_models_before_selection();
 std::vector<std::string> battery_models_of_type(GenotypeEffects t);
 
-// The user's options as they apply to model SPEC: entries naming a parameter
+// The user's options as they apply to model NAME: entries naming a parameter
 // the model does not estimate are left out, each with a note in NOTES.
-ModelOptions options_for_model(const std::string& spec, const ModelOptions& options, std::vector<std::string>& notes);
+ModelOptions options_for_model(const std::string& model_name, const ModelOptions& options, std::vector<std::string>& notes);
 
 // Checks the options against every model the battery may fit; throws
 // ModelError listing every problem (each entry must apply to some model, and

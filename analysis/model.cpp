@@ -63,11 +63,11 @@ std::string parameter_role_name(ParameterRole r) {
 ModelError::ModelError(const std::vector<std::string>& problems)
     : std::runtime_error(join(problems, "\n")), problems_(problems) {}
 
-Model::Model(const std::string& spec, const ModelOptions& options) : options_(options) {
+Model::Model(const std::string& model_name, const ModelOptions& options) : options_(options) {
   std::vector<std::string> problems;
-  const auto colon = spec.find(':');
-  const std::string trans = spec.substr(0, colon);
-  const std::string type = colon == std::string::npos ? "" : spec.substr(colon + 1);
+  const auto colon = model_name.find(':');
+  const std::string trans = model_name.substr(0, colon);
+  const std::string type = colon == std::string::npos ? "" : model_name.substr(colon + 1);
   const std::vector<std::pair<std::string, Transmission>> transmissions = {
       {"sporadic", Transmission::sporadic},       {"no_transmission", Transmission::no_transmission},
       {"mendelian", Transmission::mendelian},     {"tau_ab_free", Transmission::tau_ab_free},
@@ -76,7 +76,7 @@ Model::Model(const std::string& spec, const ModelOptions& options) : options_(op
   for (const auto& [name, t] : transmissions)
     if (name == trans) transmission_ = t, known = true;
   if (!known)
-    problems.push_back("model '" + spec + "': unknown transmission '" + trans +
+    problems.push_back("model '" + model_name + "': unknown transmission '" + trans +
                        "' (expected sporadic, no_transmission, mendelian, tau_ab_free, homog_general or general)");
   if (type == "dominant") {
     effects_ = GenotypeEffects::dominant;
@@ -85,11 +85,11 @@ Model::Model(const std::string& spec, const ModelOptions& options) : options_(op
   } else if (type == "codominant" || colon == std::string::npos) {
     effects_ = GenotypeEffects::codominant;
   } else {
-    problems.push_back("model '" + spec + "': unknown type '" + type +
+    problems.push_back("model '" + model_name + "': unknown type '" + type +
                        "' (expected codominant, dominant or recessive)");
   }
   if (known && transmission_ == Transmission::sporadic && colon != std::string::npos)
-    problems.push_back("model '" + spec + "': sporadic has one susceptibility for all and takes no type");
+    problems.push_back("model '" + model_name + "': sporadic has one susceptibility for all and takes no type");
   if (!problems.empty()) throw ModelError(problems);
 
   build(problems);

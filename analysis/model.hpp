@@ -111,8 +111,8 @@ class ModelError : public std::runtime_error {
 
 class Model {
  public:
-  // SPEC is TRANSMISSION[:TYPE]. Throws ModelError listing every problem.
-  Model(const std::string& spec, const ModelOptions& options);
+  // NAME is TRANSMISSION[:TYPE]. Throws ModelError listing every problem.
+  Model(const std::string& model_name, const ModelOptions& options);
 
   Transmission transmission() const { return transmission_; }
   GenotypeEffects effects() const { return effects_; }

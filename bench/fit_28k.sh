@@ -19,18 +19,23 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 "$build/tools/kinsim" "$src/bench/fit_28k.settings" >/dev/null
 
-least() {  # least wall time of three runs of the command
-  local best=
+least() {  # the run of least wall time among three: wall and CPU (user + system) seconds
+  local best= cpu=
   for run in 1 2 3; do
-    /usr/bin/time -f '%e' -o time "$@" >/dev/null 2>&1
-    read -r secs <time
-    if [ -z "$best" ] || awk "BEGIN{exit !($secs < $best)}"; then best=$secs; fi
+    /usr/bin/time -f '%e %U %S' -o time "$@" >/dev/null 2>&1
+    read -r secs user sys <time
+    if [ -z "$best" ] || awk "BEGIN{exit !($secs < $best)}"; then
+      best=$secs
+      cpu=$(awk "BEGIN{print $user + $sys}")
+    fi
   done
-  echo "$best"
+  echo "$best s wall, $cpu s CPU"
 }
 fit=("$build/kinseg/kinseg" fit fit_28k.dat --model mendelian:dominant --sex-effect --covar smoker,age)
-echo "kinseg fit, default starts, no profiles: $(least "${fit[@]}" --no-profile) s"
-echo "kinseg fit, default starts, profiles:    $(least "${fit[@]}") s"
-"${fit[@]}" --out run 2>/dev/null
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "kinseg fit, default starts, no profiles: $(least "${fit[@]}" --no-profile)"
+echo "kinseg fit, default starts, profiles:    $(least "${fit[@]}")"
+"${fit[@]}" --out run >/dev/null 2>&1
 tail -n 1 run.log
 "$build/bench/bench_fit" fit_28k.dat
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -4,8 +4,10 @@
 # drawn by kinsim from bench/loops_28k.settings (--covar smoker, and with the
 # terms of the model it was drawn from, --sex-effect --regressive), and on the
 # worked example (as examples/run.sh runs it, profile intervals of the
-# selected model included, and without them). Wall time and peak memory of
-# the program; the least of RUNS runs (default 3). Not part of the tests.
+# selected model included, and without them). Wall time, processor time
+# (user + system, both threads) and peak memory of the program; the run of
+# least wall time of RUNS runs (default 3), the largest peak memory. Not part
+# of the tests.
 #
 #   bench/kinseg_test.sh [BUILD_DIR] [RUNS]      (default build-bench-test, 3)
 set -euo pipefail
@@ -21,21 +23,25 @@ cd "$work"
 "$root/$build/tools/kinsim" "$root/bench/loops_28k.settings" 2>/dev/null
 cp "$root/examples/input/sample.dat" example.dat
 
-# time LABEL ARGS...: the least wall time of the runs, their largest peak memory.
+# time LABEL ARGS...: the run of least wall time, the largest peak memory.
 time_runs() {
   local label=$1
   shift
-  local best= peak=0
+  local best= cpu= peak=0
   for ((run = 1; run <= runs; run++)); do
-    /usr/bin/time -f '%e %M' -o time.txt "$root/$build/kinseg/kinseg" test "$@" --out run >/dev/null 2>run.err
-    read -r secs kb <time.txt
-    if [ -z "$best" ] || awk "BEGIN{exit !($secs < $best)}"; then best=$secs; fi
+    /usr/bin/time -f '%e %U %S %M' -o time.txt "$root/$build/kinseg/kinseg" test "$@" --out run >/dev/null 2>run.err
+    read -r secs user sys kb <time.txt
+    if [ -z "$best" ] || awk "BEGIN{exit !($secs < $best)}"; then
+      best=$secs
+      cpu=$(awk "BEGIN{printf \"%.2f\", $user + $sys}")
+    fi
     [ "$kb" -gt "$peak" ] && peak=$kb
   done
-  printf '%-58s %8s %8s   %s\n' "$label" "$best" "$((peak / 1024))" "$(sed -n 's/^Verdict[^:]*: //p' run.log)"
+  printf '%-58s %8s %8s %8s   %s\n' "$label" "$best" "$cpu" "$((peak / 1024))" \
+    "$(sed -n 's/^Verdict[^:]*: //p' run.log)"
 }
 
-printf '%-58s %8s %8s   %s\n' "run" seconds "peak MB" verdict
+printf '%-58s %8s %8s %8s   %s\n' "run" seconds "cpu s" "peak MB" verdict
 time_runs "loops_28k --covar smoker --no-profile" loops_28k.dat --covar smoker --no-profile
 time_runs "loops_28k --covar smoker --sex-effect --regressive --no-profile" loops_28k.dat --covar smoker \
   --sex-effect --regressive --no-profile

@@ -25,6 +25,7 @@ Command add_export_command(CLI::App& app);
 Command add_eval_command(CLI::App& app);
 Command add_fit_command(CLI::App& app);
 Command add_test_command(CLI::App& app);
+Command add_draw_command(CLI::App& app);
 
 // The program's version and its command line as given, set by main, for the
 // logs of the analyses.

@@ -30,6 +30,9 @@
 
 namespace kinseg::cli {
 
+using report::format_number;
+using report::json_number;
+
 namespace {
 
 struct TestOptions {

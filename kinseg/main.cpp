@@ -1,5 +1,5 @@
 // kinseg: segregation analysis of a binary trait in the pedigree files
-// geneticists keep. Subcommands: check, export, eval, fit, test. Exit status 0
+// geneticists keep. Subcommands: check, export, eval, fit, test, draw. Exit status 0
 // done, 1 the data are refused, 2 bad usage or a file that cannot be read or
 // written.
 #include <CLI/CLI.hpp>
@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "kinseg " + version);
   app.require_subcommand(1);
   std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_eval_command(app),
-                                   add_fit_command(app), add_test_command(app)};
+                                   add_fit_command(app), add_test_command(app),
+                                   add_draw_command(app)};
   kinseg::cli::version() = version;
   for (int i = 0; i < argc; ++i) {
     // Words with blanks, quotes or shell characters are quoted, so that the

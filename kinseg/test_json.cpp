@@ -4,6 +4,9 @@
 
 namespace kinseg::cli {
 
+using report::format_number;
+using report::json_number;
+
 namespace {
 
 using nlohmann::json;

@@ -9,6 +9,9 @@
 
 namespace kinseg::cli {
 
+using report::format_number;
+using report::json_number;
+
 std::string test_log(const BatteryResult& r, const TestRunFacts& facts, const std::string& data_text,
                      const std::string& fitting) {
   std::ostringstream out;

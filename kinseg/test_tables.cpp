@@ -11,6 +11,9 @@
 
 namespace kinseg::cli {
 
+using report::format_number;
+using report::json_number;
+
 namespace {
 
 constexpr double kNA = std::numeric_limits<double>::quiet_NaN();

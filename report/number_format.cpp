@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace kinseg {
+namespace kinseg::report {
 
 std::string format_number(double x) {
   if (std::isnan(x)) return "NA";
@@ -33,4 +33,4 @@ nlohmann::json json_number(double x) {
   return std::strtod(format_number(x).c_str(), nullptr);
 }
 
-}  // namespace kinseg
+}  // namespace kinseg::report

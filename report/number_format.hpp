@@ -15,7 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace kinseg {
+namespace kinseg::report {
 
 std::string format_number(double x);
 
@@ -24,4 +24,4 @@ std::string format_number(double x);
 // values, which JSON cannot hold.
 nlohmann::json json_number(double x);
 
-}  // namespace kinseg
+}  // namespace kinseg::report

@@ -35,7 +35,7 @@ std::string roles(const Model& m) {
 
 TEST(Model, NamedModelsAndTheirParameters) {
   struct Case {
-    const char* spec;
+    const char* model_name;
     const char* name;
     int k;
     const char* roles;  // NAME estimated, NAME# fixed, NAME=OTHER linked, NAME~ derived
@@ -52,10 +52,10 @@ TEST(Model, NamedModelsAndTheirParameters) {
       {"general", "general:codominant", 7, "q w1 w2 w3 tr1 tr2 tr3"},
   };
   for (const Case& c : cases) {
-    const Model m(c.spec, {});
-    EXPECT_EQ(m.name(), c.name) << c.spec;
-    EXPECT_EQ(m.k(), c.k) << c.spec;
-    EXPECT_EQ(roles(m), c.roles) << c.spec;
+    const Model m(c.model_name, {});
+    EXPECT_EQ(m.name(), c.name) << c.model_name;
+    EXPECT_EQ(m.k(), c.k) << c.model_name;
+    EXPECT_EQ(roles(m), c.roles) << c.model_name;
   }
 
   ModelOptions o;
@@ -136,7 +136,7 @@ TEST(Model, OptionsHoldBoundAndStartParameters) {
 
 TEST(Model, RefusalsNameEveryProblemAtOnce) {
   struct Case {
-    const char* spec;
+    const char* model_name;
     ModelOptions options;
     std::vector<const char*> messages;
   };
@@ -182,8 +182,8 @@ TEST(Model, RefusalsNameEveryProblemAtOnce) {
   };
   for (const Case& c : cases) {
     try {
-      Model m(c.spec, c.options);
-      ADD_FAILURE() << c.spec << " accepted";
+      Model m(c.model_name, c.options);
+      ADD_FAILURE() << c.model_name << " accepted";
     } catch (const ModelError& e) {
       EXPECT_EQ(e.problems().size(), c.messages.size()) << e.what();
       for (const char* want : c.messages)
@@ -266,7 +266,7 @@ TEST(Model, TurningRoundKeepsTheLikelihood) {
   std::vector<kintest::Family> families;
   for (int i = 0; i < 6; ++i) families.push_back(kintest::random_family(rng, 0, 7, 1));
   struct Case {
-    const char* spec;
+    const char* model_name;
     std::vector<double> x;
   };
   const Case cases[] = {
@@ -277,17 +277,17 @@ TEST(Model, TurningRoundKeepsTheLikelihood) {
       {"general", {0.6, -1, 0.2, 1, 0, 0.5, 0.5, 0.7, 0.35, 0.05}},
   };
   for (const Case& c : cases) {
-    const Model m(c.spec, sex);
-    ASSERT_TRUE(m.can_turn_round()) << c.spec;
-    ASSERT_TRUE(m.feasible(c.x)) << c.spec;
-    ASSERT_TRUE(m.needs_turning_round(c.x)) << c.spec;
+    const Model m(c.model_name, sex);
+    ASSERT_TRUE(m.can_turn_round()) << c.model_name;
+    ASSERT_TRUE(m.feasible(c.x)) << c.model_name;
+    ASSERT_TRUE(m.needs_turning_round(c.x)) << c.model_name;
     const std::vector<double> y = m.turned_round(c.x);
-    EXPECT_FALSE(m.needs_turning_round(y)) << c.spec;
-    EXPECT_TRUE(m.feasible(y)) << c.spec;
+    EXPECT_FALSE(m.needs_turning_round(y)) << c.model_name;
+    EXPECT_TRUE(m.feasible(y)) << c.model_name;
     const std::vector<double> back = m.turned_round(y);
-    for (size_t i = 0; i < back.size(); ++i) EXPECT_NEAR(back[i], c.x[i], 1e-15) << c.spec;
+    for (size_t i = 0; i < back.size(); ++i) EXPECT_NEAR(back[i], c.x[i], 1e-15) << c.model_name;
     for (const auto& f : families)
-      EXPECT_NEAR(brute_force(f, m.point(y)), brute_force(f, m.point(c.x)), 1e-11) << c.spec;
+      EXPECT_NEAR(brute_force(f, m.point(y)), brute_force(f, m.point(c.x)), 1e-11) << c.model_name;
   }
   // Dominant and recessive are each other's mirror image: the same
   // likelihood, which is why their order W1 >= W3 is part of the model.

@@ -1,0 +1,88 @@
+// kinseg draw DATA --family ID --out FILE.svg [--genotypes FILE]: one
+// pedigree drawn alone as SVG, in the conventions of genetic counselling, with
+// the carrier probabilities of a file of genotype probabilities under the ids
+// when one is given.
+#include <iostream>
+#include <memory>
+
+#include "kinseg/command.hpp"
+#include "kinseg/data_options.hpp"
+#include "kinseg/genotype_file.hpp"
+#include "pedigree/whole_files.hpp"
+#include "report/pedigree_svg.hpp"
+
+namespace kinseg::cli {
+
+namespace {
+
+struct DrawOptions {
+  DataOptions data;
+  std::string family;
+  std::string out;
+  std::string genotypes;
+};
+
+int run_draw(const DrawOptions& o) {
+  DataRead read;
+  const int status = load_data(o.data, read, std::cerr);
+  if (status != kDone) return status;
+  const Sample& sample = read.sample;
+  int k = -1;
+  for (int i = 0; i < sample.pedigrees(); ++i)
+    if (sample.pedigree_ids[static_cast<size_t>(i)] == o.family) k = i;
+  if (k < 0) {
+    std::cerr << "kinseg: " << o.data.data << " has no pedigree " << o.family << "\n";
+    return kUsage;
+  }
+  std::vector<double> carrier;
+  if (!o.genotypes.empty()) {
+    try {
+      const CarrierProbabilities read_carriers = read_carrier_probabilities(o.genotypes, sample, k);
+      carrier = read_carriers.carrier;
+      if (read_carriers.without > 0)
+        std::cerr << "kinseg: warning: " << o.genotypes << ": no genotype probabilities for "
+                  << read_carriers.without << " of the " << sample.size(k) << " persons of pedigree " << o.family
+                  << "\n";
+    } catch (const FileError& e) {
+      std::cerr << "kinseg: " << e.what() << "\n";
+      return kUsage;
+    } catch (const GenotypeFileError& e) {
+      std::cerr << "kinseg: error: " << e.what() << "\n";
+      return kRefused;
+    }
+  }
+  try {
+    write_whole_file(o.out, report::draw_pedigree(sample, k, carrier));
+  } catch (const FileError& e) {
+    std::cerr << "kinseg: " << e.what() << "\n";
+    return kUsage;
+  }
+  std::cerr << "kinseg: wrote " << o.out << " (pedigree " << o.family << ", " << sample.size(k) << " persons)\n";
+  return kDone;
+}
+
+}  // namespace
+
+Command add_draw_command(CLI::App& app) {
+  auto options = std::make_shared<DrawOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "draw",
+      "Draw one pedigree as SVG: square male, circle female, diamond sex unknown; filled affected, open "
+      "unaffected, a question mark for an unknown trait; an arrow at each proband; spouses joined by a line "
+      "(two for a consanguineous couple), children on a sibship line under them, generations in rows, the "
+      "person's id under the symbol. With --genotypes, the probability of carrying the risk allele under "
+      "the id");
+  add_data_options(*sub, options->data);
+  sub->add_option("--family", options->family, "The pedigree to draw (its id in DATA)")
+      ->option_text("ID")
+      ->required();
+  sub->add_option("--out", options->out, "The SVG file to write")->option_text("FILE.svg")->required();
+  sub->add_option("--genotypes", options->genotypes,
+                  "Genotype probabilities of the persons (as kinseg eval --genotypes writes them: tab-separated, "
+                  "a header naming family, id, and p1 p2 p3 or carrier); the probability of carrying at least "
+                  "one copy of the risk allele, p1 + p2, is shown under each id")
+      ->option_text("FILE");
+  return {sub, [options] { return run_draw(*options); }};
+}
+
+}  // namespace kinseg::cli

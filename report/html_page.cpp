@@ -1,0 +1,220 @@
+#include "report/html_page.hpp"
+
+#include <cmath>
+#include <sstream>
+
+#include "report/number_format.hpp"
+#include "report/pedigree_svg.hpp"
+#include "report/profile_plot.hpp"
+#include "report/xml_text.hpp"
+
+namespace kinseg::report {
+
+namespace {
+
+const char* const kStyle = R"(
+body { font-family: "DejaVu Sans", Arial, Helvetica, sans-serif; font-size: 14px; color: #111;
+       margin: 0 auto; padding: 0 20px 40px; max-width: 1180px; line-height: 1.4; }
+h1 { font-size: 22px; margin: 22px 0 4px; }
+h2 { font-size: 18px; margin: 28px 0 8px; border-bottom: 1px solid #bbb; padding-bottom: 3px; }
+h3 { font-size: 15px; margin: 18px 0 6px; }
+p.meta { color: #555; margin: 2px 0; font-size: 13px; }
+code { font-family: "DejaVu Sans Mono", monospace; font-size: 12px; }
+table { border-collapse: collapse; margin: 6px 0 10px; }
+th, td { border: 1px solid #ccc; padding: 3px 8px; text-align: left; vertical-align: top; }
+th { background: #f1f1f1; font-weight: 600; }
+td.num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
+tr.selected td { background: #eef5ff; font-weight: 600; }
+table.sortable th { cursor: pointer; }
+table.sortable th::after { content: " \2195"; color: #999; font-weight: normal; }
+.verdict { border-left: 4px solid #25a; background: #f4f8fd; padding: 8px 12px; margin: 10px 0; font-size: 15px; }
+ul.criteria { list-style: none; padding-left: 4px; }
+ul.criteria li.holds::before { content: "\2713  "; color: #170; font-weight: bold; }
+ul.criteria li.fails::before { content: "\2717  "; color: #b22; font-weight: bold; }
+.plots { display: flex; flex-wrap: wrap; gap: 10px; }
+.scroll { overflow-x: auto; max-width: 100%; }
+figure { margin: 12px 0 18px; }
+figcaption { font-size: 13px; color: #333; margin-bottom: 4px; }
+.note { color: #555; font-size: 13px; }
+@media print {
+  body { max-width: none; padding: 0; font-size: 11px; }
+  .scroll { overflow: visible; }
+  svg.pedigree { max-width: 100%; height: auto; }
+  h2 { break-after: avoid; }
+  figure, tr, .plots svg { break-inside: avoid; }
+  table.sortable th::after { content: ""; }
+}
+)";
+
+// Sorts a table by the column whose header is clicked (numbers as numbers,
+// "NA" last); a second click reverses.
+const char* const kSortScript = R"(
+document.querySelectorAll('table.sortable').forEach(function (table) {
+  table.querySelectorAll('th').forEach(function (th, col) {
+    th.addEventListener('click', function () {
+      var body = table.tBodies[0];
+      var rows = Array.prototype.slice.call(body.rows);
+      var up = th.getAttribute('data-order') !== 'up';
+      table.querySelectorAll('th').forEach(function (h) { h.removeAttribute('data-order'); });
+      th.setAttribute('data-order', up ? 'up' : 'down');
+      function key(row) {
+        var t = row.cells[col].textContent.trim();
+        var n = t === 'inf' ? Infinity : t === '-inf' ? -Infinity : parseFloat(t);
+        return isNaN(n) || !/^[-+0-9.inf]/.test(t) ? t : n;
+      }
+      rows.sort(function (a, b) {
+        var x = key(a), y = key(b);
+        if (x === 'NA' || y === 'NA') return x === y ? 0 : x === 'NA' ? 1 : -1;
+        var d = typeof x === 'number' && typeof y === 'number' ? x - y : String(x).localeCompare(String(y));
+        if (isNaN(d)) d = 0;
+        return up ? d : -d;
+      });
+      rows.forEach(function (r) { body.appendChild(r); });
+    });
+  });
+});
+)";
+
+std::string e(const std::string& s) { return xml_escape(s); }
+std::string num(double x) { return "<td class=\"num\">" + format_number(x) + "</td>"; }
+std::string num(int x) { return "<td class=\"num\">" + std::to_string(x) + "</td>"; }
+std::string text(const std::string& s) { return "<td>" + e(s) + "</td>"; }
+
+void header_row(std::ostream& o, std::initializer_list<const char*> names) {
+  o << "<thead><tr>";
+  for (const char* n : names) o << "<th>" << n << "</th>";
+  o << "</tr></thead>\n";
+}
+
+void data_section(std::ostream& o, const DataSummary& d) {
+  o << "<section id=\"data\">\n<h2>Data</h2>\n";
+  o << "<table class=\"summary\"><tbody>\n";
+  o << "<tr><th>file</th>" << text(d.file) << "</tr>\n";
+  o << "<tr><th>pedigrees</th>" << num(d.pedigrees) << "</tr>\n";
+  o << "<tr><th>persons</th>" << num(d.persons) << "</tr>\n";
+  o << "<tr><th>affected</th>" << num(d.affected) << "</tr>\n";
+  o << "<tr><th>unaffected</th>" << num(d.unaffected) << "</tr>\n";
+  o << "<tr><th>trait unknown</th>" << num(d.unknown_trait) << "</tr>\n";
+  o << "<tr><th>probands</th>" << num(d.probands) << "</tr>\n";
+  o << "<tr><th>pedigrees with loops</th>" << num(d.pedigrees_with_loops) << "</tr>\n";
+  o << "</tbody></table>\n";
+  if (!d.columns.empty()) {
+    o << "<h3>Columns read</h3>\n<table class=\"columns\">";
+    header_row(o, {"as", "column"});
+    o << "<tbody>\n";
+    for (const ColumnUse& c : d.columns) o << "<tr>" << text(c.role) << text(c.column) << "</tr>\n";
+    o << "</tbody></table>\n";
+  }
+  for (const std::string& n : d.notes) o << "<p class=\"note\">" << e(n) << "</p>\n";
+  o << "</section>\n";
+}
+
+void models_section(std::ostream& o, const ReportInput& in) {
+  o << "<section id=\"models\">\n<h2>Models</h2>\n";
+  o << "<table id=\"model-table\" class=\"sortable\">";
+  header_row(o, {"model", "k", "ln L", "&minus;2 ln L", "AIC", "&Delta;AIC", "status", "estimates"});
+  o << "<tbody>\n";
+  for (const ModelRow& m : in.models) {
+    o << "<tr" << (m.selected ? " class=\"selected\"" : "") << ">" << text(m.model) << num(m.k) << num(m.lnl)
+      << num(m.minus2lnl) << num(m.aic) << num(m.delta_aic) << text(m.status) << "<td><code>";
+    for (size_t i = 0; i < m.estimates.size(); ++i)
+      o << (i ? " " : "") << e(m.estimates[i].name) << "=" << format_number(m.estimates[i].value);
+    o << "</code></td></tr>\n";
+  }
+  o << "</tbody></table>\n";
+  if (!in.selected_model.empty())
+    o << "<p class=\"note\">The highlighted row is the selected model, " << e(in.selected_model)
+      << ": the estimates, profiles and carrier probabilities below are under it.</p>\n";
+  o << "</section>\n";
+}
+
+void tests_section(std::ostream& o, const ReportInput& in) {
+  o << "<section id=\"tests\">\n<h2>Tests and verdict</h2>\n";
+  o << "<table id=\"test-table\">";
+  header_row(o, {"null", "alternative", "statistic", "reference", "p", "flags"});
+  o << "<tbody>\n";
+  for (const TestRow& t : in.tests)
+    o << "<tr>" << text(t.null_model) << text(t.alternative) << num(t.statistic) << text(t.reference) << num(t.p)
+      << text(t.flags) << "</tr>\n";
+  o << "</tbody></table>\n";
+  o << "<div id=\"verdict\" class=\"verdict\">" << e(in.verdict.text) << "</div>\n";
+  if (!in.verdict.criteria.empty()) {
+    o << "<p>Criteria at level " << format_number(in.verdict.alpha) << ":</p>\n<ul class=\"criteria\">\n";
+    for (const Criterion& c : in.verdict.criteria)
+      o << "<li class=\"" << (c.holds ? "holds" : "fails") << "\">" << e(c.text) << "</li>\n";
+    o << "</ul>\n";
+  }
+  o << "</section>\n";
+}
+
+void estimates_section(std::ostream& o, const ReportInput& in) {
+  o << "<section id=\"estimates\">\n<h2>Estimates";
+  if (!in.selected_model.empty()) o << " under " << e(in.selected_model);
+  o << "</h2>\n<table id=\"estimate-table\">";
+  header_row(o, {"parameter", "estimate", "SE", "95% interval low", "95% interval high", "status"});
+  o << "<tbody>\n";
+  for (const EstimateRow& r : in.estimates)
+    o << "<tr>" << text(r.parameter) << num(r.estimate) << num(r.se) << num(r.ci_low) << num(r.ci_high)
+      << text(r.status) << "</tr>\n";
+  o << "</tbody></table>\n";
+  if (!in.profiles.empty()) {
+    o << "<h3>Profile likelihoods</h3>\n<p class=\"note\">ln L maximised over the other parameters at each value; "
+         "the dashed blue line is the estimate, the dashed red line the level 1.92 below the maximum whose "
+         "crossings bound the 95% interval.</p>\n<div class=\"plots\">\n";
+    int serial = 0;
+    for (const ProfileCurve& c : in.profiles) o << profile_plot_svg(c, serial++);
+    o << "</div>\n";
+  }
+  o << "</section>\n";
+}
+
+void families_section(std::ostream& o, const ReportInput& in) {
+  o << "<section id=\"families\">\n<h2>Families</h2>\n<p class=\"note\">Each family's ln L under the selected "
+       "Mendelian model and under the sporadic model, and log10 of their ratio: the families that most support "
+       "a major gene come first. Click a header to sort.</p>\n";
+  o << "<div class=\"scroll\"><table id=\"family-table\" class=\"sortable\">";
+  header_row(o, {"rank", "pedigree", "persons", "affected", "probands", "ln L Mendelian", "ln L sporadic",
+                 "log10 ratio"});
+  o << "<tbody>\n";
+  int rank = 0;
+  for (const FamilyRow& f : in.families)
+    o << "<tr>" << num(++rank) << text(f.pedigree) << num(f.persons) << num(f.affected) << num(f.probands)
+      << num(f.lnl_mendelian) << num(f.lnl_sporadic) << num(f.log10_ratio) << "</tr>\n";
+  o << "</tbody></table></div>\n</section>\n";
+}
+
+void drawings_section(std::ostream& o, const ReportInput& in) {
+  o << "<section id=\"pedigrees\">\n<h2>Pedigrees</h2>\n" << pedigree_key_svg();
+  for (const DrawingItem& d : in.drawings) {
+    o << "<figure data-pedigree=\"" << e(d.pedigree) << "\"><figcaption>Pedigree " << e(d.pedigree);
+    if (!d.caption.empty()) o << ": " << e(d.caption);
+    o << "</figcaption><div class=\"scroll\">" << d.svg << "</div></figure>\n";
+  }
+  o << "</section>\n";
+}
+
+}  // namespace
+
+std::string html_page(const ReportInput& in) {
+  std::ostringstream o;
+  o << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+       // Nothing on this page is fetched: a policy that forbids it keeps it so.
+       "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'; "
+       "script-src 'unsafe-inline'; img-src data:\">\n"
+    << "<title>" << e(in.title) << "</title>\n<style>" << kStyle << "</style>\n</head>\n<body>\n";
+  o << "<h1>" << e(in.title) << "</h1>\n";
+  if (!in.generated.empty()) o << "<p class=\"meta\">" << e(in.generated) << "</p>\n";
+  if (!in.command.empty()) o << "<p class=\"meta\"><code>" << e(in.command) << "</code></p>\n";
+  if (!in.version.empty()) o << "<p class=\"meta\">" << e(in.version) << "</p>\n";
+  data_section(o, in.data);
+  models_section(o, in);
+  tests_section(o, in);
+  estimates_section(o, in);
+  families_section(o, in);
+  drawings_section(o, in);
+  o << "<script>" << kSortScript << "</script>\n</body>\n</html>\n";
+  return o.str();
+}
+
+}  // namespace kinseg::report

@@ -1,0 +1,28 @@
+// A pedigree drawing as SVG, from its layout (pedigree_layout.hpp). The file
+// stands alone (it opens in a browser or a drawing program) and is embedded
+// as it is in the HTML report.
+//
+// Every person is a group <g class="person" data-id="ID"> holding the symbol
+// (class "symbol": rect, circle or polygon), the "?" of an unknown trait, the
+// id and the carrier probability; every line is a <line> with the class of
+// its kind (marriage, descent, sibship, drop, pass); a proband's arrow is a
+// group <g class="arrow" data-id="ID">. drawing_checks.hpp reads these back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "pedigree/sample.hpp"
+#include "report/pedigree_layout.hpp"
+
+namespace kinseg::report {
+
+std::string pedigree_svg(const PedigreeLayout& layout);
+
+// Layout and SVG in one step.
+std::string draw_pedigree(const Sample& sample, int k, const std::vector<double>& carrier = {});
+
+// A small key to the symbols, for a page that shows several drawings.
+std::string pedigree_key_svg();
+
+}  // namespace kinseg::report

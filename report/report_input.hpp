@@ -1,0 +1,115 @@
+// What the HTML report shows, as plain data: the caller (the command that ran
+// the analysis) fills it from its results, and the page only lays it out and
+// writes every number with format_number(), the rule of the TSV and JSON
+// files. A value that does not exist (no SE for a parameter at a bound, no
+// p-value) is NaN and shows as "NA"; optional text left empty is not shown.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kinseg::report {
+
+// Which column of the user's file was read as what.
+struct ColumnUse {
+  std::string role;    // e.g. "pedigree", "person", "father", "trait", "covariate"
+  std::string column;  // the column's name or number in the file
+};
+
+struct DataSummary {
+  std::string file;
+  int pedigrees = 0, persons = 0;
+  int affected = 0, unaffected = 0, unknown_trait = 0;
+  int probands = 0;
+  int pedigrees_with_loops = 0;
+  std::vector<ColumnUse> columns;
+  std::vector<std::string> notes;  // further lines, e.g. the trait codes or the ascertainment
+};
+
+struct NamedValue {
+  std::string name;
+  double value = 0;
+};
+
+// One row of the model table.
+struct ModelRow {
+  std::string model;  // e.g. "mendelian:dominant"
+  int k = 0;          // free parameters
+  double lnl = 0, minus2lnl = 0, aic = 0, delta_aic = 0;
+  std::string status;             // e.g. "converged", "at bound: Q"
+  std::vector<NamedValue> estimates;
+  bool selected = false;          // the model the estimates and drawings are of
+};
+
+// One likelihood-ratio test.
+struct TestRow {
+  std::string null_model, alternative;
+  double statistic = 0;
+  std::string reference;  // e.g. "chi2(2)", "0.25 chi2(0) + 0.5 chi2(1) + 0.25 chi2(2)"
+  double p = 0;
+  std::string flags;      // e.g. "Q at bound"
+};
+
+struct Criterion {
+  std::string text;  // e.g. "sporadic rejected against mendelian:dominant (p = 0.0012)"
+  bool holds = false;
+};
+
+struct Verdict {
+  std::string text;  // the conclusion in words
+  double alpha = 0.05;
+  std::vector<Criterion> criteria;
+};
+
+// An estimate of the selected model.
+struct EstimateRow {
+  std::string parameter;
+  double estimate = 0, se = 0, ci_low = 0, ci_high = 0;  // NaN when none
+  std::string status;
+};
+
+struct ProfilePoint {
+  double value = 0, lnl = 0;
+};
+
+// The profile likelihood of one parameter: ln L maximised over the others, at
+// each value.
+struct ProfileCurve {
+  std::string parameter;
+  std::vector<ProfilePoint> points;
+  double estimate = 0, max_lnl = 0;
+  double cut_lnl = 0;               // the level whose crossings bound the 95% interval
+  double ci_low = 0, ci_high = 0;   // NaN when not found
+};
+
+// A family's support for a major gene.
+struct FamilyRow {
+  std::string pedigree;
+  int persons = 0, affected = 0, probands = 0;
+  double lnl_mendelian = 0, lnl_sporadic = 0;
+  double log10_ratio = 0;  // log10 of the likelihood ratio, Mendelian against sporadic
+};
+
+struct DrawingItem {
+  std::string pedigree;
+  std::string caption;  // why it is drawn, e.g. "rank 1 of 60"
+  std::string svg;      // from draw_pedigree()
+};
+
+struct ReportInput {
+  std::string title;      // e.g. "Segregation analysis of study.txt"
+  std::string command;    // the command line that made the page
+  std::string version;    // the program's version
+  std::string generated;  // date and time, as the caller wants it shown
+  DataSummary data;
+  std::vector<ModelRow> models;
+  std::vector<TestRow> tests;
+  Verdict verdict;
+  std::string selected_model;
+  std::vector<EstimateRow> estimates;
+  std::vector<ProfileCurve> profiles;
+  std::vector<FamilyRow> families;  // in the order to show (most support first)
+  std::vector<DrawingItem> drawings;
+};
+
+}  // namespace kinseg::report

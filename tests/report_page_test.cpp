@@ -1,0 +1,138 @@
+// The number rule shared by the files and the page, and the page itself:
+// every section there, every number written by the rule, nothing fetched.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <regex>
+
+#include "report/html_page.hpp"
+#include "report/number_format.hpp"
+#include "report/pedigree_svg.hpp"
+#include "report/profile_plot.hpp"
+#include "tests/drawn_pedigrees.hpp"
+
+namespace {
+
+using kinseg::report::format_number;
+
+TEST(NumberFormat, SixSignificantDigitsAndThreeDecimalsForLargeValues) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    double x;
+    const char* text;
+  } cases[] = {
+      {0.0, "0"},
+      {-0.0, "0"},
+      {1.0, "1"},
+      {0.5, "0.5"},
+      {0.123456789, "0.123457"},
+      {-2.7182818, "-2.71828"},
+      {123.4567891, "123.457"},
+      {999.99949, "999.999"},
+      {-167.73712, "-167.737"},
+      {1234.56789, "1234.568"},      // ln L of a larger sample: differences of 0.001 show
+      {-15000.31249, "-15000.312"},
+      {-123456.78949, "-123456.789"},
+      {999999999.0, "999999999"},
+      {1.5e9, "1.5e+09"},
+      {1e-4, "0.0001"},
+      {3.1e-6, "3.1e-06"},
+      {1.23456789e-12, "1.23457e-12"},
+      {inf, "inf"},
+      {-inf, "-inf"},
+      {std::nan(""), "NA"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(format_number(c.x), c.text) << c.x;
+}
+
+TEST(NumberFormat, JsonHoldsTheDigitsOfTheText) {
+  for (double x : {0.123456789, -15000.31249, 3.1e-6, 1.5e9, 2.0 / 3.0, -167.73712}) {
+    const nlohmann::json j = kinseg::report::json_number(x);
+    ASSERT_TRUE(j.is_number_float()) << x;
+    // Read back, the JSON number is the one the text shows.
+    EXPECT_EQ(j.get<double>(), std::stod(format_number(x)));
+    EXPECT_EQ(format_number(nlohmann::json::parse(j.dump()).get<double>()), format_number(x));
+  }
+  EXPECT_TRUE(kinseg::report::json_number(-std::numeric_limits<double>::infinity()).is_null());
+  EXPECT_TRUE(kinseg::report::json_number(std::nan("")).is_null());
+}
+
+kinseg::report::ReportInput filled() {
+  kinseg::report::ReportInput in;
+  in.title = "Analysis of <study>";
+  in.command = "kinseg test study.txt";
+  in.data.file = "study.txt";
+  in.data.pedigrees = 2;
+  in.data.columns = {{"pedigree", "fam&ily"}};
+  in.models = {{"sporadic", 1, -180.41249, 360.82498, 362.82498, 21.35, "converged", {{"W", -1.2}}, false},
+               {"mendelian:dominant", 3, -167.737, 335.474, 341.474, 0, "converged", {{"Q", 0.04123456}}, true}};
+  in.tests = {{"sporadic", "mendelian:dominant", 25.35, "chi2(2)", 3.1e-6, "Q not identified"}};
+  in.verdict.text = "Evidence for a major gene";
+  in.verdict.criteria = {{"sporadic rejected", true}, {"Mendelian rejected against general", false}};
+  in.selected_model = "mendelian:dominant";
+  in.estimates = {{"Q", 0.04123456, 0.011, 0.0231, 0.0702, "converged"},
+                  {"Tr2", 0.5, std::nan(""), std::nan(""), std::nan(""), "fixed"}};
+  kinseg::report::ProfileCurve q;
+  q.parameter = "Q";
+  q.estimate = 0.04123456;
+  q.max_lnl = -167.737;
+  q.cut_lnl = -167.737 - 1.9207;
+  q.ci_low = 0.0231;
+  q.ci_high = 0.0702;
+  for (int i = 0; i <= 10; ++i) {
+    const double v = 0.01 + 0.008 * i;
+    q.points.push_back({v, -167.737 - 0.5 * std::pow((v - 0.0412) / 0.011, 2)});
+  }
+  q.points.push_back({0.2, -std::numeric_limits<double>::infinity()});  // a failed step is left out
+  in.profiles = {q};
+  in.families = {{"12", 5, 2, 1, -20.5, -27.8683, 3.2}, {"7", 12, 4, 2, -21.5, -27.4637, -0.000123}};
+  const kinseg::Sample s = kintest::nuclear_family();
+  in.drawings = {{"1", "rank 1", kinseg::report::draw_pedigree(s, 0)}};
+  return in;
+}
+
+TEST(ReportPage, ShowsEverySectionWithNumbersByTheRule) {
+  const std::string page = kinseg::report::html_page(filled());
+  for (const char* id : {"id=\"data\"", "id=\"models\"", "id=\"model-table\"", "id=\"tests\"", "id=\"verdict\"",
+                         "id=\"estimates\"", "id=\"families\"", "id=\"family-table\"", "id=\"pedigrees\"",
+                         "class=\"profile\"", "class=\"pedigree\"", "class=\"pedigree-key\""})
+    EXPECT_NE(page.find(id), std::string::npos) << id;
+  // Numbers as the files write them.
+  for (const char* cell : {"<td class=\"num\">-180.412</td>", "<td class=\"num\">3.1e-06</td>",
+                           "<td class=\"num\">-0.000123</td>", "<td class=\"num\">NA</td>", "Q=0.0412346"})
+    EXPECT_NE(page.find(cell), std::string::npos) << cell;
+  EXPECT_NE(page.find("<tr class=\"selected\"><td>mendelian:dominant</td>"), std::string::npos);
+  EXPECT_NE(page.find("<li class=\"holds\">sporadic rejected</li>"), std::string::npos);
+  EXPECT_NE(page.find("<li class=\"fails\">Mendelian rejected against general</li>"), std::string::npos);
+  // The user's text is escaped.
+  EXPECT_NE(page.find("<h1>Analysis of &lt;study&gt;</h1>"), std::string::npos);
+  EXPECT_NE(page.find("fam&amp;ily"), std::string::npos);
+}
+
+TEST(ReportPage, FetchesNothing) {
+  const std::string page = kinseg::report::html_page(filled());
+  // No external resource of any kind: no src or href attribute, no url() but
+  // the plots' own clip paths, no import; the only script is inline.
+  EXPECT_FALSE(std::regex_search(page, std::regex(R"(\s(src|href)\s*=)")));
+  EXPECT_FALSE(std::regex_search(page, std::regex(R"(url\((?!#profile-clip-))")));
+  EXPECT_FALSE(std::regex_search(page, std::regex(R"(@import|https?:(?!//www\.w3\.org/2000/svg))")));
+  EXPECT_EQ(page.find("<script src"), std::string::npos);
+}
+
+TEST(ProfilePlot, MarksEstimateAndLevelAndSurvivesTooFewPoints) {
+  const kinseg::report::ProfileCurve q = filled().profiles[0];
+  const std::string svg = kinseg::report::profile_plot_svg(q, 3);
+  EXPECT_NE(svg.find("class=\"curve\""), std::string::npos);
+  EXPECT_NE(svg.find("class=\"estimate\""), std::string::npos);
+  EXPECT_NE(svg.find("class=\"cut\""), std::string::npos);
+  EXPECT_NE(svg.find("estimate 0.0412346"), std::string::npos);
+  EXPECT_NE(svg.find("id=\"profile-clip-3\""), std::string::npos);
+  EXPECT_EQ(svg.find("inf"), std::string::npos);
+  EXPECT_EQ(svg.find("nan"), std::string::npos);
+  kinseg::report::ProfileCurve empty = q;
+  empty.points.resize(1);
+  EXPECT_NE(kinseg::report::profile_plot_svg(empty, 0).find("no profile"), std::string::npos);
+}
+
+}  // namespace
