@@ -11,6 +11,8 @@
 // - Loop230: the 230-person pedigree of loop_230.settings without its loop
 //   (the cousin wife made a founder) then with it; the counter is the median
 //   ratio. Goal: at most 3.5.
+// - Genotypes: every person's genotype probabilities on the 28,014 persons,
+//   one thread (for the record).
 // Each pair is timed side by side within every iteration so that the machine's
 // other work weighs on both alike. The samples are drawn in memory by the
 // simulator from the settings files in bench/; before timing, the engine's
@@ -297,6 +299,14 @@ void Loop230(benchmark::State& state) {
   state.counters["breakers"] = l.loop.loop_breakers(0);
 }
 
+// Every person's genotype probabilities on the 28,014 persons, one thread (a
+// figure for the record; no goal).
+void Genotypes(benchmark::State& state) {
+  Sized& one = sized("loops_28k", 1);
+  for (auto _ : state) benchmark::DoNotOptimize(one.engine.genotype_probabilities(one.point).all.data());
+  state.counters["persons"] = one.sample.persons();
+}
+
 double least(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 BENCHMARK(KinfitEvaluation)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", least);
@@ -305,6 +315,7 @@ BENCHMARK(EngineVsKinfit)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min
 BENCHMARK(TwoThreads)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK(Linear)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK(Loop230)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", least);
+BENCHMARK(Genotypes)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 
 // Collects the ratio counters of the side-by-side benchmarks: of every
 // repetition when they are shown, else the median the aggregates give.

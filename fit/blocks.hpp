@@ -118,11 +118,11 @@ struct KinfitState {
   Table1<double, N_FAM> NG;         // 1/NI of each scanned family
   Table2<double, N_SIZE, 3> XX;     // genotype work table XX(m, g)
   Table1<int32_t, N_SIZE> IDONE;    // members whose row of XX is final
-  // Work tables of one evaluation of the sample likelihood. PEN(3 (p - 1) + g):
-  // the probability of person row p's trait for genotype g at the current
-  // point, computed once and used by both passes; KIDOF(p): the parents' trait
-  // counts it was computed with, nU + 3 nA for a child of a nuclear family, -1
-  // else. XX2: the genotype work table of the family being evaluated for both
+  // Work tables of the sample likelihood. KIDOF(p): the parents' trait counts
+  // of person row p, nU + 3 nA for a child of a nuclear family, -1 else, set
+  // when the sample is read. PEN(3 (p - 1) + g): the probability of person row
+  // p's trait for genotype g at the current point, computed once per
+  // evaluation and used by both passes. XX2: the genotype work table of the family being evaluated for both
   // passes side by side (all traits, and the conditioning set), member m's
   // value for genotype g and pass l (0, 1) at XX2(6 (m - 1) + 2 (g - 1) + l + 1),
   // which lets one sweep over the nuclear families serve both passes.

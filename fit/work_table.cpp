@@ -1,15 +1,14 @@
-// The penetrances of all persons of the analysed families, once per evaluation.
+// The parents' trait counts of every person, once per sample, and the
+// penetrances of the persons of the analysed families, once per evaluation.
 #include "fit/work_table.hpp"
 
 #include "engine/penetrance_run.hpp"
 
 namespace kinfit {
 
-void compute_penetrances(KinfitState& s) {
+void set_parents_counts(KinfitState& s) {
   const int nped = s.BUF1(1);
-  // The parents' trait counts of every child.
   for (int F = 1; F <= nped; ++F) {
-    if (s.LUK(F) == 0 || s.NG(F) == 0.0) continue;
     const int o = s.BUF1(F + 1);
     const int n = s.BUF1(F + 2) - o;
     for (int p = o + 1; p <= o + n; ++p) s.KIDOF(p) = -1;
@@ -23,6 +22,10 @@ void compute_penetrances(KinfitState& s) {
       for (int i = b + 3; i <= e; ++i) s.KIDOF(o + s.BUF16(i)) = counts;
     }
   }
+}
+
+void compute_penetrances(KinfitState& s) {
+  const int nped = s.BUF1(1);
   // The penetrances, over runs of consecutive analysed families; person row p
   // is person p - 1 of the run.
   kin::PenetranceModel m;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/free_output.hpp"
+#include "fit/work_table.hpp"
 #include "format/records.hpp"
 
 namespace kinfit {
@@ -60,6 +61,7 @@ void read_records(KinfitState& s, kin::Console& con, kin::RecordReader& rd) {
     for (int p = 1; p <= nc; ++p) s.COV(j, p) = rd.get();
   }
   check_sample(s, con, rd.name(), nped, k, len, npers);
+  set_parents_counts(s);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "fit/setup.hpp"
+#include "fit/work_table.hpp"
 #include "fit/wwdat.hpp"
 #include "tests/test_util.hpp"
 
@@ -60,6 +61,7 @@ void load_sample(kinfit::KinfitState& s, const std::vector<Family>& fams, int nc
   } catch (const kin::RunStop&) {
     throw std::runtime_error("test sample refused: " + tc.text());
   }
+  kinfit::set_parents_counts(s);
 }
 
 void set_params(kinfit::KinfitState& s, const Params& p) {

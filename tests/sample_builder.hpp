@@ -44,7 +44,8 @@ struct Family {
 
 // Loads the families into s (sample model, NCOV, LUK = 1 and NG = 1/NI for
 // every family, NG = 0 when NI = 0), after checking them with the structure
-// check of the prepared-file reader.
+// check of the prepared-file reader, and sets the parents' trait counts as the
+// reader does.
 void load_sample(kinfit::KinfitState& s, const std::vector<Family>& fams, int ncov);
 
 struct Params {
