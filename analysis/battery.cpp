@@ -334,6 +334,9 @@ FitOptions battery_fit_options() {
   FitOptions o;
   o.search.polish_gain = 1e-4;
   o.search.f_tolerance = 1e-7;
+  // The selected model's profiles are plotted in the report: three points
+  // between the estimate and each end of the interval and one beyond.
+  o.profile_settings.curve_points = 3;
   return o;
 }
 

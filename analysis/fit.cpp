@@ -192,6 +192,11 @@ void fill_parameters(const Model& model, FitResult& r, const std::vector<std::st
         e.ci_high = intervals[c].high;
         e.ci_low_at_bound = intervals[c].low_at_bound;
         e.ci_high_at_bound = intervals[c].high_at_bound;
+        if (p.role == ParameterRole::estimated && r.lnl) {
+          e.profile = intervals[c].curve;
+          e.profile.emplace_back(r.free[static_cast<size_t>(c)], *r.lnl);
+          std::sort(e.profile.begin(), e.profile.end());
+        }
       }
     }
     r.parameters.push_back(e);

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/local_maximum.hpp"
@@ -48,6 +49,10 @@ struct ParameterEstimate {
   // "estimated", "at bound", "not identified", "fixed", "linked", "derived"
   std::string status;
   std::string note;  // the bound reached, "= w1", "by --fix", ...
+  // The profile likelihood met while finding the interval: (value, ln L
+  // maximised over the other parameters), by value, the estimate among them.
+  // Empty when the parameter was not profiled.
+  std::vector<std::pair<double, double>> profile;
 };
 
 struct FitResult {

@@ -30,7 +30,10 @@ ProfileInterval profile_interval(const Profile& profile, int coordinate, const s
     });
     ProfilePoint p = profile(theta, nearest->second);
     ++out.maximisations;
-    if (std::isfinite(p.lnl)) met.emplace_back(theta, p.x);
+    if (std::isfinite(p.lnl)) {
+      met.emplace_back(theta, p.x);
+      out.curve.emplace_back(theta, p.lnl);
+    }
     if (std::isfinite(p.lnl) && p.lnl > lnl_hat + settings.better && !out.better) out.better = p;
     return p.lnl;
   };
@@ -102,6 +105,24 @@ ProfileInterval profile_interval(const Profile& profile, int coordinate, const s
     end = 0.5 * (lo + hi);
     if (std::abs(hi - lo) > tolerance)
       out.messages.push_back("the end of the profile interval was not pinned down within its tolerance");
+  }
+
+  for (int side : {-1, 1}) {
+    const std::optional<double>& end = side < 0 ? out.low : out.high;
+    if (settings.curve_points <= 0 || !end) continue;
+    const double bound = side < 0 ? lower : upper;
+    const double reach = *end - theta_hat;
+    if (std::abs(reach) <= tolerance) continue;
+    const int n = settings.curve_points;
+    for (int j = 1; j <= n + 1; ++j) {
+      double theta = j <= n ? theta_hat + reach * j / (n + 1) : *end + reach / 3;
+      if (j > n) {
+        if ((side < 0 && *end <= bound) || (side > 0 && *end >= bound)) break;
+        theta = side < 0 ? std::max(theta, bound) : std::min(theta, bound);
+      }
+      evaluate(theta);
+      if (out.better) return out;
+    }
   }
   return out;
 }

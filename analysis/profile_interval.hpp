@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kinseg {
@@ -30,6 +31,11 @@ struct ProfileSettings {
   double tolerance = 1e-4;   // on the end points, in units of the parameter's scale
   int max_steps = 40;        // profile maximisations per side while walking out
   double better = 1e-3;      // a profile point this far above the maximum stops the walk
+  // Further profile maximisations on each side once the interval is known,
+  // for a plot of the curve: this many evenly spaced between the estimate and
+  // the interval's end, and one a third of that distance beyond it (within
+  // the bounds). 0: none.
+  int curve_points = 0;
 };
 
 struct ProfileInterval {
@@ -37,6 +43,9 @@ struct ProfileInterval {
   bool low_at_bound = false, high_at_bound = false;
   std::optional<ProfilePoint> better;  // a point above the maximum, when met
   int maximisations = 0;
+  // (value, profile ln L) of every finite profile maximisation, in the order
+  // they were made: the walk, the search for the ends and the curve's points.
+  std::vector<std::pair<double, double>> curve;
   std::vector<std::string> messages;
 };
 

@@ -2,10 +2,11 @@
 // the standard segregation hypotheses in one run (analysis/battery.hpp). Each
 // model's line on standard error as it is fitted (with a progress line on a
 // terminal); the model table, the tests and the verdict on standard output;
-// every table, the JSON document and the log in PREFIX.* files, all written
-// whole or none.
+// every table, the JSON document, the log and the report page in PREFIX.*
+// files, all written whole or none.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -23,9 +24,11 @@
 #include "kinseg/model_options.hpp"
 #include "kinseg/test_json.hpp"
 #include "kinseg/test_log.hpp"
+#include "kinseg/test_report.hpp"
 #include "kinseg/test_tables.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/whole_files.hpp"
+#include "report/html_page.hpp"
 #include "report/number_format.hpp"
 
 namespace kinseg::cli {
@@ -40,6 +43,8 @@ struct TestOptions {
   ModelCommandOptions model;  // as kinseg fit's; --no-profile concerns the selected model
   double alpha = 0.05;
   std::string out = "kinseg";
+  bool html = true;  // write PREFIX.html
+  std::vector<std::string> draw;  // pedigrees to draw in the report besides the top-ranked
 };
 
 // The progress line on a terminal: rewritten in place, cleared before each
@@ -78,6 +83,17 @@ int run_test(const TestOptions& o) {
   if (status != kDone) return status;
   if (!(o.alpha > 0 && o.alpha < 1)) {
     std::cerr << "kinseg: --alpha " << o.alpha << ": expected a level strictly between 0 and 1\n";
+    return kUsage;
+  }
+  for (const std::string& id : o.draw) {
+    const auto& ids = read.sample.pedigree_ids;
+    if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+      std::cerr << "kinseg: --draw " << id << ": " << o.data.data << " has no pedigree " << id << "\n";
+      return kUsage;
+    }
+  }
+  if (!o.html && !o.draw.empty()) {
+    std::cerr << "kinseg: --draw names pedigrees to draw in the report, which --no-html turns off\n";
     return kUsage;
   }
 
@@ -172,7 +188,7 @@ int run_test(const TestOptions& o) {
 
   const std::string& p = o.out;
   try {
-    write_whole_files({
+    std::vector<std::pair<std::string, std::string>> files = {
         {p + ".models.tsv", models_tsv(result)},
         {p + ".tests.tsv", tests_tsv(result)},
         {p + ".estimates.tsv", estimates_tsv(result)},
@@ -180,7 +196,9 @@ int run_test(const TestOptions& o) {
         {p + ".genotypes.tsv", genotypes_tsv(result)},
         {p + ".json", battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"},
         {p + ".log", test_log(result, facts, data_text.str() + scan.str(), fitting.str())},
-    });
+    };
+    if (o.html) files.emplace_back(p + ".html", report::html_page(test_report(read, summary, result, facts, o.draw)));
+    write_whole_files(files);
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
     return kUsage;
@@ -192,7 +210,7 @@ int run_test(const TestOptions& o) {
     return kUsage;
   }
   std::cerr << "kinseg: wrote " << p << ".models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, .genotypes.tsv, "
-            << ".json and .log (" << format_number(seconds) << " s)\n";
+            << (o.html ? ".json, .log and .html" : ".json and .log") << " (" << format_number(seconds) << " s)\n";
   return kDone;
 }
 
@@ -215,8 +233,16 @@ Command add_test_command(CLI::App& app) {
   sub->add_option("--alpha", options->alpha, "Level of the verdict's tests (default 0.05)")->option_text("A");
   sub->add_option("--out", options->out,
                   "Prefix of the files written: PREFIX.models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, "
-                  ".genotypes.tsv, .json, .log (default kinseg)")
+                  ".genotypes.tsv, .json, .log and the report page PREFIX.html (default kinseg)")
       ->option_text("PREFIX");
+  sub->add_flag("--html,!--no-html", options->html,
+               "Write the report page PREFIX.html: the data, the tables, the verdict, the profile likelihoods and "
+               "pedigree drawings in one file for a browser (the default; --no-html: not)");
+  sub->add_option("--draw", options->draw,
+                  "Pedigrees to draw in the report besides the ten that most support a major gene, by their ids "
+                  "in DATA")
+      ->option_text("FAMILY[,FAMILY...]")
+      ->delimiter(',');
   return {sub, [options] { return run_test(*options); }};
 }
 

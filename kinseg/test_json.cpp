@@ -33,6 +33,8 @@ json fit_json(const BatteryModel& m) {
   j["turned_round"] = f.turned_round;
   json params = json::array();
   for (const auto& p : f.parameters) {
+    json profile = json::array();
+    for (const auto& [value, lnl] : p.profile) profile.push_back({number(value), number(lnl)});
     params.push_back({{"parameter", p.name},
                       {"role", parameter_role_name(p.role)},
                       {"estimate", number(p.estimate)},
@@ -42,7 +44,8 @@ json fit_json(const BatteryModel& m) {
                       {"ci_low_at_bound", p.ci_low_at_bound},
                       {"ci_high_at_bound", p.ci_high_at_bound},
                       {"status", p.status},
-                      {"note", p.note}});
+                      {"note", p.note},
+                      {"profile", profile}});
   }
   j["parameters"] = params;
   json cov = json::array();

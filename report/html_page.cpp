@@ -25,7 +25,7 @@ th, td { border: 1px solid #ccc; padding: 3px 8px; text-align: left; vertical-al
 th { background: #f1f1f1; font-weight: 600; }
 td.num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 tr.selected td { background: #eef5ff; font-weight: 600; }
-table.sortable th { cursor: pointer; }
+table.sortable th { cursor: pointer; white-space: nowrap; }
 table.sortable th::after { content: " \2195"; color: #999; font-weight: normal; }
 .verdict { border-left: 4px solid #25a; background: #f4f8fd; padding: 8px 12px; margin: 10px 0; font-size: 15px; }
 ul.criteria { list-style: none; padding-left: 4px; }

@@ -6,6 +6,7 @@
 // maxima and the evaluation limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -233,6 +234,38 @@ TEST(Fit, StandardErrorsAgreeWithTheHessianWrittenOut) {
   for (double end : {*pq->ci_low, *pq->ci_high})
     EXPECT_NEAR(2 * (*r.lnl - smooth_profile_q(end)), kZ * kZ, 2e-3);
   EXPECT_GT(std::abs((*pq->ci_high - q) - (q - *pq->ci_low)), 1e-3);
+}
+
+// The profile kept for the report's plot: with three curve points a side,
+// every point the profile met lies on the profile written out, the estimate
+// at its top; points span both ends of the interval and go beyond them.
+TEST(Fit, ProfileCurveLiesOnTheProfileWrittenOut) {
+  const Model model("mendelian:dominant", {});
+  FitOptions o;
+  o.profile_settings.curve_points = 3;
+  const FitResult r = fit(model, [](const Point& p) { return smooth(p.q, p.w[0], p.w[2]); }, summary(), o);
+  ASSERT_EQ(r.status, FitStatus::converged);
+  const auto* pq = r.find("q");
+  ASSERT_TRUE(pq->ci_low && pq->ci_high);
+  const auto& curve = pq->profile;
+  ASSERT_GE(curve.size(), 9u);
+  EXPECT_TRUE(std::is_sorted(curve.begin(), curve.end()));
+  for (const auto& [q, lnl] : curve) {
+    EXPECT_NEAR(lnl, smooth_profile_q(q), 1e-5) << "q = " << q;
+    EXPECT_LE(lnl, *r.lnl + 1e-9);
+  }
+  EXPECT_LT(curve.front().first, *pq->ci_low);
+  EXPECT_GT(curve.back().first, *pq->ci_high);
+  const int inside = static_cast<int>(std::count_if(curve.begin(), curve.end(), [&](const auto& c) {
+    return c.first > *pq->ci_low && c.first < *pq->ci_high;
+  }));
+  EXPECT_GE(inside, 7);  // the estimate and three a side
+  // Without curve points, and without profiles, the same fit keeps less or none.
+  o.profile_settings.curve_points = 0;
+  EXPECT_LT(fit(model, [](const Point& p) { return smooth(p.q, p.w[0], p.w[2]); }, summary(), o).find("q")->profile.size(),
+            curve.size());
+  o.profile = false;
+  EXPECT_TRUE(fit(model, [](const Point& p) { return smooth(p.q, p.w[0], p.w[2]); }, summary(), o).find("q")->profile.empty());
 }
 
 TEST(Fit, BoundsAndHeldValuesGiveTheConditionalMaximum) {

@@ -2,12 +2,14 @@
 // with the columns documented, the JSON holding the numbers of the tables,
 // the console's model lines, tables and verdict; each model's ln L against
 // kinseg eval at its estimates (an independent route through the program);
-// and the refusals: options no model takes, malformed entries, a level out of
+// the report page with the tables' numbers and the drawings asked for; and
+// the refusals: options no model takes, malformed entries, a level out of
 // range, refused data, an output place that cannot be written (nothing
 // written then).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -56,14 +58,14 @@ std::vector<std::vector<std::string>> tsv(const std::string& text) {
 
 const std::string kExampleData = std::string(KINSEG_EXAMPLE_DIR) + "/input/sample.dat";
 const char* kFiles[] = {"ex.models.tsv",    "ex.tests.tsv", "ex.estimates.tsv", "ex.families.tsv",
-                        "ex.genotypes.tsv", "ex.json",      "ex.log"};
+                        "ex.genotypes.tsv", "ex.json",      "ex.log",      "ex.html"};
 
 TEST(KinsegTest, WorkedExample) {
   kintest::TempDir tmp;
   const KinsegRun r = kinseg("test " + kExampleData + " --covar smoker --no-profile --out ex");
   ASSERT_EQ(r.status, 0) << r.err;
 
-  // Exactly the seven files, nothing left under a temporary name.
+  // Exactly the eight files, nothing left under a temporary name.
   std::set<std::string> present, expected(std::begin(kFiles), std::end(kFiles));
   for (const auto& e : fs::directory_iterator(".")) present.insert(e.path().filename().string());
   EXPECT_EQ(present, expected);
@@ -130,6 +132,46 @@ TEST(KinsegTest, WorkedExample) {
     ASSERT_EQ(rows.back()[0], "total");
     EXPECT_NEAR(std::stod(rows.back()[4]), m["lnl"].get<double>(), 2e-3) << m["model"] << " at " << at;
   }
+
+  // The report page shows the tables' numbers as the files write them, the
+  // verdict, and draws the ten families at the top of the ranking.
+  const std::string page = read_file("ex.html");
+  for (size_t i = 1; i < models.size(); ++i) {
+    EXPECT_TRUE(has(page, "<td>" + models[i][0] + "</td><td class=\"num\">" + models[i][1] +
+                              "</td><td class=\"num\">" + models[i][2] + "</td>"))
+        << models[i][0];
+  }
+  for (size_t i = 1; i < tests.size(); ++i)
+    EXPECT_TRUE(has(page, "<td class=\"num\">" + tests[i][4] + "</td>")) << tests[i][4];
+  std::string verdict = j["verdict"]["summary"].get<std::string>();
+  verdict[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(verdict[0])));
+  EXPECT_TRUE(has(page, verdict));
+  for (size_t i = 1; i < families.size(); ++i)
+    EXPECT_EQ(has(page, "<figure data-pedigree=\"" + families[i][0] + "\">"), i <= 10) << families[i][0];
+}
+
+// --draw adds families to the page's drawings; --no-html writes no page.
+TEST(KinsegTest, ReportPageOptions) {
+  kintest::TempDir tmp;
+  const std::string ex = kExampleData + " --covar smoker --no-profile --starts 2";
+  const KinsegRun a = kinseg("test " + ex + " --out a --draw 7,12 --html");
+  ASSERT_EQ(a.status, 0) << a.err;
+  const auto families = tsv(read_file("a.families.tsv"));
+  const std::string page = read_file("a.html");
+  for (const char* id : {"7", "12"}) {
+    EXPECT_TRUE(has(page, std::string("<figure data-pedigree=\"") + id + "\">")) << id;
+    size_t rank = 0;
+    for (size_t i = 1; i < families.size(); ++i)
+      if (families[i][0] == id) rank = i;
+    EXPECT_TRUE(has(page, "Pedigree " + std::string(id) + ": rank " + std::to_string(rank) + " of 60")) << id;
+  }
+  EXPECT_TRUE(has(page, "named with --draw"));
+
+  const KinsegRun b = kinseg("test " + ex + " --out b --no-html");
+  ASSERT_EQ(b.status, 0) << b.err;
+  EXPECT_FALSE(fs::exists("b.html"));
+  EXPECT_TRUE(fs::exists("b.json"));
+  EXPECT_TRUE(has(b.err, ".json and .log ("));
 }
 
 TEST(KinsegTest, Refusals) {
@@ -149,6 +191,8 @@ TEST(KinsegTest, Refusals) {
       {"test " + ex + " --alpha 1.5", 2, "--alpha 1.5: expected a level strictly between 0 and 1"},
       {"test " + ex + " --ascertainment maybe", 2, "kinseg: --ascertainment"},
       {"test " + ex + " --out no/such/dir/ex", 2, "kinseg: "},
+      {"test " + ex + " --draw 7,none", 2, "kinseg: --draw none: "},
+      {"test " + ex + " --no-html --draw 7", 2, "--no-html turns off"},
       {"test " + std::string(KINSEG_FIXTURES) + "/kinseg/errors.csv --covar age", 1, "the data are refused"},
   };
   for (const Case& c : cases) {

@@ -1,0 +1,195 @@
+#include "kinseg/test_report.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <ctime>
+#include <limits>
+
+#include "analysis/profile_interval.hpp"
+#include "kinseg/test_tables.hpp"
+#include "pedigree/file_format.hpp"
+#include "pedigree/trait_coding.hpp"
+#include "report/number_format.hpp"
+#include "report/pedigree_svg.hpp"
+
+namespace kinseg::cli {
+
+using report::format_number;
+
+namespace {
+
+constexpr double kNA = std::numeric_limits<double>::quiet_NaN();
+
+double value(const std::optional<double>& x) { return x ? *x : kNA; }
+
+std::string join(const std::vector<std::string>& parts, const char* sep) {
+  std::string out;
+  for (size_t i = 0; i < parts.size(); ++i) out += (i ? sep : "") + parts[i];
+  return out;
+}
+
+std::string column_text(const kinseg::ColumnUse& u) {
+  std::string s = u.name;
+  if (s != "column " + std::to_string(u.column + 1)) s += " (column " + std::to_string(u.column + 1) + ")";
+  return s + (u.given ? ", as named on the command line" : "");
+}
+
+report::DataSummary data_summary(const DataRead& read, const DataSummary& s, const TestRunFacts& facts) {
+  report::DataSummary d;
+  d.file = read.sample.file;
+  d.pedigrees = s.pedigrees;
+  d.persons = s.persons;
+  for (int sex = 0; sex < 3; ++sex) {
+    d.affected += s.trait_by_sex[sex][0];
+    d.unaffected += s.trait_by_sex[sex][1];
+    d.unknown_trait += s.trait_by_sex[sex][2];
+  }
+  d.probands = s.probands;
+  d.pedigrees_with_loops = static_cast<int>(s.loops.size());
+  for (int i = 0; i < kRoles; ++i) {
+    const kinseg::ColumnUse& u = read.columns.role[i];
+    if (u.column >= 0) d.columns.push_back({role_name(static_cast<ColumnRole>(i)), column_text(u)});
+  }
+  for (const kinseg::ColumnUse& u : read.columns.covariates)
+    if (u.column >= 0) d.columns.push_back({"covariate", column_text(u)});
+
+  d.notes.push_back("Read as " + std::string(file_kind_name(read.format.kind)) + ", " +
+                    std::to_string(read.rows) + " rows; trait: " + trait_reading_text(read.trait_coding.reading) +
+                    ".");
+  if (s.added > 0)
+    d.notes.push_back(std::to_string(s.added) + " persons added for parents named but absent from the file.");
+  d.notes.push_back(facts.ascertainment == "proband"
+                        ? "Ascertainment: through probands; each family's likelihood is conditioned on its "
+                          "probands' traits."
+                        : "Ascertainment: none; the families' likelihoods are not conditioned.");
+  if (!s.without_proband.empty() && facts.ascertainment == "proband")
+    d.notes.push_back(std::to_string(s.without_proband.size()) + " pedigrees have no proband.");
+  for (const CovariateSummary& c : s.covariates)
+    d.notes.push_back("Covariate " + c.name + ": " + std::to_string(c.present) + " values, " +
+                      std::to_string(c.missing) + " missing, mean " + format_number(c.mean) + ", range " +
+                      format_number(c.min) + " to " + format_number(c.max) + ".");
+  if (s.unknown_by_covariate > 0)
+    d.notes.push_back(std::to_string(s.unknown_by_covariate) +
+                      " known traits are taken as unknown because a covariate is missing.");
+  for (const PedigreeLoops& l : s.loops)
+    d.notes.push_back("Pedigree " + l.id + ": " + std::to_string(l.loops) + (l.loops == 1 ? " loop" : " loops") +
+                      ", broken at " + join(l.breakers, ", ") + ".");
+  return d;
+}
+
+std::string utc_now() {
+  const std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", &tm);
+  return text;
+}
+
+}  // namespace
+
+std::vector<int> families_to_draw(const BatteryResult& result, const Sample& sample,
+                                  const std::vector<std::string>& named, int top) {
+  std::vector<int> out;
+  for (const FamilySupport& f : result.families) {
+    if (static_cast<int>(out.size()) >= top) break;
+    out.push_back(f.pedigree);
+  }
+  for (const std::string& id : named)
+    for (int k = 0; k < sample.pedigrees(); ++k)
+      if (sample.pedigree_ids[static_cast<size_t>(k)] == id && std::find(out.begin(), out.end(), k) == out.end())
+        out.push_back(k);
+  return out;
+}
+
+report::ReportInput test_report(const DataRead& read, const DataSummary& summary, const BatteryResult& result,
+                                const TestRunFacts& facts, const std::vector<std::string>& named) {
+  const Sample& sample = read.sample;
+  report::ReportInput in;
+  in.title = "Segregation analysis of " + sample.file;
+  in.command = facts.command;
+  in.version = "kinseg " + facts.version + ", " + std::to_string(facts.threads) +
+               (facts.threads == 1 ? " thread, " : " threads, ") + format_number(facts.seconds) + " s";
+  in.generated = "Written " + utc_now();
+  in.data = data_summary(read, summary, facts);
+
+  for (const BatteryModel& m : result.models) {
+    const FitResult& f = m.fit;
+    report::ModelRow row;
+    row.model = m.name;
+    row.k = f.k;
+    row.lnl = value(f.lnl);
+    row.minus2lnl = value(f.minus_two_lnl());
+    row.aic = value(f.aic());
+    row.delta_aic = value(m.delta_aic);
+    row.status = status_name(f.status) + (m.refit ? ", refitted from a nested model" : "");
+    if (f.lnl)
+      for (const ParameterEstimate& p : f.parameters)
+        if (p.role == ParameterRole::estimated) row.estimates.push_back({p.name, p.estimate});
+    row.selected = m.name == result.selected_model;
+    in.models.push_back(row);
+  }
+
+  for (const LikelihoodRatioTest& t : result.tests)
+    in.tests.push_back({t.null_model, t.alternative, value(t.statistic), t.reference_text, value(t.p),
+                        t.available() ? t.flags_text() : t.unavailable});
+  in.verdict.text = result.verdict.summary;
+  if (!in.verdict.text.empty())  // a sentence on its own on the page
+    in.verdict.text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(in.verdict.text[0])));
+  in.verdict.alpha = result.alpha;
+  for (const VerdictCriterion& c : result.criteria) in.verdict.criteria.push_back({c.text, c.holds});
+  in.selected_model = result.selected_model;
+
+  if (const BatteryModel* selected = result.selected(); selected && selected->fit.lnl) {
+    const FitResult& f = selected->fit;
+    const double drop = profile_drop(0.95) / 2;
+    for (const ParameterEstimate& p : f.parameters) {
+      std::string status = p.status;
+      if (!p.note.empty()) status += " (" + p.note + ")";
+      in.estimates.push_back({p.name, p.estimate, value(p.se), value(p.ci_low), value(p.ci_high), status});
+      if (p.profile.size() < 2) continue;
+      report::ProfileCurve c;
+      c.parameter = p.name;
+      for (const auto& [x, lnl] : p.profile) c.points.push_back({x, lnl});
+      c.estimate = p.estimate;
+      c.max_lnl = *f.lnl;
+      c.cut_lnl = *f.lnl - drop;
+      c.ci_low = value(p.ci_low);
+      c.ci_high = value(p.ci_high);
+      in.profiles.push_back(c);
+    }
+  }
+
+  for (const FamilySupport& f : result.families)
+    in.families.push_back({f.id, f.persons, f.affected, f.probands, f.mendelian, f.sporadic, value(f.log10_ratio)});
+
+  std::vector<double> carrier(static_cast<size_t>(sample.persons()), kNA);
+  for (const CarrierProbability& c : result.carriers) carrier[static_cast<size_t>(c.person)] = c.carrier;
+  std::vector<int> rank(static_cast<size_t>(sample.pedigrees()), 0);
+  for (size_t i = 0; i < result.families.size(); ++i)
+    rank[static_cast<size_t>(result.families[i].pedigree)] = static_cast<int>(i) + 1;
+  const std::vector<int> drawn = families_to_draw(result, sample, named);
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    const int k = drawn[i];
+    std::string caption;
+    if (rank[static_cast<size_t>(k)] > 0) {
+      const FamilySupport& f = result.families[static_cast<size_t>(rank[static_cast<size_t>(k)] - 1)];
+      caption = "rank " + std::to_string(rank[static_cast<size_t>(k)]) + " of " +
+                std::to_string(result.families.size()) + " in support of a major gene, log10 ratio " +
+                format_number(value(f.log10_ratio));
+    } else {
+      caption = "not analysed";
+    }
+    if (std::find(named.begin(), named.end(), sample.pedigree_ids[static_cast<size_t>(k)]) != named.end())
+      caption += "; named with --draw";
+    std::vector<double> members;
+    if (!result.carriers.empty())
+      members.assign(carrier.begin() + sample.first(k), carrier.begin() + sample.end(k));
+    in.drawings.push_back({sample.pedigree_ids[static_cast<size_t>(k)], caption,
+                           report::draw_pedigree(sample, k, members)});
+  }
+  return in;
+}
+
+}  // namespace kinseg::cli
