@@ -71,5 +71,6 @@ echo "kinseg test ended with exit status $status"
 [ "$status" -eq 0 ] || exit "$status"
 echo
 echo "kinseg wrote kinseg.models.tsv, kinseg.tests.tsv, kinseg.estimates.tsv, kinseg.families.tsv,"
-echo "kinseg.genotypes.tsv, kinseg.json and kinseg.log in $run."
-echo "How to read the model table, the tests and the verdict: examples/README.md."
+echo "kinseg.genotypes.tsv, kinseg.json, kinseg.log and the report page kinseg.html in $run."
+echo "Open $run/kinseg.html in a browser to see the tables, the profile plots and the pedigrees."
+echo "How to read the model table, the tests, the verdict and the page: examples/README.md."

@@ -126,9 +126,19 @@ std::string profile_plot_svg(const ProfileCurve& curve, int serial) {
         << c(X(v)) << "\" y2=\"" << c(Y(curve.cut_lnl) + 6) << "\" stroke=\"#b22\" stroke-width=\"2\"/>\n";
   o << "</g>\n";
   // What the lines are.
-  if (std::isfinite(curve.cut_lnl))
-    o << "<text x=\"" << c(kLeft + pw - 4) << "\" y=\"" << c(Y(curve.cut_lnl) - 4)
-      << "\" text-anchor=\"end\" fill=\"#b22\">95%</text>\n";
+  // The level's label at the end of its line farther from where the curve
+  // crosses it, so that the curve does not run through it.
+  if (std::isfinite(curve.cut_lnl)) {
+    double left_room = pw, right_room = pw;
+    for (double v : {curve.ci_low, curve.ci_high})
+      if (std::isfinite(v)) {
+        left_room = std::min(left_room, X(v) - kLeft);
+        right_room = std::min(right_room, kLeft + pw - X(v));
+      }
+    const bool right = right_room >= left_room;
+    o << "<text x=\"" << c(right ? kLeft + pw - 4 : kLeft + 4) << "\" y=\"" << c(Y(curve.cut_lnl) - 4)
+      << "\" text-anchor=\"" << (right ? "end" : "start") << "\" fill=\"#b22\">95%</text>\n";
+  }
   if (std::isfinite(curve.estimate))
     o << "<text x=\"" << c(kWidth - kRight) << "\" y=\"18\" text-anchor=\"end\" fill=\"#25a\">estimate "
       << format_number(curve.estimate) << "</text>\n";

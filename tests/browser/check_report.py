@@ -3,7 +3,7 @@
 would see it.
 
     check_report.py PAGE.html --screenshot OUT.png [--verdict TEXT]
-                    [--models N] [--pedigrees N]
+                    [--models N] [--pedigrees N] [--parts PREFIX]
 
 Checks: the page loads from the file with no console error, no uncaught
 exception and no request for anything but the file itself; every SVG has a
@@ -11,7 +11,11 @@ non-empty bounding box; the verdict (containing TEXT) and the model table
 (with N rows) are there; in every pedigree drawing, as the browser lays it
 out with its own fonts, no two persons' symbols or labels overlap; clicks on
 a header of the family table sort it without error; it prints. Writes a
-full-page screenshot (taken before the clicks) and the printed PDF beside it.
+full-page screenshot (taken before the clicks) and the printed PDF beside it;
+with --parts, also the page in three parts for a document to show:
+PREFIX-top.png (the title to the verdict), PREFIX-estimates.png (the
+estimates and profile plots) and PREFIX-pedigrees.png (the start of the
+drawings).
 
 Chromium is driven through its DevTools protocol over a WebSocket, with
 Python's standard library only. Exit 0 when every check passes, 1 when one
@@ -208,6 +212,13 @@ SORT = r"""
 """
 
 
+# Where each section of the page lies, in page coordinates.
+SECTIONS = """JSON.stringify(Object.fromEntries(Array.from(document.querySelectorAll('section')).map(function (s) {
+  var r = s.getBoundingClientRect();
+  return [s.id, {top: r.top + window.scrollY, bottom: r.bottom + window.scrollY}];
+})))"""
+
+
 def find_chromium():
     for name in ("chromium", "chromium-browser", "google-chrome"):
         path = shutil.which(name)
@@ -224,6 +235,7 @@ def main():
     ap.add_argument("--models", type=int, default=-1)
     ap.add_argument("--pedigrees", type=int, default=-1)
     ap.add_argument("--timeout", type=float, default=60)
+    ap.add_argument("--parts", default="")
     args = ap.parse_args()
 
     page_path = os.path.abspath(args.page)
@@ -277,6 +289,19 @@ def main():
         os.makedirs(os.path.dirname(os.path.abspath(args.screenshot)), exist_ok=True)
         with open(args.screenshot, "wb") as f:
             f.write(base64.b64decode(shot["data"]))
+        if args.parts:
+            boxes = json.loads(page.call("Runtime.evaluate", returnByValue=True, expression=SECTIONS)
+                               ["result"]["value"])
+            parts = {"top": (0, boxes["tests"]["bottom"]),
+                     "estimates": (boxes["estimates"]["top"], boxes["estimates"]["bottom"]),
+                     "pedigrees": (boxes["pedigrees"]["top"],
+                                   min(boxes["pedigrees"]["bottom"], boxes["pedigrees"]["top"] + 1300))}
+            for name, (top, bottom) in parts.items():
+                part = page.call("Page.captureScreenshot", format="png", captureBeyondViewport=True,
+                                 clip={"x": 0, "y": max(0, top - 10), "width": size["width"],
+                                       "height": bottom - max(0, top - 10) + 10, "scale": 1})
+                with open(f"{args.parts}-{name}.png", "wb") as f:
+                    f.write(base64.b64decode(part["data"]))
         # Printed (as to paper): a PDF beside the screenshot.
         pdf = base64.b64decode(page.call("Page.printToPDF", printBackground=True)["data"])
         pdf_path = os.path.splitext(args.screenshot)[0] + ".pdf"
