@@ -11,6 +11,7 @@
 
 #include "engine/engine.hpp"
 #include "engine/model_quantities.hpp"
+#include "kinseg/engine_options.hpp"
 #include "kinseg/command.hpp"
 #include "kinseg/data_options.hpp"
 #include "kinseg/point_option.hpp"
@@ -24,9 +25,7 @@ namespace {
 struct EvalOptions {
   DataOptions data;
   std::vector<std::string> at;
-  std::string ascertainment;  // "none", "proband", or empty: proband when the file has a proband column
-  int threads = 0;
-  int max_loop_breakers = 8;
+  EngineCommandOptions engine;
   std::string genotypes;
 };
 
@@ -67,23 +66,10 @@ int run_eval(const EvalOptions& o) {
     return kUsage;
   }
 
-  EngineOptions eo;
-  const bool proband_column = read.columns[ColumnRole::kProband].column >= 0;
-  eo.ascertainment = o.ascertainment == "none" || (o.ascertainment.empty() && !proband_column)
-                         ? Ascertainment::kNone
-                         : Ascertainment::kProband;
-  eo.threads = o.threads;
-  eo.max_loop_breakers = o.max_loop_breakers;
-  std::unique_ptr<Engine> engine;
-  try {
-    engine = std::make_unique<Engine>(s, eo);
-  } catch (const EngineRefusal& e) {
-    std::istringstream lines(e.what());
-    for (std::string line; std::getline(lines, line);) std::cerr << "kinseg: error: " << s.file << ": " << line << "\n";
-    if (e.over_limit > 0)
-      std::cerr << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
-    return kRefused;
-  }
+  const EngineOptions eo = engine_options(o.engine, read.columns[ColumnRole::kProband].column >= 0);
+  int engine_status = kDone;
+  const std::unique_ptr<Engine> engine = make_engine(s, eo, std::cerr, engine_status);
+  if (!engine) return engine_status;
   for (const ScanNote& n : engine->notes()) std::cerr << "kinseg: note: " << n.text << "\n";
 
   const double total = engine->evaluate(point);
@@ -141,21 +127,7 @@ Command add_eval_command(CLI::App& app) {
       ->delimiter(',')
       ->option_text("NAME=VALUE[,...]")
       ->required();
-  sub->add_option("--ascertainment", options->ascertainment,
-                  "proband: each family conditioned on the traits of its probands (and of members of proband "
-                  "code 0 in a kinsort file), as kinfit's mode 1; none: no correction, as kinfit's mode 0. "
-                  "Default: proband when the file has a proband column, else none")
-      ->check(CLI::IsMember({"none", "proband"}))
-      ->option_text("none|proband");
-  sub->add_option("--threads", options->threads, "Threads evaluating the families (default: one per core)")
-      ->check(CLI::PositiveNumber)
-      ->option_text("N");
-  sub->add_option("--max-loop-breakers", options->max_loop_breakers,
-                  "Refuse a pedigree whose loops need more loop breakers than this (each one triples the "
-                  "work of its pedigree)")
-      ->check(CLI::Range(0, kMaxLoopBreakers))
-      ->option_text("N")
-      ->capture_default_str();
+  add_engine_options(*sub, options->engine);
   sub->add_option("--genotypes", options->genotypes,
                   "Also write FILE: family, id, and p1 p2 p3, the probabilities of genotypes 1, 2, 3 given all "
                   "traits of the family, for every person of an analysed family that the point does not "

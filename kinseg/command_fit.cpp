@@ -65,27 +65,16 @@ int run_fit(const FitCommandOptions& o) {
     return kUsage;
   }
 
-  EngineOptions eo;
-  eo.ascertainment = ascertainment(o.m, read.columns[ColumnRole::kProband].column >= 0);
-  eo.threads = o.m.threads;
-  eo.max_loop_breakers = o.m.max_loop_breakers;
-  std::unique_ptr<Engine> engine;
-  try {
-    engine = std::make_unique<Engine>(sample, eo);
-  } catch (const EngineRefusal& e) {
-    std::istringstream lines(e.what());
-    for (std::string line; std::getline(lines, line);)
-      std::cerr << "kinseg: error: " << sample.file << ": " << line << "\n";
-    if (e.over_limit > 0)
-      std::cerr << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
-    return kRefused;
-  }
+  const EngineOptions eo = engine_options(o.m.engine, read.columns[ColumnRole::kProband].column >= 0);
+  int engine_status = kDone;
+  const std::unique_ptr<Engine> engine = make_engine(sample, eo, std::cerr, engine_status);
+  if (!engine) return engine_status;
   FitRun run;
   run.version = version();
   run.command = command_line();
   run.data_file = o.data.data;
   run.summary = summary;
-  run.ascertainment = eo.ascertainment == Ascertainment::kProband ? "proband" : "none";
+  run.ascertainment = ascertainment_name(eo.ascertainment);
   run.threads = engine->threads();
   for (const ScanNote& n : engine->notes()) {
     std::cerr << "kinseg: note: " << n.text << "\n";

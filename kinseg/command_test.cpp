@@ -116,23 +116,10 @@ int run_test(const TestOptions& o) {
   bo.fit.starts = o.model.starts;
   bo.profile_selected = !o.model.no_profile;
 
-  EngineOptions eo;
-  eo.ascertainment = ascertainment(o.model, read.columns[ColumnRole::kProband].column >= 0);
-  eo.threads = o.model.threads;
-  eo.max_loop_breakers = o.model.max_loop_breakers;
-  std::unique_ptr<Engine> engine;
-  try {
-    engine = std::make_unique<Engine>(read.sample, eo);
-  } catch (const EngineRefusal& e) {
-    std::istringstream lines(e.what());
-    for (std::string line; std::getline(lines, line);) std::cerr << "kinseg: error: " << line << "\n";
-    if (e.over_limit > 0)
-      std::cerr << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
-    return kRefused;
-  } catch (const std::invalid_argument& e) {
-    std::cerr << "kinseg: " << e.what() << "\n";
-    return kUsage;
-  }
+  const EngineOptions eo = engine_options(o.model.engine, read.columns[ColumnRole::kProband].column >= 0);
+  int engine_status = kDone;
+  const std::unique_ptr<Engine> engine = make_engine(read.sample, eo, std::cerr, engine_status);
+  if (!engine) return engine_status;
   // The family scan's notes: the first few on the console, all in the log.
   std::ostringstream scan;
   const auto& notes = engine->notes();
@@ -180,7 +167,7 @@ int run_test(const TestOptions& o) {
   facts.version = version();
   facts.command = command_line();
   facts.data = check_json(read, &summary);
-  facts.ascertainment = eo.ascertainment == Ascertainment::kProband ? "proband" : "none";
+  facts.ascertainment = ascertainment_name(eo.ascertainment);
   facts.threads = engine->threads();
   facts.seconds = seconds;
   std::ostringstream data_text;

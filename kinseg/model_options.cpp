@@ -89,27 +89,13 @@ void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
       ->delimiter(',')
       ->option_text("NAME=LO:HI[,...]")
       ->group(model);
-  sub.add_option("--ascertainment", o.ascertainment,
-                 "none: no correction; proband: each family conditioned on its probands' traits (the default when "
-                 "the file has a proband column)")
-      ->check(CLI::IsMember({"none", "proband"}))
-      ->option_text("none|proband")
-      ->group(model);
   const char* search = "Search";
   sub.add_option("--starts", o.starts, "Searches from a grid over q and the genotype effect (default 6)")
       ->check(CLI::Range(1, 1000))
       ->option_text("N")
       ->group(search);
   sub.add_flag("--no-profile", o.no_profile, "Skip the profile-likelihood intervals")->group(search);
-  sub.add_option("--threads", o.threads, "Threads evaluating families (default: one per core)")
-      ->check(CLI::Range(0, 1024))
-      ->option_text("N")
-      ->group(search);
-  sub.add_option("--max-loop-breakers", o.max_loop_breakers,
-                 "Refuse a pedigree whose loops need more loop breakers than this (default 8)")
-      ->check(CLI::Range(0, 20))
-      ->option_text("N")
-      ->group(search);
+  add_engine_options(sub, o.engine, "Likelihood");
 }
 
 ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& summary,
@@ -125,12 +111,6 @@ ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& su
   for (auto& v : m.start) v.name = model_name(v.name, summary, covar);
   for (auto& v : m.bounds) v.name = model_name(v.name, summary, covar);
   return m;
-}
-
-Ascertainment ascertainment(const ModelCommandOptions& o, bool proband_column) {
-  if (o.ascertainment == "none") return Ascertainment::kNone;
-  if (o.ascertainment == "proband") return Ascertainment::kProband;
-  return proband_column ? Ascertainment::kProband : Ascertainment::kNone;
 }
 
 }  // namespace kinseg::cli

@@ -1,8 +1,8 @@
 // The options that shape a model, shared by the subcommands that fit one:
 // --sex-effect, --regressive, --fix NAME=VALUE, --start NAME=VALUE,
-// --bounds NAME=LO:HI, --ascertainment none|proband, --starts N, --no-profile,
-// --threads N, --max-loop-breakers N. Covariates come from the data options'
-// --covar, one coefficient d.COLUMN each.
+// --bounds NAME=LO:HI, --starts N, --no-profile, and the engine's options
+// (engine_options.hpp). Covariates come from the data options' --covar, one
+// coefficient d.COLUMN each.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -12,7 +12,7 @@
 
 #include "analysis/model.hpp"
 #include "analysis/sample_summary.hpp"
-#include "engine/ascertainment.hpp"
+#include "kinseg/engine_options.hpp"
 
 namespace kinseg::cli {
 
@@ -20,11 +20,9 @@ struct ModelCommandOptions {
   bool sex_effect = false;
   bool regressive = false;
   std::vector<std::string> fix, start, bounds;  // as written
-  std::string ascertainment;                    // none, proband, or empty: proband when the file has a proband column
   int starts = 6;
   bool no_profile = false;
-  int threads = 0;
-  int max_loop_breakers = 8;
+  EngineCommandOptions engine;
 };
 
 void add_model_options(CLI::App& sub, ModelCommandOptions& options);
@@ -35,8 +33,5 @@ void add_model_options(CLI::App& sub, ModelCommandOptions& options);
 // is added to PROBLEMS ("--fix w1=x: 'x' is not a number").
 ModelOptions model_options(const ModelCommandOptions& options, const SampleSummary& summary,
                            const std::vector<std::string>& covar, std::vector<std::string>& problems);
-
-// --ascertainment, or its default: proband when the file has a proband column.
-Ascertainment ascertainment(const ModelCommandOptions& options, bool proband_column);
 
 }  // namespace kinseg::cli

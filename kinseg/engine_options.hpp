@@ -1,0 +1,40 @@
+// The options that set up the likelihood engine, shared by every subcommand
+// that evaluates the likelihood (eval, fit, test): --ascertainment
+// none|proband, --threads N, --max-loop-breakers N; and the engine's set-up
+// from them, with the refusal of a pedigree whose loops are beyond the limit
+// told as the user can act on it.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "engine/engine.hpp"
+
+namespace kinseg::cli {
+
+struct EngineCommandOptions {
+  std::string ascertainment;  // none, proband, or empty: proband when the file has a proband column
+  int threads = 0;            // 0: one per core
+  int max_loop_breakers = 8;
+};
+
+// Adds the three options to SUB, in GROUP (empty: the subcommand's options).
+void add_engine_options(CLI::App& sub, EngineCommandOptions& options, const std::string& group = "");
+
+// The engine's options: --ascertainment, or its default, proband when the
+// file has a proband column.
+EngineOptions engine_options(const EngineCommandOptions& options, bool proband_column);
+
+// "proband" or "none", as the outputs name it.
+const char* ascertainment_name(Ascertainment a);
+
+// The engine for SAMPLE; nullptr when it refuses the sample (a pedigree's
+// loops need more breakers than the limit, options it cannot take), with the
+// reasons on ERR, each line prefixed "kinseg: ", and the exit status in STATUS.
+std::unique_ptr<Engine> make_engine(const Sample& sample, const EngineOptions& options, std::ostream& err,
+                                    int& status);
+
+}  // namespace kinseg::cli
