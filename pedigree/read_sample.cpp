@@ -21,6 +21,20 @@ namespace kinseg {
 
 namespace {
 
+bool has_control_character(std::string_view v) {
+  for (const char c : v)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return true;
+  return false;
+}
+
+// An id as a message can show it: a tab as \t, another control character as ?.
+std::string shown(std::string_view v) {
+  std::string out;
+  for (const char c : v)
+    out += c == '\t' ? std::string("\\t") : static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? std::string("?") : std::string(1, c);
+  return out;
+}
+
 // A text of the table's buffer by its offset and length: half the size of a
 // view, which counts for a million rows.
 struct TextRef {
@@ -164,6 +178,14 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
     if (id == "0" || d.missing.missing(id)) {
       problems.error("no-id", line, text(ped), {},
                      "no person id (\"" + text(id) + "\" stands for an unknown person)");
+      continue;
+    }
+    // Every output is tab-separated, one line a row: an id must fit in a field.
+    if (has_control_character(ped) || has_control_character(id)) {
+      problems.error("id-character", line, shown(ped), {shown(id)},
+                     std::string(has_control_character(ped) ? "the pedigree id" : "the person id") +
+                         " holds a tab or another control character, which the tab-separated outputs cannot "
+                         "hold");
       continue;
     }
     int k;

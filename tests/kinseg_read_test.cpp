@@ -266,6 +266,19 @@ TEST(KinsegRead, EveryStructureProblemReportedInOneRun) {
   }
 }
 
+// An id with a tab (possible in a quoted field) would split a row of every
+// tab-separated output: refused, with its line.
+TEST(KinsegRead, IdsWithAControlCharacterRefused) {
+  const DataRead d =
+      read_text("ped,id,fa,mo,sex,trait\n\"A\tB\",1,0,0,1,1\nP,\"x\ty\",0,0,1,1\nP,z,0,0,1,0\n");
+  ASSERT_EQ(kinds(d), (std::vector<std::string>{"id-character", "id-character"})) << problems_text(d);
+  EXPECT_EQ(d.problems.all()[0].line, 2);
+  EXPECT_NE(d.problems.all()[0].message.find("the pedigree id"), std::string::npos);
+  EXPECT_EQ(d.problems.all()[0].pedigree, "A\\tB");
+  EXPECT_EQ(d.problems.all()[1].line, 3);
+  EXPECT_NE(d.problems.all()[1].message.find("the person id"), std::string::npos);
+}
+
 // --add-missing-parents: each absent parent becomes a founder at the end of
 // its pedigree; a known parent whose partner is unknown gets one added
 // partner shared by all such children; a warning each.
