@@ -2,8 +2,8 @@
 // [--out PREFIX]: fits a named segregation model by maximum likelihood from
 // several starts, with standard errors, the variance-covariance matrix and
 // profile-likelihood intervals; writes PREFIX.log, PREFIX.estimates.tsv,
-// PREFIX.families.tsv and PREFIX.json (each whole or not at all) and shows the
-// estimates. On a terminal each start gets a line and the intervals a
+// PREFIX.families.tsv, PREFIX.json and, for a model with a major type,
+// PREFIX.genotypes.tsv (each whole or not at all) and shows the estimates. On a terminal each start gets a line and the intervals a
 // progress bar on standard error; elsewhere only the messages are written there.
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 #include <memory>
 #include <sstream>
 
+#include "analysis/carrier_probabilities.hpp"
 #include "analysis/fit.hpp"
 #include "analysis/sample_summary.hpp"
 #include "engine/engine.hpp"
@@ -21,6 +22,7 @@
 #include "kinseg/data_options.hpp"
 #include "kinseg/fit_files.hpp"
 #include "kinseg/model_options.hpp"
+#include "kinseg/test_tables.hpp"
 #include "pedigree/whole_files.hpp"
 
 namespace kinseg::cli {
@@ -119,16 +121,27 @@ int run_fit(const FitCommandOptions& o) {
       run.families.push_back(row);
     }
   }
+  // Every person's genotype probabilities at the estimates, for the drawings
+  // (kinseg draw --genotypes); the sporadic model has no major type to carry.
+  std::vector<std::pair<std::string, std::string>> files;
+  if (result.lnl && model->transmission() != Transmission::sporadic) {
+    GenotypeProbabilities g = engine->genotype_probabilities(result.point);
+    GenotypePosteriors posteriors;
+    posteriors.probability = std::move(g.all);
+    posteriors.known = std::move(g.known);
+    files.emplace_back(o.out + ".genotypes.tsv", genotypes_tsv(carrier_probabilities(sample, posteriors)));
+  }
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
   const std::string json =
       fit_json(result, *model, run).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
   try {
-    write_whole_files({{o.out + ".log", fit_log(result, *model, run)},
-                       {o.out + ".estimates.tsv", estimates_tsv(result)},
-                       {o.out + ".families.tsv", families_tsv(run)},
-                       {o.out + ".json", json}});
+    files.insert(files.begin(), {{o.out + ".log", fit_log(result, *model, run)},
+                                 {o.out + ".estimates.tsv", estimates_tsv(result)},
+                                 {o.out + ".families.tsv", families_tsv(run)},
+                                 {o.out + ".json", json}});
+    write_whole_files(files);
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
     return kUsage;
@@ -151,7 +164,8 @@ Command add_fit_command(CLI::App& app) {
       "fit",
       "Fit a segregation model by maximum likelihood: estimates, standard errors, variance-covariance matrix, "
       "profile-likelihood intervals, from several starts. Writes PREFIX.log, PREFIX.estimates.tsv, "
-      "PREFIX.families.tsv and PREFIX.json. Exit status 1 when the data are refused or the likelihood refuses "
+      "PREFIX.families.tsv, PREFIX.json and, except for the sporadic model, PREFIX.genotypes.tsv (every "
+      "person's genotype and carrier probabilities at the estimates, for kinseg draw --genotypes). Exit status 1 when the data are refused or the likelihood refuses "
       "every start.");
   add_data_options(*sub, options->data);
   sub->add_option("--model", options->model,

@@ -122,9 +122,11 @@ std::string families_tsv(const BatteryResult& r) {
   return out;
 }
 
-std::string genotypes_tsv(const BatteryResult& r) {
+std::string genotypes_tsv(const BatteryResult& r) { return genotypes_tsv(r.carriers); }
+
+std::string genotypes_tsv(const std::vector<CarrierProbability>& carriers) {
   std::string out = row({"family", "id", "p1", "p2", "p3", "carrier"});
-  for (const auto& c : r.carriers)
+  for (const auto& c : carriers)
     out += row({c.pedigree, c.id, num(c.genotype[0]), num(c.genotype[1]), num(c.genotype[2]), num(c.carrier)});
   return out;
 }

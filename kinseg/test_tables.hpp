@@ -21,6 +21,7 @@ std::string tests_tsv(const BatteryResult& r);
 std::string estimates_tsv(const BatteryResult& r);
 std::string families_tsv(const BatteryResult& r);
 std::string genotypes_tsv(const BatteryResult& r);
+std::string genotypes_tsv(const std::vector<CarrierProbability>& carriers);
 
 // The estimated parameters of a fit as "q=0.1 w1=2.5 ...".
 std::string estimates_text(const FitResult& fit);

@@ -34,8 +34,9 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   kintest::TempDir tmp;
   const auto r = kinseg("fit " + kExample + " --model mendelian --sex-effect --covar smoker --out ex");
   ASSERT_EQ(r.status, 0) << r.err;
-  for (const char* f : {"ex.log", "ex.estimates.tsv", "ex.families.tsv", "ex.json"}) EXPECT_TRUE(exists(f)) << f;
-  EXPECT_EQ(kintest::shell("ls -A | grep -v '^ex\\.' | grep -q ."), 1) << "only the four files are left";
+  for (const char* f : {"ex.log", "ex.estimates.tsv", "ex.families.tsv", "ex.json", "ex.genotypes.tsv"})
+    EXPECT_TRUE(exists(f)) << f;
+  EXPECT_EQ(kintest::shell("ls -A | grep -v '^ex\\.' | grep -q ."), 1) << "only the five files are left";
 
   const auto j = nlohmann::json::parse(read_file("ex.json"));
   const double lnl = j["lnl"].get<double>();
@@ -108,6 +109,43 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   EXPECT_TRUE(has(r.out, "d.smoker"));
   EXPECT_FALSE(has(r.err, "start 1/6"));
   EXPECT_TRUE(has(r.err, "kinseg: flat likelihood"));
+}
+
+// The genotypes file of a fit: every person's genotype probabilities at the
+// estimates, as kinseg eval gives them at the same point, and read by
+// kinseg draw; none for the sporadic model, which has no major type.
+TEST(KinsegFit, GenotypesAtTheEstimatesFeedTheDrawing) {
+  kintest::TempDir tmp;
+  const auto r = kinseg("fit " + kExample + " --model mendelian:dominant --covar smoker --starts 2 --no-profile --out d");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(read_file("d.json"));
+  std::string at;
+  for (const auto& p : j["parameters"]) {
+    std::ostringstream v;
+    v.precision(17);
+    v << p["estimate"].get<double>();
+    at += (at.empty() ? "" : ",") + p["name"].get<std::string>() + "=" + v.str();
+  }
+  const auto e = kinseg("eval " + kExample + " --covar smoker --at " + at + " --genotypes e.tsv");
+  ASSERT_EQ(e.status, 0) << e.err;
+  const auto fit_rows = rows_of(read_file("d.genotypes.tsv"));
+  const auto eval_rows = rows_of(read_file("e.tsv"));
+  EXPECT_EQ(fit_rows[0], (std::vector<std::string>{"family", "id", "p1", "p2", "p3", "carrier"}));
+  ASSERT_EQ(fit_rows.size(), 715u);
+  ASSERT_EQ(eval_rows.size(), fit_rows.size());
+  for (size_t i = 1; i < fit_rows.size(); ++i) {
+    EXPECT_EQ(fit_rows[i][0], eval_rows[i][0]);
+    EXPECT_EQ(fit_rows[i][1], eval_rows[i][1]);
+    for (int g = 2; g < 5; ++g) EXPECT_NEAR(num(fit_rows[i][g]), num(eval_rows[i][g]), 1e-3) << i;
+  }
+  const auto d = kinseg("draw " + kExample + " --family 57 --genotypes d.genotypes.tsv --out f57.svg");
+  ASSERT_EQ(d.status, 0) << d.err;
+  EXPECT_FALSE(has(d.err, "warning")) << d.err;
+  EXPECT_TRUE(has(read_file("f57.svg"), "probability of carrying"));
+
+  ASSERT_EQ(kinseg("fit " + kExample + " --model sporadic --starts 1 --no-profile --out s").status, 0);
+  EXPECT_TRUE(exists("s.json"));
+  EXPECT_FALSE(exists("s.genotypes.tsv"));
 }
 
 TEST(KinsegFit, OptionsShapeTheModel) {
