@@ -14,7 +14,7 @@ namespace kinseg::report {
 namespace {
 
 constexpr double kWidth = 340, kHeight = 240;
-constexpr double kLeft = 64, kRight = 14, kTop = 30, kBottom = 44;
+constexpr double kLeft = 78, kRight = 14, kTop = 30, kBottom = 44;
 
 std::string c(double v) {
   char text[32];
@@ -25,11 +25,19 @@ std::string c(double v) {
   return s == "-0" ? "0" : s;
 }
 
-// An axis label: four significant digits at most.
+// An axis label: as many decimals as the step between ticks needs, so that
+// neighbouring ticks differ (ln L of a large sample, -11135.5 and -11135,
+// must not both read -1.114e+04); very large or small values in exponent form.
 std::string tick_text(double v, double step) {
   if (std::fabs(v) < 1e-9 * step) v = 0;
   char text[32];
-  std::snprintf(text, sizeof text, "%.4g", v);
+  const double size = std::max(std::fabs(v), step);
+  if (size >= 1e7 || size < 1e-4) {
+    std::snprintf(text, sizeof text, "%.4g", v);
+  } else {
+    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+    std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  }
   return text;
 }
 
@@ -102,7 +110,7 @@ std::string profile_plot_svg(const ProfileCurve& curve, int serial) {
   }
   o << "<text x=\"" << c(kLeft + pw / 2) << "\" y=\"" << c(kHeight - 8) << "\" text-anchor=\"middle\">" << name
     << "</text>\n";
-  o << "<text x=\"14\" y=\"" << c(kTop + ph / 2) << "\" text-anchor=\"middle\" transform=\"rotate(-90 14 "
+  o << "<text x=\"12\" y=\"" << c(kTop + ph / 2) << "\" text-anchor=\"middle\" transform=\"rotate(-90 12 "
     << c(kTop + ph / 2) << ")\">ln L</text>\n";
 
   const std::string clip = "profile-clip-" + std::to_string(serial);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <regex>
+#include <string>
+#include <vector>
 
 #include "report/html_page.hpp"
 #include "report/number_format.hpp"
@@ -130,6 +132,24 @@ TEST(ProfilePlot, MarksEstimateAndLevelAndSurvivesTooFewPoints) {
   EXPECT_NE(svg.find("id=\"profile-clip-3\""), std::string::npos);
   EXPECT_EQ(svg.find("inf"), std::string::npos);
   EXPECT_EQ(svg.find("nan"), std::string::npos);
+  // The ticks of ln L of a large sample: each different, in plain decimals.
+  kinseg::report::ProfileCurve large = q;
+  for (auto& p : large.points) p.lnl -= 11135;
+  large.max_lnl -= 11135;
+  large.cut_lnl -= 11135;
+  const std::string large_svg = kinseg::report::profile_plot_svg(large, 4);
+  std::vector<std::string> ticks;
+  const std::regex tick(R"(<text x="72" y="[0-9.]+" text-anchor="end">([^<]*)</text>)");
+  for (auto it = std::sregex_iterator(large_svg.begin(), large_svg.end(), tick); it != std::sregex_iterator(); ++it)
+    ticks.push_back((*it)[1]);
+  ASSERT_GE(ticks.size(), 3u) << large_svg;
+  for (size_t i = 0; i < ticks.size(); ++i) {
+    EXPECT_EQ(ticks[i].find('e'), std::string::npos) << ticks[i];
+    EXPECT_EQ(ticks[i].rfind("-11", 0), 0u) << ticks[i];
+    if (i > 0) {
+      EXPECT_NE(ticks[i], ticks[i - 1]);
+    }
+  }
   kinseg::report::ProfileCurve empty = q;
   empty.points.resize(1);
   EXPECT_NE(kinseg::report::profile_plot_svg(empty, 0).find("no profile"), std::string::npos);
