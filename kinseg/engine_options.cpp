@@ -45,6 +45,15 @@ const char* ascertainment_name(Ascertainment a) { return a == Ascertainment::kPr
 std::unique_ptr<Engine> make_engine(const Sample& sample, const EngineOptions& options, std::ostream& err,
                                     int& status) {
   status = kDone;
+  if (options.ascertainment == Ascertainment::kProband) {
+    bool any = false;
+    for (const int8_t code : sample.proband) any = any || code != kOrdinary;
+    if (!any && sample.persons() > 0)
+      err << "kinseg: warning: " << sample.file
+          << ": no person is marked as a proband: under proband ascertainment each family takes its first "
+             "affected member as proband; if the families were not ascertained through probands, say "
+             "--ascertainment none\n";
+  }
   try {
     return std::make_unique<Engine>(sample, options);
   } catch (const EngineRefusal& e) {

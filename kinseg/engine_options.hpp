@@ -31,7 +31,9 @@ EngineOptions engine_options(const EngineCommandOptions& options, bool proband_c
 // "proband" or "none", as the outputs name it.
 const char* ascertainment_name(Ascertainment a);
 
-// The engine for SAMPLE; nullptr when it refuses the sample (a pedigree's
+// The engine for SAMPLE, with a warning on ERR when proband ascertainment
+// applies to a sample in which nobody is marked as a proband; nullptr when it
+// refuses the sample (a pedigree's
 // loops need more breakers than the limit, options it cannot take), with the
 // reasons on ERR, each line prefixed "kinseg: ", and the exit status in STATUS.
 std::unique_ptr<Engine> make_engine(const Sample& sample, const EngineOptions& options, std::ostream& err,

@@ -79,6 +79,16 @@ TEST(KinsegEval, EveryInputFormatGivesTheClosedForm) {
   // Without the correction nothing is conditioned on.
   const KinsegRun none = kinseg("eval " + kinseg_fixture("study.csv") + " --at q=0.3 --ascertainment none");
   EXPECT_EQ(rows_of(none.out)[1][3], "0");
+  // A proband column that marks nobody: proband ascertainment by default
+  // still, each family's first affected member its proband, with a warning
+  // that says how to turn it off.
+  kintest::write_file("nobody.csv", "ped,id,fa,mo,sex,trait,proband\nA,1,0,0,1,1,0\nA,2,0,0,2,0,0\nA,3,1,2,1,1,0\n");
+  const KinsegRun nobody = kinseg("eval nobody.csv --at q=0.3");
+  EXPECT_EQ(nobody.status, 0) << nobody.err;
+  EXPECT_TRUE(has(nobody.err, "kinseg: warning: nobody.csv: no person is marked as a proband")) << nobody.err;
+  EXPECT_TRUE(has(nobody.err, "--ascertainment none")) << nobody.err;
+  EXPECT_NE(rows_of(nobody.out)[1][3], "0");
+  EXPECT_FALSE(has(kinseg("eval nobody.csv --at q=0.3 --ascertainment none").err, "warning"));
 }
 
 // The worked example at kinfit's start values (Q 0.5, W1 -1, the rest 0,
