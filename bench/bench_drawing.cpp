@@ -8,35 +8,11 @@
 #include "pedigree/sample.hpp"
 #include "report/pedigree_layout.hpp"
 #include "report/pedigree_svg.hpp"
+#include "tools/kinseg_sample.hpp"
 #include "tools/settings.hpp"
 #include "tools/simulate.hpp"
 
 namespace {
-
-// kinsim's sample as kinseg holds it: kinsim numbers persons from 1 within a
-// pedigree, parents first.
-kinseg::Sample from_kinsim(const kinsim::Sample& drawn) {
-  kinseg::Sample s;
-  s.start = {0};
-  int ped = -1, base = 0;
-  for (const kinsim::Person& p : drawn.persons) {
-    if (p.ped != ped) {
-      if (ped >= 0) s.start.push_back(s.persons());
-      ped = p.ped;
-      base = s.persons();
-      s.pedigree_ids.push_back(std::to_string(p.ped));
-    }
-    s.ids.push_back(std::to_string(p.id));
-    s.father.push_back(p.fa > 0 ? base + p.fa - 1 : -1);
-    s.mother.push_back(p.mo > 0 ? base + p.mo - 1 : -1);
-    s.sex.push_back(static_cast<int8_t>(p.sex));
-    s.trait.push_back(static_cast<int8_t>(p.trait));
-    s.proband.push_back(static_cast<int8_t>(p.prob));
-    s.line.push_back(s.persons());
-  }
-  s.start.push_back(s.persons());
-  return s;
-}
 
 // The largest pedigree of the sample alone.
 kinseg::Sample largest(const kinseg::Sample& all) {
@@ -61,7 +37,7 @@ kinseg::Sample largest(const kinseg::Sample& all) {
 
 kinseg::Sample loop_230() {
   const kinsim::Settings s = kinsim::read_settings(KINSEG_BENCH_DIR "/loop_230.settings");
-  return from_kinsim(kinsim::draw_sample(s, *s.seed));
+  return kinsim::kinseg_sample(s, kinsim::draw_sample(s, *s.seed));
 }
 
 // The largest of a few pedigrees of `generations` generations below the
@@ -71,7 +47,7 @@ kinseg::Sample big(int generations, uint64_t seed) {
       "families = 4\ngenerations = " + std::to_string(generations) +
           "\nchildren = poisson 4 1\nmarry = 0.8\ncousins = 0.1\nlimits = none\nascertainment = single 0.3\n",
       "settings");
-  return largest(from_kinsim(kinsim::draw_sample(s, seed)));
+  return largest(kinsim::kinseg_sample(s, kinsim::draw_sample(s, seed)));
 }
 
 void Draw(benchmark::State& state, const kinseg::Sample& sample) {

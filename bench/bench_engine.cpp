@@ -30,12 +30,12 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "bench/limit_sample.hpp"
 #include "engine/engine.hpp"
 #include "fit/likelihood.hpp"
+#include "tools/kinseg_sample.hpp"
 #include "tools/simulate.hpp"
 
 namespace {
@@ -107,41 +107,13 @@ FromKinfit from_kinfit(kinfit::KinfitState& s) {
   return out;
 }
 
-// A simulated sample as a kinseg sample; ids are the simulator's numbers.
-kinseg::Sample from_simulator(const kinsim::Sample& sim, const kinsim::Settings& settings) {
-  kinseg::Sample k;
-  for (const kinsim::Covariate& c : settings.covariates) k.covariate_names.push_back(c.name);
-  k.start.push_back(0);
-  std::unordered_map<int, int> index;  // id -> person, within the current pedigree
-  int ped = -1;
-  for (const kinsim::Person& p : sim.persons) {
-    if (p.ped != ped) {
-      if (ped >= 0) k.start.push_back(k.persons());
-      ped = p.ped;
-      k.pedigree_ids.push_back(std::to_string(p.ped));
-      index.clear();
-    }
-    index[p.id] = k.persons();
-    k.ids.push_back(std::to_string(p.id));
-    k.father.push_back(p.fa > 0 ? index.at(p.fa) : -1);
-    k.mother.push_back(p.mo > 0 ? index.at(p.mo) : -1);
-    k.sex.push_back(static_cast<int8_t>(p.sex));
-    k.trait.push_back(static_cast<int8_t>(p.trait));
-    k.proband.push_back(static_cast<int8_t>(p.prob));
-    for (int j = 0; j < sim.ncov; ++j) k.covariates.push_back(p.cov[static_cast<size_t>(j)]);
-    k.line.push_back(k.persons() + 1);
-  }
-  k.start.push_back(k.persons());
-  return k;
-}
-
 kinsim::Settings settings_of(const std::string& name) {
   return kinsim::read_settings(std::string(KINSEG_BENCH_DIR) + "/" + name + ".settings");
 }
 
 kinseg::Sample draw(const std::string& name) {
   const kinsim::Settings s = settings_of(name);
-  return from_simulator(kinsim::draw_sample(s, *s.seed), s);
+  return kinsim::kinseg_sample(s, kinsim::draw_sample(s, *s.seed));
 }
 
 // The point the samples were drawn at.

@@ -199,31 +199,6 @@ std::vector<NamedPedigree> all_drawn_pedigrees() {
           {"230 persons", large_pedigree()}};
 }
 
-kinseg::Sample from_kinsim(const kinsim::Sample& drawn) {
-  kinseg::Sample s;
-  s.file = "kinsim";
-  s.start = {0};
-  int ped = -1, base = 0;
-  for (const kinsim::Person& p : drawn.persons) {
-    if (p.ped != ped) {
-      if (ped >= 0) s.start.push_back(s.persons());
-      ped = p.ped;
-      base = s.persons();
-      s.pedigree_ids.push_back(std::to_string(p.ped));
-    }
-    // kinsim numbers persons from 1 within a pedigree, parents first.
-    s.ids.push_back(std::to_string(p.id));
-    s.father.push_back(p.fa > 0 ? base + p.fa - 1 : -1);
-    s.mother.push_back(p.mo > 0 ? base + p.mo - 1 : -1);
-    s.sex.push_back(static_cast<int8_t>(p.sex));
-    s.trait.push_back(static_cast<int8_t>(p.trait));
-    s.proband.push_back(static_cast<int8_t>(p.prob));
-    s.line.push_back(s.persons());
-  }
-  s.start.push_back(s.persons());
-  return s;
-}
-
 kinseg::Sample several(const std::vector<kinseg::Sample>& pedigrees) {
   kinseg::Sample all;
   all.file = "hand-built";

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "pedigree/sample.hpp"
-#include "tools/simulate.hpp"
 
 namespace kintest {
 
@@ -42,9 +41,6 @@ kinseg::Sample three_husbands();
 kinseg::Sample large_pedigree();
 
 std::vector<NamedPedigree> all_drawn_pedigrees();
-
-// A sample drawn by kinsim, as kinseg holds it (ids are kinsim's numbers).
-kinseg::Sample from_kinsim(const kinsim::Sample& drawn);
 
 // Several pedigrees in one sample (the families of the test page).
 kinseg::Sample several(const std::vector<kinseg::Sample>& pedigrees);

@@ -16,6 +16,7 @@
 #include "report/pedigree_layout.hpp"
 #include "report/pedigree_svg.hpp"
 #include "tests/drawn_pedigrees.hpp"
+#include "tools/kinseg_sample.hpp"
 #include "tools/settings.hpp"
 #include "tools/simulate.hpp"
 
@@ -75,7 +76,7 @@ TEST(PedigreeDrawing, KeepsTheRulesOnSimulatedLoopPedigrees) {
        {std::tuple{"loop_230", loop_230, *loop_230.seed}, std::tuple{"cousins", many, uint64_t{77}}}) {
     const kinsim::Sample drawn = kinsim::draw_sample(settings, seed);
     loops += static_cast<int>(drawn.cousin_marriages);
-    const kinseg::Sample sample = kintest::from_kinsim(drawn);
+    const kinseg::Sample sample = kinsim::kinseg_sample(settings, drawn);
     for (int k = 0; k < sample.pedigrees(); ++k) {
       SCOPED_TRACE(std::string(name) + " pedigree " + sample.pedigree_ids[static_cast<size_t>(k)]);
       const auto layout = kinseg::report::pedigree_layout(sample, k);
