@@ -25,7 +25,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -312,13 +311,8 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-  char dir[] = "/tmp/kinseg-bench.XXXXXX";
-  if (!mkdtemp(dir)) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const std::filesystem::path old = std::filesystem::current_path();
-  std::filesystem::current_path(dir);
+  const kinbench::ScratchDirectory scratch;
+  if (!scratch.ok()) return 1;
   kinbench::prepare_limit_sample();
   const double kinfit_total = genmmp();
   const double engine_total = limits().engine.evaluate(limits().k.point);
@@ -343,8 +337,6 @@ int main(int argc, char** argv) {
   }
 
   kinbench::prepared().par_err.reset();
-  std::filesystem::current_path(old);
-  std::filesystem::remove_all(dir);
   benchmark::Shutdown();
   return 0;
 }

@@ -31,7 +31,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -178,13 +177,8 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-  char dir[] = "/tmp/kinseg-bench.XXXXXX";
-  if (!mkdtemp(dir)) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const std::filesystem::path old = std::filesystem::current_path();
-  std::filesystem::current_path(dir);
+  const kinbench::ScratchDirectory scratch;
+  if (!scratch.ok()) return 1;
   const uint64_t seed = kinbench::prepare_limit_sample();
   std::cout << "Sample: " << kPedigrees << " pedigrees, " << kPersons << " persons, 8 covariates, MODE 1 (seed "
             << seed << "); " << prepared().known << " members of known trait\n";
@@ -205,8 +199,6 @@ int main(int argc, char** argv) {
   }
 
   prepared().par_err.reset();
-  std::filesystem::current_path(old);
-  std::filesystem::remove_all(dir);
   benchmark::Shutdown();
   return 0;
 }

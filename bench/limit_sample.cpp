@@ -1,5 +1,6 @@
 #include "bench/limit_sample.hpp"
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -98,6 +99,24 @@ Prepared::Prepared() {
 Prepared& prepared() {
   static Prepared p;
   return p;
+}
+
+ScratchDirectory::ScratchDirectory() {
+  char dir[] = "/tmp/kinseg-bench.XXXXXX";
+  if (!mkdtemp(dir)) {
+    std::perror("mkdtemp");
+    return;
+  }
+  old_ = std::filesystem::current_path();
+  dir_ = dir;
+  std::filesystem::current_path(dir_);
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  if (!ok()) return;
+  std::error_code ignored;
+  std::filesystem::current_path(old_, ignored);
+  std::filesystem::remove_all(dir_, ignored);
 }
 
 }  // namespace kinbench

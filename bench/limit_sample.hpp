@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -38,5 +39,21 @@ struct Prepared {
 
 // The prepared run, read on first use from the current directory.
 Prepared& prepared();
+
+// A fresh directory under /tmp, made the current one while the benchmarks
+// run; at the end the former current directory is restored and the fresh one
+// removed with all it holds. ok() is false (and the reason printed) when it
+// could not be made.
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+  bool ok() const { return !dir_.empty(); }
+
+ private:
+  std::filesystem::path dir_, old_;
+};
 
 }  // namespace kinbench
