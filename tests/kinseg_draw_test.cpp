@@ -3,35 +3,21 @@
 // carrier probabilities of a genotypes file, and every refusal has its exit
 // status and a message naming the file and line.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "pedigree/read_sample.hpp"
 #include "report/drawing_checks.hpp"
-#include "tests/test_util.hpp"
+#include "tests/kinseg_run.hpp"
 
 namespace {
 
 using kintest::exists;
+using kintest::kinseg;
+using kintest::KinsegRun;
 using kintest::read_file;
 using kintest::write_file;
-
-struct KinsegRun {
-  int status = -1;
-  std::string err;
-};
-
-KinsegRun kinseg(const std::string& args) {
-  KinsegRun r;
-  const int rc = std::system((std::string("'") + KINSEG_EXE + "' " + args + " >/dev/null 2>kinseg.err </dev/null").c_str());
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  r.err = read_file("kinseg.err");
-  std::remove("kinseg.err");
-  return r;
-}
 
 const std::string loops = kintest::fixture_dir() + "/kinseg/loops.csv";
 

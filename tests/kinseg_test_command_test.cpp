@@ -7,7 +7,6 @@
 // range, refused data, an output place that cannot be written (nothing
 // written then).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -19,42 +18,16 @@
 #include <string>
 #include <vector>
 
-#include "tests/test_util.hpp"
+#include "tests/kinseg_run.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kintest::has;
+using kintest::kinseg;
+using kintest::KinsegRun;
 using kintest::read_file;
-
-struct KinsegRun {
-  int status = -1;
-  std::string out, err;
-};
-
-KinsegRun kinseg(const std::string& args) {
-  KinsegRun r;
-  const int rc = std::system((std::string("'") + KINSEG_EXE + "' " + args + " >run.out 2>run.err </dev/null").c_str());
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  r.out = read_file("run.out");
-  r.err = read_file("run.err");
-  fs::remove("run.out");
-  fs::remove("run.err");
-  return r;
-}
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::vector<std::vector<std::string>> tsv(const std::string& text) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    std::vector<std::string> fields;
-    std::istringstream l(line);
-    for (std::string f; std::getline(l, f, '\t');) fields.push_back(f);
-    rows.push_back(fields);
-  }
-  return rows;
-}
+using kintest::rows_of;
 
 const std::string kExampleData = std::string(KINSEG_EXAMPLE_DIR) + "/input/sample.dat";
 const char* kFiles[] = {"ex.models.tsv",    "ex.tests.tsv", "ex.estimates.tsv", "ex.families.tsv",
@@ -70,19 +43,19 @@ TEST(KinsegTest, WorkedExample) {
   for (const auto& e : fs::directory_iterator(".")) present.insert(e.path().filename().string());
   EXPECT_EQ(present, expected);
 
-  const auto models = tsv(read_file("ex.models.tsv"));
+  const auto models = rows_of(read_file("ex.models.tsv"));
   ASSERT_EQ(models.size(), 11u);
   EXPECT_EQ(models[0], (std::vector<std::string>{"model", "k", "lnl", "minus2lnl", "aic", "delta_aic", "status",
                                                  "refit", "started_from", "estimates"}));
-  const auto tests = tsv(read_file("ex.tests.tsv"));
+  const auto tests = rows_of(read_file("ex.tests.tsv"));
   ASSERT_EQ(tests.size(), 11u);
   EXPECT_EQ(tests[0], (std::vector<std::string>{"null", "alternative", "statistic", "reference", "p", "flags"}));
-  EXPECT_EQ(tsv(read_file("ex.estimates.tsv"))[0],
+  EXPECT_EQ(rows_of(read_file("ex.estimates.tsv"))[0],
             (std::vector<std::string>{"model", "parameter", "estimate", "se", "ci_low", "ci_high", "status"}));
-  const auto families = tsv(read_file("ex.families.tsv"));
+  const auto families = rows_of(read_file("ex.families.tsv"));
   EXPECT_EQ(families[0], (std::vector<std::string>{"family", "persons", "affected", "probands", "lnl_mendelian",
                                                    "lnl_sporadic", "log10_ratio"}));
-  const auto genotypes = tsv(read_file("ex.genotypes.tsv"));
+  const auto genotypes = rows_of(read_file("ex.genotypes.tsv"));
   EXPECT_EQ(genotypes[0], (std::vector<std::string>{"family", "id", "p1", "p2", "p3", "carrier"}));
 
   // The console: a line per model as it is fitted, then the tables and the verdict.
@@ -128,7 +101,7 @@ TEST(KinsegTest, WorkedExample) {
     }
     const KinsegRun e = kinseg("eval " + kExampleData + " --covar smoker --at " + at);
     ASSERT_EQ(e.status, 0) << m["model"] << " " << at << "\n" << e.err;
-    const auto rows = tsv(e.out);
+    const auto rows = rows_of(e.out);
     ASSERT_EQ(rows.back()[0], "total");
     EXPECT_NEAR(std::stod(rows.back()[4]), m["lnl"].get<double>(), 2e-3) << m["model"] << " at " << at;
   }
@@ -156,7 +129,7 @@ TEST(KinsegTest, ReportPageOptions) {
   const std::string ex = kExampleData + " --covar smoker --no-profile --starts 2";
   const KinsegRun a = kinseg("test " + ex + " --out a --draw 7,12 --html");
   ASSERT_EQ(a.status, 0) << a.err;
-  const auto families = tsv(read_file("a.families.tsv"));
+  const auto families = rows_of(read_file("a.families.tsv"));
   const std::string page = read_file("a.html");
   for (const char* id : {"7", "12"}) {
     EXPECT_TRUE(has(page, std::string("<figure data-pedigree=\"") + id + "\">")) << id;
