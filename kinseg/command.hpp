@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
+#include <iostream>
 #include <string>
 
 namespace kinseg::cli {
@@ -26,6 +27,15 @@ Command add_eval_command(CLI::App& app);
 Command add_fit_command(CLI::App& app);
 Command add_test_command(CLI::App& app);
 Command add_draw_command(CLI::App& app);
+
+// Flushes standard output: kDone when all was written, else kUsage with a
+// message (a full disk or a closed pipe must not pass for success).
+inline int standard_output_status() {
+  std::cout.flush();
+  if (std::cout) return kDone;
+  std::cerr << "kinseg: cannot write to standard output\n";
+  return kUsage;
+}
 
 // The program's version and its command line as given, set by main, for the
 // logs of the analyses.

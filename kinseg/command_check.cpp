@@ -37,11 +37,7 @@ int run_check(const CheckOptions& o) {
     }
   }
   if (summary) write_check_text(read, *summary, std::cout);
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "kinseg: cannot write to standard output\n";
-    return kUsage;
-  }
+  if (standard_output_status() != kDone) return kUsage;
   return status;
 }
 

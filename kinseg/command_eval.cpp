@@ -99,8 +99,8 @@ int run_eval(const EvalOptions& o) {
       return kUsage;
     }
   }
-  std::cout << out.str() << std::flush;
-  return kDone;
+  std::cout << out.str();
+  return standard_output_status();
 }
 
 }  // namespace

@@ -147,11 +147,7 @@ int run_fit(const FitCommandOptions& o) {
     return kUsage;
   }
   std::cout << estimates_table(result);
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "kinseg: cannot write to standard output\n";
-    return kUsage;
-  }
+  if (standard_output_status() != kDone) return kUsage;
   if (result.status == FitStatus::refused_start) return kRefused;
   return kDone;
 }

@@ -191,11 +191,7 @@ int run_test(const TestOptions& o) {
     return kUsage;
   }
   std::cout << console_tables(result);
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "kinseg: cannot write to standard output\n";
-    return kUsage;
-  }
+  if (standard_output_status() != kDone) return kUsage;
   std::cerr << "kinseg: wrote " << p << ".models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, .genotypes.tsv, "
             << (o.html ? ".json, .log and .html" : ".json and .log") << " (" << format_number(seconds) << " s)\n";
   return kDone;

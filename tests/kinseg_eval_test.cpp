@@ -180,6 +180,10 @@ TEST(KinsegEval, UsageErrorsAndRefusedData) {
       EXPECT_EQ(r.out, "") << c.args;
     }
   }
+  // Standard output that cannot be written (a full device) is an I/O error,
+  // not success.
+  EXPECT_EQ(kintest::shell("'" KINSEG_EXE "' eval " + study + " --at q=0.5 >/dev/full 2>err.txt"), 2);
+  EXPECT_TRUE(has(kintest::read_file("err.txt"), "kinseg: cannot write to standard output"));
 }
 
 TEST(KinsegEval, HelpNamesEveryOption) {
