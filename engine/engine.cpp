@@ -111,8 +111,7 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     if (s.father[p] < 0 || s.mother[p] < 0) {
       parents[p] = -1;
     } else {
-      const int tf = s.trait[s.father[p]], th = s.trait[s.mother[p]];
-      parents[p] = (tf == kUnaffected) + (th == kUnaffected) + 3 * ((tf == kAffected) + (th == kAffected));
+      parents[p] = kin::parents_code(s.trait[s.father[p]], s.trait[s.mother[p]]);
     }
   }
   cov = s.covariates;

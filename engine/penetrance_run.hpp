@@ -30,6 +30,13 @@ struct PersonRecords {
   const int32_t* parents = nullptr;  // a child's parents: nU + 3 nA; negative for a founder
 };
 
+// A child's parents as PersonRecords::parents holds them, from the father's
+// and the mother's trait codes: nU + 3 nA, the numbers of unaffected and
+// affected parents in one code.
+constexpr int32_t parents_code(int father_trait, int mother_trait) {
+  return (father_trait == 1) + (mother_trait == 1) + 3 * ((father_trait == 2) + (mother_trait == 2));
+}
+
 // pen[3 (p - p0) + g - 1], the probability of person p's trait for genotype
 // g, for every person p in [p0, p1) whose trait is known; the entries of
 // persons of unknown trait are not written.

@@ -16,9 +16,7 @@ void set_parents_counts(KinfitState& s) {
       const int b = s.BUF14(w + 1);
       const int e = s.BUF14(w + 2);
       if (e - b <= 2) continue;
-      const int tf = s.TRAIT(o + s.BUF16(b + 1));
-      const int th = s.TRAIT(o + s.BUF16(b + 2));
-      const int counts = (tf == 1) + (th == 1) + 3 * ((tf == 2) + (th == 2));
+      const int counts = kin::parents_code(s.TRAIT(o + s.BUF16(b + 1)), s.TRAIT(o + s.BUF16(b + 2)));
       for (int i = b + 3; i <= e; ++i) s.KIDOF(o + s.BUF16(i)) = counts;
     }
   }
