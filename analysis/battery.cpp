@@ -5,19 +5,13 @@
 #include <memory>
 #include <sstream>
 
+#include "analysis/message_text.hpp"
 #include "analysis/nested_model.hpp"
 #include "analysis/sample_summary.hpp"
 
 namespace kinseg {
 
 namespace {
-
-std::string number(double v) {
-  std::ostringstream s;
-  s.precision(10);
-  s << v;
-  return s.str();
-}
 
 const GenotypeEffects kTypes[] = {GenotypeEffects::dominant, GenotypeEffects::recessive, GenotypeEffects::codominant};
 
@@ -30,7 +24,7 @@ std::string not_settable(const Model& model, const std::string& name) {
     case ParameterRole::estimated: return "";
     case ParameterRole::linked: return name + " = " + model.parameters()[p.link].name + " in " + model.name();
     case ParameterRole::derived: return name + " is derived in " + model.name();
-    case ParameterRole::fixed: return name + " = " + number(p.value) + " in " + model.name();
+    case ParameterRole::fixed: return name + " = " + significant(p.value, 10) + " in " + model.name();
   }
   return "";
 }
@@ -138,8 +132,8 @@ void Battery::fit_model(const std::string& model_name, int index, int total) {
   };
   if (below(bm.fit)) {
     const double nested_lnl = *best_nested->result.fit.lnl;
-    bm.messages.push_back("ended at ln L " + (bm.fit.lnl ? number(*bm.fit.lnl) : std::string("(none)")) +
-                          ", below " + best_nested->result.name + " (" + number(nested_lnl) +
+    bm.messages.push_back("ended at ln L " + (bm.fit.lnl ? significant(*bm.fit.lnl, 10) : std::string("(none)")) +
+                          ", below " + best_nested->result.name + " (" + significant(nested_lnl, 10) +
                           ") which is nested in it: refitted from " + best_nested->result.name + "'s estimates");
     FitOptions again = fo;
     again.starts = 1;
@@ -181,7 +175,7 @@ void Battery::profile_selected() {
     return;
   }
   if (*p.lnl > *old.lnl + options_.tie)
-    sel->result.messages.push_back("the profile pass raised ln L from " + number(*old.lnl) + " to " + number(*p.lnl));
+    sel->result.messages.push_back("the profile pass raised ln L from " + significant(*old.lnl, 10) + " to " + significant(*p.lnl, 10));
   // Keep the battery's starts and their summary; take everything else.
   std::vector<std::string> messages;
   for (const auto& m : old.messages)

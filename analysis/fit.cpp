@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "analysis/message_text.hpp"
 #include "analysis/observed_information.hpp"
 
 namespace kinseg {
@@ -29,13 +30,6 @@ constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
 constexpr double kPenalty = 1.0;
 // Free coordinates within this many scales of a bound are on it.
 constexpr double kBoundTolerance = 1e-6;
-
-std::string text(double v, int precision = 4) {
-  std::ostringstream s;
-  s.precision(precision);
-  s << v;
-  return s.str();
-}
 
 class Fitter {
  public:
@@ -292,9 +286,9 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
   }
   {
     std::string m = std::to_string(r.starts_at_best) + " of " + std::to_string(r.starts.size()) +
-                    " starts reached the best ln L (within " + text(options.tie) + ")";
+                    " starts reached the best ln L (within " + significant(options.tie, 4) + ")";
     if (r.others_nearest)
-      m += "; the others that finished ended " + text(*r.others_nearest) + " to " + text(*r.others_farthest) +
+      m += "; the others that finished ended " + significant(*r.others_nearest, 4) + " to " + significant(*r.others_farthest, 4) +
            " below it";
     if (r.refused_starts > 0) m += "; " + std::to_string(r.refused_starts) + " refused";
     r.messages.push_back(m);
@@ -337,9 +331,9 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
       const double range = model.upper()[c] - model.lower()[c];
       if (*se[c] * 2 * profile_drop_root > range) {
         not_identified[c] = true;
-        uncertainty_messages.push_back("flat likelihood: 1.96 standard errors of " + names[c] + " (SE " + text(*se[c]) +
-                                       ") either side span more than its whole range " + text(model.lower()[c]) + ":" +
-                                       text(model.upper()[c]) + "; " + names[c] + " is not identified");
+        uncertainty_messages.push_back("flat likelihood: 1.96 standard errors of " + names[c] + " (SE " + significant(*se[c], 4) +
+                                       ") either side span more than its whole range " + significant(model.lower()[c], 4) + ":" +
+                                       significant(model.upper()[c], 4) + "; " + names[c] + " is not identified");
       }
     }
 
@@ -364,14 +358,14 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
     if (!better) break;
     const double gain = better->lnl - best;
     if (moved) {
-      r.messages.push_back("the profile of " + better_of + " again found ln L higher by " + text(gain) +
+      r.messages.push_back("the profile of " + better_of + " again found ln L higher by " + significant(gain, 4) +
                            ": the maximum was not reached; no intervals");
       end_state = SearchEnd::not_converged;
       intervals.clear();
       break;
     }
     moved = true;
-    r.messages.push_back("the profile of " + better_of + " found ln L higher by " + text(gain) +
+    r.messages.push_back("the profile of " + better_of + " found ln L higher by " + significant(gain, 4) +
                          " than the searches: the search went on from there");
     const Fitter::Climb c = fitter.climb(better->x);
     if (std::isfinite(c.lnl) && c.lnl >= better->lnl) {

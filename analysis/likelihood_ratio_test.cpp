@@ -3,16 +3,11 @@
 #include <cmath>
 #include <sstream>
 
+#include "analysis/message_text.hpp"
+
 namespace kinseg {
 
 namespace {
-
-std::string number(double v) {
-  std::ostringstream s;
-  s.precision(4);
-  s << v;
-  return s.str();
-}
 
 bool settled(FitStatus s) {
   return s == FitStatus::converged || s == FitStatus::at_bound || s == FitStatus::flat;
@@ -67,7 +62,7 @@ LikelihoodRatioTest likelihood_ratio_test(const std::string& null_model, const F
   double statistic = 2.0 * (*alt_fit->lnl - *null_fit->lnl);
   if (statistic < 0) {
     if (statistic < -2.0 * tie)
-      t.flags.push_back("alternative ended " + number(-0.5 * statistic) + " below the null in ln L: statistic set to 0");
+      t.flags.push_back("alternative ended " + significant(-0.5 * statistic, 4) + " below the null in ln L: statistic set to 0");
     statistic = 0.0;
   }
   t.statistic = statistic;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <sstream>
 
+#include "analysis/message_text.hpp"
+
 namespace kinseg {
 
 namespace {
@@ -11,19 +13,6 @@ namespace {
 constexpr double kLogitBound = 20.0;
 constexpr double kQLow = 1e-4;
 constexpr double kQHigh = 1.0 - 1e-4;
-
-std::string join(const std::vector<std::string>& parts, const char* sep) {
-  std::string out;
-  for (size_t i = 0; i < parts.size(); ++i) out += (i ? sep : "") + parts[i];
-  return out;
-}
-
-std::string number(double v) {
-  std::ostringstream s;
-  s.precision(10);
-  s << v;
-  return s.str();
-}
 
 bool is_probability(const std::string& name) { return name == "q" || name.rfind("tr", 0) == 0; }
 
@@ -217,7 +206,7 @@ void Model::apply_options(std::vector<std::string>& problems) {
       return -1;
     }
     if (p.role == ParameterRole::fixed && !p.fixed_by_user) {
-      problems.push_back(option + " " + pname + ": " + pname + " is " + number(p.value) + " in " + model);
+      problems.push_back(option + " " + pname + ": " + pname + " is " + significant(p.value, 10) + " in " + model);
       return -1;
     }
     return i;
@@ -228,11 +217,11 @@ void Model::apply_options(std::vector<std::string>& problems) {
       return false;
     }
     if (pname == "q" && !(v > 0 && v < 1)) {
-      problems.push_back(option + " q: " + number(v) + " is not strictly between 0 and 1");
+      problems.push_back(option + " q: " + significant(v, 10) + " is not strictly between 0 and 1");
       return false;
     }
     if (is_probability(pname) && pname != "q" && !(v >= 0 && v <= 1)) {
-      problems.push_back(option + " " + pname + ": " + number(v) + " is not between 0 and 1");
+      problems.push_back(option + " " + pname + ": " + significant(v, 10) + " is not between 0 and 1");
       return false;
     }
     return true;
@@ -267,7 +256,7 @@ void Model::apply_options(std::vector<std::string>& problems) {
     }
     if (!domain("--bounds", b.name, b.low) || !domain("--bounds", b.name, b.high)) continue;
     if (!(b.low < b.high)) {
-      problems.push_back("--bounds " + b.name + "=" + number(b.low) + ":" + number(b.high) +
+      problems.push_back("--bounds " + b.name + "=" + significant(b.low, 10) + ":" + significant(b.high, 10) +
                          ": the lower bound must be below the upper one");
       continue;
     }
@@ -285,8 +274,8 @@ void Model::apply_options(std::vector<std::string>& problems) {
     if (!domain("--start", s.name, s.value)) continue;
     const Parameter& p = parameters_[i];
     if (s.value < p.low || s.value > p.high) {
-      problems.push_back("--start " + s.name + "=" + number(s.value) + ": outside its bounds " + number(p.low) +
-                         ":" + number(p.high));
+      problems.push_back("--start " + s.name + "=" + significant(s.value, 10) + ": outside its bounds " + significant(p.low, 10) +
+                         ":" + significant(p.high, 10));
       continue;
     }
     parameters_[i].start = s.value;
@@ -309,7 +298,7 @@ void Model::check_constraints(std::vector<std::string>& problems) {
       };
       const auto a = given(w1), b = given(w3);
       if (a && b && *a < *b)
-        problems.push_back("w1 = " + number(*a) + " below w3 = " + number(*b) + " (" + why +
+        problems.push_back("w1 = " + significant(*a, 10) + " below w3 = " + significant(*b, 10) + " (" + why +
                            "; exchange the alleles, or use the other type)");
     }
   }
@@ -320,7 +309,7 @@ void Model::check_constraints(std::vector<std::string>& problems) {
     if (q.role == ParameterRole::fixed && t1.role == ParameterRole::fixed && t3.role == ParameterRole::fixed) {
       const double tr2 = homog_tr2(q.value, t1.value, t3.value);
       if (!(tr2 >= 0 && tr2 <= 1))
-        problems.push_back("the fixed q, tr1 and tr3 give tr2 = " + number(tr2) + ", outside 0..1");
+        problems.push_back("the fixed q, tr1 and tr3 give tr2 = " + significant(tr2, 10) + ", outside 0..1");
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "analysis/message_text.hpp"
 #include "analysis/symmetric_eigen.hpp"
 
 namespace kinseg {
@@ -14,13 +15,6 @@ std::string fixed(double v, int digits) {
   std::ostringstream s;
   s.setf(std::ios::fixed);
   s.precision(digits);
-  s << v;
-  return s.str();
-}
-
-std::string general(double v) {
-  std::ostringstream s;
-  s.precision(3);
   s << v;
   return s.str();
 }
@@ -121,7 +115,7 @@ ObservedInformation observed_information(const std::function<double(const std::v
       if (norm > 0) out.asymmetry = std::max(out.asymmetry, diff / norm);
     }
   if (out.asymmetry > settings.asymmetry_warning)
-    out.messages.push_back("the second derivatives are not symmetric to " + general(out.asymmetry) +
+    out.messages.push_back("the second derivatives are not symmetric to " + significant(out.asymmetry, 3) +
                            " (relative): ln L is not smooth enough near the estimate for accurate standard errors");
 
   // The information on the parameters' scales, without refused rows.
@@ -175,11 +169,11 @@ ObservedInformation observed_information(const std::function<double(const std::v
     const std::string who = names[cover[rows[top]]];
     if (e.values[0] < -flat)
       out.messages.push_back("the observed information is not positive definite: ln L curves upwards along (" +
-                             direction + "), curvature " + general(e.values[0]) + "; " + who +
+                             direction + "), curvature " + significant(e.values[0], 3) + "; " + who +
                              " gets no standard error");
     else
       out.messages.push_back("flat likelihood: ln L hardly changes along (" + direction + "), curvature " +
-                             general(e.values[0]) + "; " + who + " is not identified");
+                             significant(e.values[0], 3) + "; " + who + " is not identified");
     out.not_identified.push_back(cover[rows[top]]);
     rows.erase(rows.begin() + top);
   }

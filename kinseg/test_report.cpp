@@ -6,6 +6,7 @@
 #include <ctime>
 #include <limits>
 
+#include "analysis/message_text.hpp"
 #include "analysis/profile_interval.hpp"
 #include "kinseg/test_tables.hpp"
 #include "pedigree/file_format.hpp"
@@ -22,12 +23,6 @@ namespace {
 constexpr double kNA = std::numeric_limits<double>::quiet_NaN();
 
 double value(const std::optional<double>& x) { return x ? *x : kNA; }
-
-std::string join(const std::vector<std::string>& parts, const char* sep) {
-  std::string out;
-  for (size_t i = 0; i < parts.size(); ++i) out += (i ? sep : "") + parts[i];
-  return out;
-}
 
 std::string column_text(const kinseg::ColumnUse& u) {
   std::string s = u.name;

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "analysis/message_text.hpp"
 #include "report/number_format.hpp"
 
 namespace kinseg::cli {
@@ -20,12 +21,6 @@ constexpr double kNA = std::numeric_limits<double>::quiet_NaN();
 
 std::string num(double x) { return format_number(x); }
 std::string num(const std::optional<double>& x) { return format_number(x ? *x : kNA); }
-
-std::string join(const std::vector<std::string>& parts, const char* sep) {
-  std::string out;
-  for (size_t i = 0; i < parts.size(); ++i) out += (i ? sep : "") + parts[i];
-  return out;
-}
 
 // A field of a tab-separated file: tabs and line ends inside become blanks.
 std::string field(std::string s) {
