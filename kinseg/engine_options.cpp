@@ -23,7 +23,7 @@ void add_engine_options(CLI::App& sub, EngineCommandOptions& o, const std::strin
                ->option_text("N"));
   in_group(sub.add_option("--max-loop-breakers", o.max_loop_breakers,
                           "Refuse a pedigree whose loops need more loop breakers than this (each one triples "
-                          "the work of its pedigree)")
+                          "the work of its pedigree; default 8)")
                ->check(CLI::Range(0, kMaxLoopBreakers))
                ->option_text("N")
                ->capture_default_str());
