@@ -145,10 +145,15 @@ std::string elimination_cost_text(const EliminationCost& c) {
                              : kb < 1024.0 * 1024.0 ? figure(kb / 1024.0, "MB")
                                                     : figure(kb / (1024.0 * 1024.0), "GB");
   char t[48];
-  std::snprintf(t, sizeof t, c.seconds < 0.001 ? "%.2g" : c.seconds < 10 ? "%.2g" : "%.0f", c.seconds);
+  if (c.seconds < 0.001)
+    std::snprintf(t, sizeof t, "under 1 ms");
+  else if (c.seconds < 1.0)
+    std::snprintf(t, sizeof t, "about %.2g ms", 1000.0 * c.seconds);
+  else
+    std::snprintf(t, sizeof t, c.seconds < 10.0 ? "about %.2g s" : "about %.0f s", c.seconds);
   return std::to_string(c.loops) + (c.loops == 1 ? " loop" : " loops") + ", tables over up to " +
-         std::to_string(c.width) + " persons (3^" + std::to_string(c.width) + " entries), " + memory + ", about " +
-         t + " s per evaluation";
+         std::to_string(c.width) + " persons (3^" + std::to_string(c.width) + " entries), " + memory + ", " + t +
+         " per evaluation";
 }
 
 }  // namespace kinseg

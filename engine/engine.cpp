@@ -103,6 +103,13 @@ EliminationCost pedigree_cost(const Sample& s, int k) {
   return elimination_cost(elimination_plan(fams, s.size(k)), loops);
 }
 
+std::string too_wide_text(const std::string& pedigree_id, const EliminationCost& cost, int max_width) {
+  return "pedigree " + pedigree_id + ": " + elimination_cost_text(cost) + ": wider than the limit of " +
+         std::to_string(max_width) +
+         " persons; split the pedigree into smaller ones (cut it at distant ancestors or marriages that join "
+         "large branches) or raise --max-width";
+}
+
 void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* given, const EngineOptions& o) {
   if (o.threads < 0) throw std::invalid_argument("the number of threads cannot be negative");
   if (o.max_width < 1 || o.max_width > kMaxWidth)
@@ -194,10 +201,7 @@ std::string Engine::Impl::add_pedigree(const Sample& s, int k, const PedigreeStr
     cost = elimination_cost(*plan, cost.loops);
     if (plan->width > o.max_width) {
       over_limit = true;
-      return "pedigree " + s.pedigree_ids[k] + ": " + elimination_cost_text(cost) +
-             ": wider than the limit of " + std::to_string(o.max_width) +
-             " persons; split the pedigree into smaller ones (cut it at distant ancestors or marriages "
-             "that join large branches) or raise --max-width\n";
+      return too_wide_text(s.pedigree_ids[k], cost, o.max_width) + "\n";
     }
     f.peeling.members = s.size(k);
     add_ways(fams, {}, f);

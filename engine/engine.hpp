@@ -60,6 +60,10 @@ class EngineRefusal : public std::runtime_error {
 // cost) for a pedigree that peels.
 EliminationCost pedigree_cost(const Sample& sample, int k);
 
+// The refusal of a pedigree wider than the limit, as the engine words it:
+// "pedigree ID: COST: wider than the limit of K persons; split ...".
+std::string too_wide_text(const std::string& pedigree_id, const EliminationCost& cost, int max_width);
+
 class Engine {
  public:
   // Analyses the pedigrees that the family scan keeps: those without loops

@@ -166,12 +166,13 @@ int run_test(const TestOptions& o) {
   TestRunFacts facts;
   facts.version = version();
   facts.command = command_line();
-  facts.data = check_json(read, &summary);
+  const LoopCosts costs = loop_costs(read.sample, summary, eo.max_width);
+  facts.data = check_json(read, &summary, &costs);
   facts.ascertainment = ascertainment_name(eo.ascertainment);
   facts.threads = engine->threads();
   facts.seconds = seconds;
   std::ostringstream data_text;
-  write_check_text(read, summary, data_text);
+  write_check_text(read, summary, costs, data_text);
 
   const std::string& p = o.out;
   try {
