@@ -17,6 +17,7 @@
 #include <stdexcept>
 
 #include "report/layout_graph.hpp"
+#include "report/line_crossings.hpp"
 #include "report/symbol_outline.hpp"
 
 namespace kinseg::report {
@@ -285,7 +286,66 @@ class Geometry {
         --above_count[static_cast<size_t>(j)];
       }
     }
+    fewer_crossings(fams, level);
     return level;
+  }
+
+  // Crossings in one gap that involve family i of fams at level li: its line
+  // of descent through a higher sibship line, its children's drops through a
+  // lower one, and the same of the others' lines through its own.
+  int gap_crossings(const std::vector<int>& fams, const std::vector<int>& level, size_t i, int li) const {
+    const double tol = 0.5;
+    auto inside = [&](double x, int f) { return x > span_low(f) + tol && x < span_high(f) - tol; };
+    const int fi = fams[i];
+    int n = 0;
+    for (size_t j = 0; j < fams.size(); ++j) {
+      if (j == i) continue;
+      const int fj = fams[j], lj = level[j];
+      if (lj < li && inside(descent_x(fi), fj)) ++n;
+      if (li < lj && inside(descent_x(fj), fi)) ++n;
+      if (lj > li)
+        for (int c : g_.families[static_cast<size_t>(fi)].children) n += inside(x_of(c), fj);
+      if (li > lj)
+        for (int c : g_.families[static_cast<size_t>(fj)].children) n += inside(x_of(c), fi);
+    }
+    return n;
+  }
+
+  // Moves sibship lines to other tracks (a new one below the others
+  // included) while that removes crossings, never onto a track where it
+  // would overlap another line: the constraints above cannot all hold when
+  // families are entangled, and then the order they were placed in decides
+  // more than it should.
+  void fewer_crossings(const std::vector<int>& fams, std::vector<int>& level) const {
+    const size_t n = fams.size();
+    if (n < 2 || n > 400) return;
+    for (int pass = 0; pass < 3; ++pass) {
+      bool moved = false;
+      for (size_t i = 0; i < n; ++i) {
+        const int now = gap_crossings(fams, level, i, level[i]);
+        if (now == 0) continue;
+        const int tracks = *std::max_element(level.begin(), level.end()) + 1;
+        int best = level[i], fewest = now;
+        for (int t = 0; t <= tracks; ++t) {
+          if (t == level[i]) continue;
+          bool clash = false;
+          for (size_t k = 0; k < n && !clash; ++k)
+            clash = k != i && level[k] == t && span_low(fams[k]) < span_high(fams[i]) + 0.4 * s_ &&
+                    span_low(fams[i]) < span_high(fams[k]) + 0.4 * s_;
+          if (clash) continue;
+          const int c = gap_crossings(fams, level, i, t);
+          if (c < fewest) {
+            fewest = c;
+            best = t;
+          }
+        }
+        if (best != level[i]) {
+          level[i] = best;
+          moved = true;
+        }
+      }
+      if (!moved) break;
+    }
   }
 
   void line(double x1, double y1, double x2, double y2, LineKind kind) {
@@ -429,18 +489,33 @@ PedigreeLayout pedigree_layout(const Sample& sample, int k, const std::vector<do
       w = std::max(w, text_width(l, out.font));
     node.half_width = std::max(1.2 * s, 0.5 * w + 0.25 * s);
   }
-  layout::order_rows(g);
-  std::vector<double> x = layout::place_rows(g, 0.35 * s);
-  double left = 0;
-  bool first = true;
-  for (size_t v = 0; v < g.nodes.size(); ++v) {
-    const double l = x[v] - g.nodes[v].half_width;
-    if (first || l < left) left = l;
-    first = false;
+  // Each candidate order placed and drawn; the drawing whose lines of descent
+  // cross least is kept (the first, of fewest crossings by order, on a tie).
+  const std::vector<layout::Rows> orders = layout::order_rows(g);
+  PedigreeLayout best;
+  long best_crossings = -1;
+  for (const layout::Rows& rows : orders) {
+    Graph candidate = g;
+    candidate.rows = rows;
+    std::vector<double> x = layout::place_rows(candidate, 0.35 * s);
+    double left = 0;
+    bool first = true;
+    for (size_t v = 0; v < candidate.nodes.size(); ++v) {
+      const double l = x[v] - candidate.nodes[v].half_width;
+      if (first || l < left) left = l;
+      first = false;
+    }
+    for (double& xv : x) xv += 0.6 * s - left;
+    PedigreeLayout drawn = out;
+    Geometry(candidate, std::move(x), drawn).build();
+    const long crossings = descent_crossings(drawn.lines);
+    if (best_crossings < 0 || crossings < best_crossings) {
+      best = std::move(drawn);
+      best_crossings = crossings;
+    }
+    if (best_crossings == 0) break;
   }
-  for (double& xv : x) xv += 0.6 * s - left;
-
-  Geometry(g, std::move(x), out).build();
+  out = std::move(best);
   return out;
 }
 
