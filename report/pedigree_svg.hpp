@@ -6,7 +6,8 @@
 // (class "symbol": rect, circle or polygon), the "?" of an unknown trait, the
 // id and the carrier probability; every line is a <line> with the class of
 // its kind (marriage, descent, sibship, drop, pass); a proband's arrow is a
-// group <g class="arrow" data-id="ID">. drawing_checks.hpp reads these back.
+// group <g class="arrow" data-id="ID">. The tests read these back
+// (tests/support/drawing_checks.hpp).
 #pragma once
 
 #include <string>
