@@ -6,8 +6,8 @@
 // that the person carries at least one copy of the risk allele under the id.
 //
 // The layout is computed once and then written as SVG (pedigree_svg.hpp); the
-// drawing rules are checked on it (drawing_checks.hpp). Coordinates are SVG
-// user units (pixels), y downwards.
+// tests check the drawing rules on it (tests/support/drawing_checks.hpp).
+// Coordinates are SVG user units (pixels), y downwards.
 #pragma once
 
 #include <cstdint>

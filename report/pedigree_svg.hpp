@@ -8,8 +8,8 @@
 // its kind (marriage, descent, sibship, drop, pass); a proband's arrow is a
 // group <g class="arrow" data-id="ID">. A stub of a trimmed drawing is a person
 // group with data-folded="N" (the persons it stands for), a person tied to no
-// one has data-unlinked="1".
-// drawing_checks.hpp reads these back.
+// one has data-unlinked="1". The tests read these back
+// (tests/support/drawing_checks.hpp).
 #pragma once
 
 #include <string>

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "report/drawing_checks.hpp"
+#include "tests/support/drawing_checks.hpp"
 #include "report/line_crossings.hpp"
 #include "report/pedigree_layout.hpp"
 #include "report/pedigree_svg.hpp"
 #include "report/pedigree_trim.hpp"
-#include "tests/drawn_pedigrees.hpp"
+#include "tests/support/drawn_pedigrees.hpp"
 #include "tests/kinseg_run.hpp"
 
 namespace {
