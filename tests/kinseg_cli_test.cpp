@@ -65,11 +65,11 @@ TEST(KinsegProgram, ExitStatusAndMessages) {
       {"check " + fixture("codes_user.csv") + " --affected yes --unaffected no,NO", 0,
        {"the codes given by --affected and --unaffected", "\"unknown\" unknown     1 row"}, {}},
       {"check " + fixture("study.ped"), 0, {"LINKAGE pre-makeped / PLINK .fam (no header line)", "column trait            column 6, found"}, {}},
-      {"check " + fixture("kinsort.dat"), 0, {"kinsort data file", "probands                2 (and 1 members always conditioned on)"}, {}},
+      {"check " + fixture("kinsort.dat"), 0, {"kinsort data file", "probands                2 (and 1 member always conditioned on)"}, {}},
       {"check " + fixture("loops.csv"), 0,
        {"loops                   1 in 1 pedigree",
         "pedigree C: 1 loop, tables over up to 4 persons (3^4 entries), 3.6 kB, under 1 ms per evaluation\n",
-        "pedigrees w/o proband   1: E", "connected to nobody     1 persons (1 one-person pedigrees)", "generations             4"},
+        "pedigrees w/o proband   1: E", "connected to nobody     1 person (1 one-person pedigree)", "generations             4"},
        {}},
       // What eval, fit and test would refuse, said as they say it.
       {"check " + fixture("loops.csv") + " --max-width 3", 1, {},
