@@ -10,7 +10,7 @@
 #include "common/console.hpp"
 #include "common/tables.hpp"
 #include "common/text_file.hpp"
-#include "fit/limits.hpp"
+#include "common/table_limits.hpp"
 
 namespace kinfit {
 
