@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/conditioning.hpp"
 #include "engine/family_evaluation.hpp"
 #include "engine/model_quantities.hpp"
 #include "engine/penetrance_run.hpp"
@@ -167,9 +168,7 @@ std::string Engine::Impl::add_pedigree(const Sample& s, int k, const PedigreeStr
                                        const EngineOptions& o, bool& over_limit) {
   EngineFamily f;
   f.mode = o.ascertainment == Ascertainment::kProband ? 1 : 0;
-  bool has0 = false;
-  for (int p = s.first(k); p < s.end(k); ++p) has0 = has0 || prob[p] == kAlwaysConditioned;
-  f.conditioning = f.mode != 0 || has0;
+  f.conditioning = kin::conditioning_pass(f.mode, kin::any_always_conditioned(prob.data(), s.first(k), s.end(k)));
   f.peeling.persons = s.size(k);
   f.peeling.base = s.first(k) - 1;
   EliminationCost cost;
