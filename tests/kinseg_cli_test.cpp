@@ -65,10 +65,10 @@ TEST(KinsegProgram, ExitStatusAndMessages) {
       {"check " + fixture("codes_user.csv") + " --affected yes --unaffected no,NO", 0,
        {"the codes given by --affected and --unaffected", "\"unknown\" unknown     1 row"}, {}},
       {"check " + fixture("study.ped"), 0, {"LINKAGE pre-makeped / PLINK .fam (no header line)", "column trait            column 6, found"}, {}},
-      {"check " + fixture("kinsort.dat"), 0, {"kinsort data file", "probands                2 (and 1 members always conditioned on)"}, {}},
+      {"check " + fixture("kinsort.dat"), 0, {"kinsort data file", "probands                2 (and 1 member always conditioned on)"}, {}},
       {"check " + fixture("loops.csv"), 0,
        {"loops                   1 in 1 pedigree", "pedigree C: 1 loop, broken by duplicating",
-        "pedigrees w/o proband   1: E", "connected to nobody     1 persons (1 one-person pedigrees)", "generations             4"},
+        "pedigrees w/o proband   1: E", "connected to nobody     1 person (1 one-person pedigree)", "generations             4"},
        {}},
       {"check " + fixture("role_sex.csv"), 0, {"  unknown sex                    0           1         0         1"},
        {"warning: " + fixture("role_sex.csv") + " line 2, pedigree A: sex of 1 unknown; taken as male, the father of 3"}},
@@ -79,7 +79,7 @@ TEST(KinsegProgram, ExitStatusAndMessages) {
       {"check " + study + " --affected 1", 2, {}, {"kinseg: --affected requires --unaffected", "see kinseg check --help"}},
       {"check " + study + " --sep colon", 2, {}, {"--sep takes comma, semicolon, tab or blanks"}},
       {"check", 2, {}, {"kinseg: DATA is required"}},
-      {"", 2, {}, {"kinseg: A subcommand is required", "see kinseg --help"}},
+      {"", 2, {}, {"kinseg: a subcommand is needed", "see kinseg --help"}},
       {"--version", 0, {"kinseg "}, {}},
   };
   kintest::TempDir tmp;
