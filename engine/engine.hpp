@@ -88,6 +88,9 @@ class Engine {
   // The cost of its pedigree's elimination (0 loops for a pedigree peeled).
   const EliminationCost& cost(int family) const;
   int threads() const;
+  // Every person's proband code as the likelihood reads it, after the family
+  // scan (which may choose a proband for a family without one).
+  std::vector<int8_t> proband_codes() const;
 
   // Evaluates the sample at the point (std::invalid_argument for a point the
   // likelihood cannot read, see check_point) and returns the total; a family
