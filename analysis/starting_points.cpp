@@ -80,6 +80,7 @@ std::vector<StartingPoint> starting_points(const Model& model, const SampleSumma
       const int iw = model.find("w" + std::to_string(gt + 1));
       v[iw] = b + g.effect * share[gt];
     }
+    if (const int ih = model.find("h"); ih >= 0) v[ih] = share[1];
     const bool not_transmitted = i % 2 == 1;
     const double tr[3] = {not_transmitted ? q : 1.0, not_transmitted ? q : 0.5, not_transmitted ? q : 0.0};
     for (int t = 0; t < 3; ++t) {
