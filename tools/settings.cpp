@@ -205,6 +205,10 @@ class Parser {
       }
     } else if (n == "unknown") {
       s_.unknown = as_real(n, v);
+    } else if (n == "trait_sex") {
+      long x = 0;
+      if (!parse_long(v, x) || x < 0 || x > 2) bad(n, v, "0, 1 or 2");
+      s_.trait_sex = static_cast<int>(x);
     } else if (n == "max_draws") {
       long x = 0;
       if (!parse_long(v, x)) bad(n, v, "an integer");
