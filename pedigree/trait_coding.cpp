@@ -60,6 +60,15 @@ std::string quoted_values(const TraitValues& values, const std::vector<int>& whi
   return s;
 }
 
+// A file whose format fixes the codes (RULE), holding values BAD outside them.
+void refuse_other_values(TraitCoding& tc, const std::string& rule, const TraitValues& values,
+                         const std::vector<int>& bad) {
+  if (bad.empty() && !values.overflow()) return;
+  tc.reading = TraitReading::kRefused;
+  tc.problem = rule + "; found " + quoted_values(values, bad) + (values.overflow() ? " and more" : "") +
+               " (name the codes with --affected and --unaffected)";
+}
+
 }  // namespace
 
 TraitCoding decide_trait_coding(const TraitValues& values, FileKind kind,
@@ -89,12 +98,7 @@ TraitCoding decide_trait_coding(const TraitValues& values, FileKind kind,
       else if (v == "3") tc.code[i] = kUnknownTrait;
       else bad.push_back(i);
     }
-    if (!bad.empty() || values.overflow()) {
-      tc.reading = TraitReading::kRefused;
-      tc.problem = "a kinsort data file codes the trait 1 unaffected, 2 affected, 3 unknown; found " +
-                   quoted_values(values, bad) + (values.overflow() ? " and more" : "") +
-                   " (name the codes with --affected and --unaffected)";
-    }
+    refuse_other_values(tc, "a kinsort data file codes the trait 1 unaffected, 2 affected, 3 unknown", values, bad);
     return tc;
   }
 
@@ -110,13 +114,9 @@ TraitCoding decide_trait_coding(const TraitValues& values, FileKind kind,
       tc.code[i] = linkage_code(v);
       if (v != "1" && v != "2" && v != "0" && v != "-9" && !missing.missing(v)) bad.push_back(i);
     }
-    if (!bad.empty() || values.overflow()) {
-      tc.reading = TraitReading::kRefused;
-      tc.problem = "a headerless LINKAGE or PLINK .fam file codes the trait 1 unaffected, 2 affected, 0 or -9 "
-                   "unknown; found " +
-                   quoted_values(values, bad) + (values.overflow() ? " and more" : "") +
-                   " (name the codes with --affected and --unaffected)";
-    }
+    refuse_other_values(
+        tc, "a headerless LINKAGE or PLINK .fam file codes the trait 1 unaffected, 2 affected, 0 or -9 unknown",
+        values, bad);
     return tc;
   }
 
