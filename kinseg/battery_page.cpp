@@ -68,7 +68,7 @@ report::DataSummary data_summary(const DataRead& read, const DataSummary& s, con
                       " known traits are taken as unknown because a covariate is missing.");
   for (const PedigreeLoops& l : s.loops)
     d.notes.push_back("Pedigree " + l.id + ": " + std::to_string(l.loops) + (l.loops == 1 ? " loop" : " loops") +
-                      ", broken at " + join(l.breakers, ", ") + ".");
+                      ", its genotypes summed out exactly.");
   return d;
 }
 
