@@ -59,6 +59,9 @@ struct FitResult {
   std::string model;
   FitStatus status = FitStatus::refused_start;
   std::vector<std::string> messages;
+  // Which of the messages says how the starts agree ("6 of 6 starts reached
+  // the best ln L ..."); -1: none (every start refused).
+  int starts_message = -1;
 
   std::vector<ParameterEstimate> parameters;  // every parameter of the model, in its order
   std::vector<std::string> free_names;
