@@ -22,6 +22,18 @@ std::string status_name(FitStatus s) {
   return "";
 }
 
+std::string parameter_status_name(ParameterStatus s) {
+  switch (s) {
+    case ParameterStatus::estimated: return "estimated";
+    case ParameterStatus::at_bound: return "at bound";
+    case ParameterStatus::not_identified: return "not identified";
+    case ParameterStatus::fixed: return "fixed";
+    case ParameterStatus::linked: return "linked";
+    case ParameterStatus::derived: return "derived";
+  }
+  return "";
+}
+
 namespace {
 
 constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
@@ -360,20 +372,22 @@ void fill_parameters(const Model& model, const Uncertainty& u, FitResult& r) {
       case ParameterRole::estimated:
         e.low = p.low;
         e.high = p.high;
-        e.status = !f->bound_reason.empty() ? "at bound" : f->not_identified ? "not identified" : "estimated";
+        e.status = !f->bound_reason.empty() ? ParameterStatus::at_bound
+                   : f->not_identified       ? ParameterStatus::not_identified
+                                             : ParameterStatus::estimated;
         e.note = f->bound_reason;
         if (f->no_room) e.note = "no standard error: too close to a bound";
         break;
       case ParameterRole::fixed:
-        e.status = "fixed";
+        e.status = ParameterStatus::fixed;
         e.note = p.fixed_by_user ? "by --fix" : "by the model";
         break;
       case ParameterRole::linked:
-        e.status = "linked";
+        e.status = ParameterStatus::linked;
         e.note = "= " + params[p.link].name;
         break;
       case ParameterRole::derived:
-        e.status = "derived";
+        e.status = ParameterStatus::derived;
         e.note = "from q, tr1, tr3";
         break;
     }
