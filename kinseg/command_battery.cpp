@@ -125,6 +125,10 @@ int run_battery(const BatteryCommandOptions& o) {
     for (const auto& msg : m.fit.messages) fitting << "  " << msg << "\n";
   };
 
+  bo.on_progress = [&](const std::string& stage, int done, int total) {
+    progress.show(progress_bar(done, total) + " selected model: " + stage);
+  };
+
   const auto begin = std::chrono::steady_clock::now();
   const BatteryResult result =
       run_battery(read.sample, engine_sample_likelihood(*engine), bo);
@@ -159,7 +163,12 @@ int run_battery(const BatteryCommandOptions& o) {
         {p + ".json", battery_json(result, facts).dump(2, ' ', false, Json::error_handler_t::replace) + "\n"},
         {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str())},
     };
-    if (o.html) files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw, o.drawing, o.out + ".families.tsv")));
+    if (o.html) {
+      progress.show("drawing the pedigrees of the report page");
+      files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw,
+                                                                           o.drawing, o.out + ".families.tsv")));
+      progress.clear();
+    }
     write_whole_files(files);
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
