@@ -11,7 +11,6 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -74,27 +73,59 @@ struct Schema {
   std::vector<std::string> problems;  // of the document itself
 };
 
+// The text between the first pair of backquotes after FROM, or "" (and
+// FROM is moved past it).
+std::string quoted(const std::string& line, size_t& from) {
+  const size_t open = line.find('`', from);
+  if (open == std::string::npos) return "";
+  const size_t close = line.find('`', open + 1);
+  if (close == std::string::npos) return "";
+  from = close + 1;
+  return line.substr(open + 1, close - open - 1);
+}
+
+// The cells of a table row "| a | b | c |", trimmed.
+std::vector<std::string> cells(const std::string& line) {
+  std::vector<std::string> out;
+  size_t start = 1;
+  for (size_t bar = line.find('|', start); bar != std::string::npos; bar = line.find('|', start)) {
+    std::string c = line.substr(start, bar - start);
+    const size_t first = c.find_first_not_of(' '), last = c.find_last_not_of(' ');
+    out.push_back(first == std::string::npos ? "" : c.substr(first, last - first + 1));
+    start = bar + 1;
+  }
+  return out;
+}
+
 // The objects of docs/json.md: a heading "## Name" or "### Name" opens one;
-// a table row "| `key` | `type` | yes/no | meaning |" adds a key to it.
+// a table row "| `key` | `type` | yes/no | meaning |" adds a key to it; a
+// line "Also every key of `Name`." includes another's keys.
 Schema read_schema(const std::string& markdown) {
   Schema s;
   std::istringstream in(markdown);
-  const std::regex heading(R"(^#{2,3} (\w+)\s*$)");
-  const std::regex row(R"(^\| `([^`]+)` \| `([^`]+)` \| (yes|no) \|.*\|\s*$)");
-  const std::regex include(R"(^Also every key of `(\w+)`\.\s*$)");
   std::string current;
-  std::smatch m;
+  const std::string include = "Also every key of `";
   for (std::string line; std::getline(in, line);) {
-    if (std::regex_match(line, m, heading)) {
-      current = m[1];
+    if (line.rfind("## ", 0) == 0 || line.rfind("### ", 0) == 0) {
+      current = line.substr(line.find(' ') + 1);
+      if (current.find(' ') != std::string::npos) current.clear();  // a heading that names no object
+      if (current.empty()) continue;
       if (s.objects.count(current)) s.problems.push_back("object " + current + " documented twice");
       s.objects[current];
-    } else if (std::regex_match(line, m, row) && !current.empty() && current != "Types") {
+    } else if (line.rfind("| `", 0) == 0 && !current.empty() && current != "Types") {
+      const std::vector<std::string> c = cells(line);
+      if (c.size() < 4 || (c[2] != "yes" && c[2] != "no")) continue;
+      size_t at = 0;
+      const std::string key = quoted(c[0], at);
+      at = 0;
+      const std::string type = quoted(c[1], at);
+      if (key.empty() || type.empty()) continue;
       Object& o = s.objects[current];
-      if (o.keys.count(m[1])) s.problems.push_back(current + "." + std::string(m[1]) + " documented twice");
-      o.keys[m[1]] = {m[2], parse_type(m[2]), m[3] == "yes"};
-    } else if (std::regex_match(line, m, include) && !current.empty()) {
-      s.objects[current].includes.push_back(m[1]);
+      if (o.keys.count(key)) s.problems.push_back(current + "." + key + " documented twice");
+      o.keys[key] = {type, parse_type(type), c[2] == "yes"};
+    } else if (line.rfind(include, 0) == 0 && !current.empty()) {
+      size_t at = 0;
+      s.objects[current].includes.push_back(quoted(line, at));
     }
   }
   return s;
