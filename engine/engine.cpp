@@ -1,6 +1,7 @@
 #include "engine/engine.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -51,6 +52,7 @@ struct Engine::Impl {
   // Person records, indexed by person number.
   std::vector<int32_t> trait, sex, prob, parents;
   std::vector<double> cov;
+  std::vector<double> age;  // ages of onset or last observation; empty without them
 
   // Analysed families and their nuclear families in flat arrays.
   std::vector<int> pedigree;          // per family
@@ -115,6 +117,13 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     }
   }
   cov = s.covariates;
+  if (s.has_onset()) {
+    if (static_cast<int>(s.onset.size()) != n) throw std::invalid_argument("the sample's ages do not match its persons");
+    for (int p = 0; p < n; ++p)
+      if (s.trait[p] != kUnknownTrait && !std::isfinite(s.onset[p]))
+        throw std::invalid_argument("person " + s.ids[p] + " has a known trait but no age");
+    age = s.onset;
+  }
 
   // The nuclear families of every analysed pedigree; the pedigrees that
   // cannot be evaluated are collected and refused together.
@@ -218,10 +227,12 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
   persons.cov = cov.data();
   persons.cov_stride = ncov;
   persons.parents = parents.data();
+  persons.age = age.empty() ? nullptr : age.data();
 }
 
 void Engine::Impl::set_point(const Point& point) {
   check_point(point, ncov);
+  if (point.onset && age.empty()) throw std::invalid_argument("an age-of-onset model needs the sample's ages");
   derive_quantities(point, d, q);
 }
 

@@ -21,6 +21,12 @@ void add_pedigree(kinseg::Sample& s, const std::string& id, const std::vector<Ro
       s.covariates.push_back(j < static_cast<int>(r.cov.size()) ? r.cov[static_cast<size_t>(j)] : 0.0);
     s.line.push_back(static_cast<int>(i) + 2);
   }
+  bool ages = s.has_onset();
+  for (const Row& r : rows) ages = ages || !std::isnan(r.age);
+  if (ages) {
+    s.onset.resize(static_cast<size_t>(o), NAN);
+    for (const Row& r : rows) s.onset.push_back(r.age);
+  }
   s.start.push_back(s.persons());
 }
 
@@ -127,7 +133,12 @@ BruteForce brute_force(const kinseg::Sample& s, int k, const kinseg::Point& pt,
         if (s.trait[par] == 2) x += pt.ro[1];
       }
     const double y = 1.0 / (1.0 + std::exp(-x));
-    return s.trait[p] == 2 ? y : 1.0 - y;
+    if (!pt.onset) return s.trait[p] == 2 ? y : 1.0 - y;
+    // Susceptibility y; the age of onset logistic with mean m and spread s.
+    const double z = (s.onset[p] - pt.m[g]) / pt.s[g];
+    const double cdf = 1.0 / (1.0 + std::exp(-z));
+    const double density = std::exp(-z) / (pt.s[g] * (1.0 + std::exp(-z)) * (1.0 + std::exp(-z)));
+    return s.trait[p] == 2 ? y * density : 1.0 - y * cdf;
   };
   auto in_cond = [&](int i) {
     const int code = s.proband[o + i];

@@ -6,6 +6,7 @@
 // probabilities that follow from the same sums.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct Row {
   int trait = 3;
   int prob = 2;
   std::vector<double> cov;  // the sample's number of covariates
+  double age = NAN;         // age at onset or last seen; a row with one gives the sample ages
 };
 
 // Appends a pedigree with ids "1".."n" in row order; the sample's covariate
@@ -41,7 +43,8 @@ std::vector<kinseg::PedigreeStructure> structures_of(const std::vector<Family>& 
 
 kinseg::Point point_of(const Params& p, int ncov);
 
-// Brute force over pedigree k of the sample: the likelihoods of the traits
+// Brute force over pedigree k of the sample (with the point's age-of-onset
+// terms, from the sample's ages): the likelihoods of the traits
 // (all of them, and those of the conditioning set) summed over every genotype
 // vector, and each person's posterior genotype probabilities under both.
 struct BruteForce {
