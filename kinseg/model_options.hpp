@@ -19,6 +19,7 @@ namespace kinseg::cli {
 struct ModelCommandOptions {
   bool sex_effect = false;
   bool regressive = false;
+  std::string onset_spread = "one";  // --onset-spread: one s, or s1 s2 s3 by type
   std::vector<std::string> fix, start, bounds;  // as written
   int starts = 6;
   bool no_profile = false;
