@@ -15,12 +15,14 @@
 
 #include "analysis/carrier_probabilities.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/onset_risk.hpp"
 #include "analysis/sample_summary.hpp"
 #include "engine/engine.hpp"
 #include "engine/family_selection.hpp"
 #include "kinseg/command.hpp"
 #include "kinseg/data_options.hpp"
 #include "kinseg/fit_files.hpp"
+#include "kinseg/risk_files.hpp"
 #include "kinseg/model_options.hpp"
 #include "kinseg/test_tables.hpp"
 #include "pedigree/whole_files.hpp"
@@ -53,6 +55,8 @@ int run_fit(const FitCommandOptions& o) {
 
   std::vector<std::string> problems;
   const ModelOptions options = model_options(o.m, summary, o.data.read.columns.covariates, problems);
+  const std::vector<ReferenceValue> reference =
+      reference_option(o.m, summary, o.data.read.columns.covariates, problems);
   std::unique_ptr<Model> model;
   if (problems.empty()) {
     try {
@@ -131,13 +135,25 @@ int run_fit(const FitCommandOptions& o) {
     posteriors.known = std::move(g.known);
     files.emplace_back(o.out + ".genotypes.tsv", genotypes_tsv(carrier_probabilities(sample, posteriors)));
   }
+  // Each genotype's risk by age, for an age-of-onset model.
+  const bool onset = options.onset.on;
+  RiskResult risks;
+  if (onset) {
+    risks = onset_risks(result, *model, reference, risk_ages(summary.onset, o.m.risk_ages), o.m.risk_ages);
+    files.emplace_back(o.out + ".risks.tsv", risks_tsv({&risks}));
+  }
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
-  const std::string json =
-      fit_json(result, *model, run).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  nlohmann::ordered_json json_doc = fit_json(result, *model, run);
+  std::string log = fit_log(result, *model, run);
+  if (onset) {
+    json_doc["risks"] = risks_json(risks);
+    log += "\n" + risks_log(risks);
+  }
+  const std::string json = json_doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
   try {
-    files.insert(files.begin(), {{o.out + ".log", fit_log(result, *model, run)},
+    files.insert(files.begin(), {{o.out + ".log", log},
                                  {o.out + ".estimates.tsv", estimates_tsv(result)},
                                  {o.out + ".families.tsv", families_tsv(run)},
                                  {o.out + ".json", json}});
@@ -147,6 +163,7 @@ int run_fit(const FitCommandOptions& o) {
     return kUsage;
   }
   std::cout << estimates_table(result);
+  if (onset && !risks.curves.empty()) std::cout << "\n" << risks_table(risks);
   if (standard_output_status() != kDone) return kUsage;
   if (result.status == FitStatus::refused_start) return kRefused;
   return kDone;

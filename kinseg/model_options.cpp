@@ -98,6 +98,19 @@ void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
       ->delimiter(',')
       ->option_text("NAME=LO:HI[,...]")
       ->group(model);
+  sub.add_option("--reference", o.reference,
+                 "Covariate values at which risks and penetrances are given (default: each covariate's mean "
+                 "over the members of known trait)")
+      ->delimiter(',')
+      ->option_text("NAME=VALUE[,...]")
+      ->group(model);
+  sub.add_option("--risk-ages", o.risk_ages,
+                 "With --onset: ages at which each genotype's risk is shown besides every 10 years over the "
+                 "observed ages (default 50,70,80)")
+      ->delimiter(',')
+      ->check(CLI::Range(0.0, 130.0))
+      ->option_text("AGE[,...]")
+      ->group(model);
   const char* search = "Search";
   sub.add_option("--starts", o.starts, "Searches from a grid over q and the genotype effect (default 6)")
       ->check(CLI::Range(1, 1000))
@@ -105,6 +118,18 @@ void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
       ->group(search);
   sub.add_flag("--no-profile", o.no_profile, "Skip the profile-likelihood intervals")->group(search);
   add_engine_options(sub, o.engine, "Likelihood");
+}
+
+std::vector<ReferenceValue> reference_option(const ModelCommandOptions& o, const SampleSummary& summary,
+                                             const std::vector<std::string>& covar,
+                                             std::vector<std::string>& problems) {
+  std::vector<NamedValue> given;
+  parse_entries(o.reference, "--reference", false, &given, nullptr, problems);
+  for (auto& v : given) {
+    const std::string as_d = model_name("d." + v.name, summary, covar);
+    v.name = as_d.substr(2);
+  }
+  return reference_values(summary, given, problems);
 }
 
 ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& summary,
