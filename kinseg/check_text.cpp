@@ -7,6 +7,7 @@
 #include <string>
 
 #include "kinseg/read_description.hpp"
+#include "pedigree/counted.hpp"
 
 namespace kinseg::cli {
 
@@ -49,6 +50,7 @@ void write_check_text(const DataRead& d, const DataSummary& r, std::ostream& out
   for (int i = 0; i < kRoles; ++i)
     row(out, std::string("column ") + role_name(static_cast<ColumnRole>(i)), column_text(d.columns.role[i]));
   for (const ColumnUse& u : d.columns.covariates) row(out, "column covariate", column_text(u));
+  if (d.columns.onset.column >= 0) row(out, "column onset", column_text(d.columns.onset));
   std::string tokens = "empty";
   for (const std::string& t : d.missing.tokens()) tokens += ", " + t;
   row(out, "missing values", tokens);
@@ -82,18 +84,18 @@ void write_check_text(const DataRead& d, const DataSummary& r, std::ostream& out
       << total[1] << std::setw(10) << total[2] << std::setw(10) << total[3] << "\n\n";
 
   row(out, "probands", std::to_string(r.probands) +
-                           (r.always_conditioned ? " (and " + std::to_string(r.always_conditioned) +
-                                                       " members always conditioned on)"
+                           (r.always_conditioned ? " (and " + counted(r.always_conditioned, "member") +
+                                                       " always conditioned on)"
                                                  : ""));
   row(out, "pedigrees w/o proband", id_list(r.without_proband));
   row(out, "pedigrees w/o affected", id_list(r.without_affected));
-  row(out, "connected to nobody", std::to_string(r.unconnected) + " persons (" +
-                                      std::to_string(r.single_person_pedigrees) + " one-person pedigrees)");
+  row(out, "connected to nobody", persons(r.unconnected) + " (" +
+                                      counted(r.single_person_pedigrees, "one-person pedigree") + ")");
   int loops = 0;
   for (const PedigreeLoops& l : r.loops) loops += l.loops;
   row(out, "loops", r.loops.empty() ? "none"
-                                    : std::to_string(loops) + " in " + std::to_string(r.loops.size()) +
-                                          (r.loops.size() == 1 ? " pedigree" : " pedigrees"));
+                                    : std::to_string(loops) + " in " +
+                                          counted(static_cast<long>(r.loops.size()), "pedigree"));
   for (size_t i = 0; i < r.loops.size() && i < 50; ++i) {
     const PedigreeLoops& l = r.loops[i];
     std::string b;
@@ -113,6 +115,19 @@ void write_check_text(const DataRead& d, const DataSummary& r, std::ostream& out
           << std::setw(12) << num(c.sd) << std::setw(12) << num(c.max) << (c.whole_numbers ? "" : "  (not whole numbers)")
           << "\n";
     row(out, "traits made unknown", std::to_string(r.unknown_by_covariate) + " by a missing covariate");
+  }
+  if (!r.onset_column.empty()) {
+    out << "\n" << std::left << std::setw(kLabel) << ("ages (" + r.onset_column + ")") << std::right << std::setw(9)
+        << "persons" << std::setw(12) << "min" << std::setw(12) << "median" << std::setw(12) << "mean"
+        << std::setw(12) << "max" << "\n";
+    for (const AgeSummary& g : r.ages) {
+      const std::string label = std::string(g.trait == kAffected ? "  at onset, " : "  last seen, ") +
+                                (g.sex == kMale ? "male" : g.sex == kFemale ? "female" : "unknown sex");
+      out << std::left << std::setw(kLabel) << label << std::right << std::setw(9) << g.n << std::setw(12)
+          << num(g.min) << std::setw(12) << num(g.median) << std::setw(12) << num(g.mean) << std::setw(12)
+          << num(g.max) << "\n";
+    }
+    row(out, "traits made unknown", std::to_string(r.unknown_by_onset) + " by a missing age");
   }
   if (d.problems.warnings() > 0)
     out << "\n" << std::left << std::setw(kLabel) << "warnings" << d.problems.warnings() << " (on standard error)\n";

@@ -24,7 +24,7 @@
 #include "kinseg/fit_files.hpp"
 #include "kinseg/risk_files.hpp"
 #include "kinseg/model_options.hpp"
-#include "kinseg/test_tables.hpp"
+#include "kinseg/battery_tables.hpp"
 #include "pedigree/whole_files.hpp"
 
 namespace kinseg::cli {

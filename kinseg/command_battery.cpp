@@ -22,10 +22,10 @@
 #include "kinseg/command.hpp"
 #include "kinseg/data_options.hpp"
 #include "kinseg/model_options.hpp"
-#include "kinseg/test_json.hpp"
-#include "kinseg/test_log.hpp"
-#include "kinseg/test_report.hpp"
-#include "kinseg/test_tables.hpp"
+#include "kinseg/battery_json.hpp"
+#include "kinseg/battery_log.hpp"
+#include "kinseg/battery_page.hpp"
+#include "kinseg/battery_tables.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/whole_files.hpp"
 #include "report/html_page.hpp"
@@ -38,7 +38,7 @@ using report::json_number;
 
 namespace {
 
-struct TestOptions {
+struct BatteryCommandOptions {
   DataOptions data;
   ModelCommandOptions model;  // as kinseg fit's; --no-profile concerns the selected model
   double alpha = 0.05;
@@ -77,7 +77,7 @@ std::string bar(int done, int total) {
   return "[" + std::string(n, '#') + std::string(20 - n, '.') + "]";
 }
 
-int run_test(const TestOptions& o) {
+int run_battery(const BatteryCommandOptions& o) {
   DataRead read;
   const int status = load_data(o.data, read, std::cerr);
   if (status != kDone) return status;
@@ -163,7 +163,7 @@ int run_test(const TestOptions& o) {
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
 
   const DataSummary summary = summarize(read);
-  TestRunFacts facts;
+  BatteryRunFacts facts;
   facts.version = version();
   facts.command = command_line();
   facts.data = check_json(read, &summary);
@@ -182,9 +182,9 @@ int run_test(const TestOptions& o) {
         {p + ".families.tsv", families_tsv(result)},
         {p + ".genotypes.tsv", genotypes_tsv(result)},
         {p + ".json", battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"},
-        {p + ".log", test_log(result, facts, data_text.str() + scan.str(), fitting.str())},
+        {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str())},
     };
-    if (o.html) files.emplace_back(p + ".html", report::html_page(test_report(read, summary, result, facts, o.draw)));
+    if (o.html) files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw)));
     write_whole_files(files);
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
@@ -199,8 +199,8 @@ int run_test(const TestOptions& o) {
 
 }  // namespace
 
-Command add_test_command(CLI::App& app) {
-  auto options = std::make_shared<TestOptions>();
+Command add_battery_command(CLI::App& app) {
+  auto options = std::make_shared<BatteryCommandOptions>();
   CLI::App* sub = app.add_subcommand(
       "test",
       "Fit the standard segregation models (sporadic; no_transmission, mendelian: dominant, recessive, "
@@ -227,7 +227,7 @@ Command add_test_command(CLI::App& app) {
                   "in DATA")
       ->option_text("FAMILY[,FAMILY...]")
       ->delimiter(',');
-  return {sub, [options] { return run_test(*options); }};
+  return {sub, [options] { return run_battery(*options); }};
 }
 
 }  // namespace kinseg::cli
