@@ -7,15 +7,10 @@
 #include <vector>
 
 #include "analysis/model.hpp"
+#include "analysis/risk_result.hpp"
 #include "analysis/sample_summary.hpp"
 
 namespace kinseg {
-
-struct ReferenceValue {
-  std::string name;   // the covariate, as the sample names it
-  double value = 0.0;
-  bool given = false;  // by --reference; otherwise the sample mean
-};
 
 // One value per covariate of the summary, in its order. A given name that is
 // no covariate, or given twice, is added to PROBLEMS.

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/conditioning.hpp"
 #include "engine/family_evaluation.hpp"
 #include "engine/model_quantities.hpp"
 #include "engine/penetrance_run.hpp"
@@ -154,9 +155,7 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     pedigree.push_back(k);
     EngineFamily f;
     f.mode = mode;
-    bool has0 = false;
-    for (int p = s.first(k); p < s.end(k); ++p) has0 = has0 || prob[p] == kAlwaysConditioned;
-    f.conditioning = mode != 0 || has0;
+    f.conditioning = kin::conditioning_pass(mode, kin::any_always_conditioned(prob.data(), s.first(k), s.end(k)));
     f.peeling.persons = ps->size;
     f.peeling.members = ps->members();
     f.peeling.base = s.first(k) - 1;
@@ -288,6 +287,7 @@ int Engine::families() const { return static_cast<int>(impl_->family.size()); }
 int Engine::pedigree(int family) const { return impl_->pedigree[family]; }
 int Engine::loop_breakers(int family) const { return impl_->family[family].nbreakers; }
 int Engine::threads() const { return impl_->pool->threads(); }
+std::vector<int8_t> Engine::proband_codes() const { return {impl_->prob.begin(), impl_->prob.end()}; }
 const std::vector<FamilyLikelihood>& Engine::results() const { return impl_->results; }
 
 double Engine::evaluate(const Point& point) {

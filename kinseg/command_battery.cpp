@@ -4,11 +4,8 @@
 // terminal); the model table, the tests and the verdict on standard output;
 // every table, the JSON document, the log and the report page in PREFIX.*
 // files, all written whole or none.
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -16,16 +13,20 @@
 #include "analysis/battery.hpp"
 #include "analysis/sample_summary.hpp"
 #include "analysis/engine_likelihood.hpp"
+#include "analysis/onset_risk.hpp"
 #include "engine/engine.hpp"
 #include "kinseg/check_json.hpp"
 #include "kinseg/check_text.hpp"
 #include "kinseg/command.hpp"
 #include "kinseg/data_options.hpp"
 #include "kinseg/model_options.hpp"
+#include "kinseg/progress_line.hpp"
+#include "kinseg/risk_files.hpp"
 #include "kinseg/battery_json.hpp"
 #include "kinseg/battery_log.hpp"
 #include "kinseg/battery_page.hpp"
 #include "kinseg/battery_tables.hpp"
+#include "kinseg/fit_output.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/whole_files.hpp"
 #include "report/html_page.hpp"
@@ -47,35 +48,7 @@ struct BatteryCommandOptions {
   std::vector<std::string> draw;  // pedigrees to draw in the report besides the top-ranked
 };
 
-// The progress line on a terminal: rewritten in place, cleared before each
-// model's own line.
-class Progress {
- public:
-  Progress() : terminal_(isatty(fileno(stderr)) != 0) {}
-  void show(const std::string& text) {
-    if (!terminal_) return;
-    std::string line = "kinseg: " + text;
-    if (line.size() > 79) line.resize(79);
-    std::cerr << "\r" << line << std::string(width_ > line.size() ? width_ - line.size() : 0, ' ') << std::flush;
-    width_ = line.size();
-  }
-  void clear() {
-    if (!terminal_ || width_ == 0) return;
-    std::cerr << "\r" << std::string(width_, ' ') << "\r" << std::flush;
-    width_ = 0;
-  }
-
- private:
-  bool terminal_;
-  size_t width_ = 0;
-};
-
 constexpr size_t kShownNotes = 10;
-
-std::string bar(int done, int total) {
-  const int n = total > 0 ? 20 * done / total : 0;
-  return "[" + std::string(n, '#') + std::string(20 - n, '.') + "]";
-}
 
 int run_battery(const BatteryCommandOptions& o) {
   DataRead read;
@@ -99,7 +72,10 @@ int run_battery(const BatteryCommandOptions& o) {
 
   BatteryOptions bo;
   std::vector<std::string> problems;
-  bo.model = model_options(o.model, summarise(read.sample), o.data.read.columns.covariates, problems);
+  const SampleSummary sample_summary = summarise(read.sample);
+  bo.model = model_options(o.model, sample_summary, o.data.read.columns.covariates, problems);
+  const std::vector<ReferenceValue> reference =
+      reference_option(o.model, sample_summary, o.data.read.columns.covariates, problems);
   if (problems.empty()) {
     try {
       check_battery_options(bo.model);
@@ -135,18 +111,15 @@ int run_battery(const BatteryCommandOptions& o) {
     return kRefused;
   }
 
-  Progress progress;
+  ProgressLine progress;
   std::ostringstream fitting;  // the log's account of every model and start
   bo.on_model_start = [&](const std::string& model, int index, int total) {
-    progress.show(bar(index - 1, total) + " " + model);
+    progress.show(progress_bar(index - 1, total) + " " + model);
     fitting << "\n[" << index << "/" << total << "] " << model << "\n";
   };
   bo.on_start = [&](const std::string& model, const StartRecord& s, int done, int total) {
     progress.show(model + ": start " + std::to_string(done) + " of " + std::to_string(total));
-    fitting << "  start " << done << " (" << s.origin << "): ln L "
-            << (s.start_lnl ? format_number(*s.start_lnl) : std::string("refused")) << " -> "
-            << (s.lnl ? format_number(*s.lnl) : std::string("refused")) << ", " << search_end_name(s.end_state)
-            << ", " << s.evaluations << " evaluations" << (s.turned_round ? ", turned round" : "") << "\n";
+    fitting << "  " << start_line(s, done, total) << "\n";
   };
   bo.on_model_done = [&](const BatteryModel& m, int index, int total) {
     progress.clear();
@@ -156,22 +129,45 @@ int run_battery(const BatteryCommandOptions& o) {
   };
 
   const auto begin = std::chrono::steady_clock::now();
-  const BatteryResult result =
-      run_battery(read.sample, engine_battery_likelihood(*engine, read.sample, eo.ascertainment), bo);
+  BatteryResult result = run_battery(read.sample, engine_sample_likelihood(*engine), bo);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   progress.clear();
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
 
   const DataSummary summary = summarize(read);
-  BatteryRunFacts facts;
+  RunFacts facts;
+  facts.program = "kinseg test";
   facts.version = version();
   facts.command = command_line();
   facts.data = check_json(read, &summary);
   facts.ascertainment = ascertainment_name(eo.ascertainment);
+  facts.analysed_families = engine->families();
+  for (const ScanNote& n : notes) facts.family_scan.push_back(n.text);
+  facts.prevalence = sample_summary.prevalence;
   facts.threads = engine->threads();
   facts.seconds = seconds;
   std::ostringstream data_text;
   write_check_text(read, summary, data_text);
+
+  // With an age of onset, each model's risks by age at its estimates.
+  const bool onset = bo.model.onset.on;
+  TsvTable risks = risks_tsv_table();
+  if (onset)
+    for (BatteryModel& m : result.models) {
+      if (!m.fit.lnl) continue;
+      try {
+        // The model as the battery fitted it: its free parameters are the fit's.
+        const Model model(m.name, bo.model);
+        if (model.free_names() != m.fit.free_names) continue;
+        m.fit.risks = onset_risks(m.fit, model, reference, risk_ages(sample_summary.onset, o.model.risk_ages),
+                                  o.model.risk_ages);
+        add_risk_rows(risks, *m.fit.risks);
+      } catch (const ModelError&) {
+        continue;
+      }
+    }
+  const BatteryModel* selected = result.selected();
+  const RiskResult* selected_risks = selected && selected->fit.risks ? &*selected->fit.risks : nullptr;
 
   const std::string& p = o.out;
   try {
@@ -181,9 +177,11 @@ int run_battery(const BatteryCommandOptions& o) {
         {p + ".estimates.tsv", estimates_tsv(result)},
         {p + ".families.tsv", families_tsv(result)},
         {p + ".genotypes.tsv", genotypes_tsv(result)},
-        {p + ".json", battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"},
-        {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str())},
+        {p + ".json", battery_json(result, facts).dump(2, ' ', false, Json::error_handler_t::replace) + "\n"},
+        {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str()) +
+                         (selected_risks ? "\n" + risks_log(*selected_risks) : "")},
     };
+    if (onset) files.emplace_back(p + ".risks.tsv", risks.str());
     if (o.html) files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw)));
     write_whole_files(files);
   } catch (const FileError& e) {
@@ -191,8 +189,11 @@ int run_battery(const BatteryCommandOptions& o) {
     return kUsage;
   }
   std::cout << console_tables(result);
+  if (selected_risks && !selected_risks->curves.empty())
+    std::cout << "\n" << selected_risks->model << ": " << risks_table(*selected_risks);
   if (standard_output_status() != kDone) return kUsage;
   std::cerr << "kinseg: wrote " << p << ".models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, .genotypes.tsv, "
+            << (onset ? ".risks.tsv, " : "")
             << (o.html ? ".json, .log and .html" : ".json and .log") << " (" << format_number(seconds) << " s)\n";
   return kDone;
 }
@@ -219,9 +220,12 @@ Command add_battery_command(CLI::App& app) {
                   "Prefix of the files written: PREFIX.models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, "
                   ".genotypes.tsv, .json, .log and the report page PREFIX.html (default kinseg)")
       ->option_text("PREFIX");
-  sub->add_flag("--html,!--no-html", options->html,
-               "Write the report page PREFIX.html: the data, the tables, the verdict, the profile likelihoods and "
-               "pedigree drawings in one file for a browser (the default; --no-html: not)");
+  // Two flags rather than one with its negation, whose help line would show
+  // the negation's value.
+  sub->add_flag_callback("--html", [options] { options->html = true; },
+                         "Write the report page PREFIX.html: the data, the tables, the verdict, the profile "
+                         "likelihoods and pedigree drawings in one file for a browser (the default)");
+  sub->add_flag_callback("--no-html", [options] { options->html = false; }, "Write no report page");
   sub->add_option("--draw", options->draw,
                   "Pedigrees to draw in the report besides the ten that most support a major gene, by their ids "
                   "in DATA")

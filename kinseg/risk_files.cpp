@@ -3,21 +3,21 @@
 #include <algorithm>
 #include <sstream>
 
-#include "report/number_format.hpp"
+#include "kinseg/fit_output.hpp"
 
 namespace kinseg::cli {
 
 namespace {
 
-std::string num(double x) { return report::format_number(x); }
+std::string num(double x) { return number_text(x); }
 
-nlohmann::ordered_json jnum(double x) { return nlohmann::ordered_json(report::json_number(x)); }
+Json jnum(double x) { return number_json(x); }
 
-nlohmann::ordered_json estimate_json(const RiskEstimate& e) {
-  nlohmann::ordered_json j;
+Json estimate_json(const RiskEstimate& e) {
+  Json j;
   j["estimate"] = jnum(e.value);
-  j["ci_low"] = e.has_ci ? jnum(e.ci_low) : nlohmann::ordered_json(nullptr);
-  j["ci_high"] = e.has_ci ? jnum(e.ci_high) : nlohmann::ordered_json(nullptr);
+  j["ci_low"] = e.has_ci ? jnum(e.ci_low) : Json(nullptr);
+  j["ci_high"] = e.has_ci ? jnum(e.ci_high) : Json(nullptr);
   return j;
 }
 
@@ -58,45 +58,43 @@ std::string genotype_label(const RiskResult& r, int genotype) {
 
 std::string sex_label(int sex) { return sex == 1 ? "men" : sex == 2 ? "women" : "all"; }
 
-std::string risks_tsv(const std::vector<const RiskResult*>& results) {
-  std::string out = "model\tgenotype\tsex\tage\trisk\tci_low\tci_high\n";
-  for (const RiskResult* r : results)
-    for (const GenotypeRisk& c : r->curves)
-      for (const RiskAtAge& a : c.by_age)
-        out += r->model + "\t" + (c.genotype == 0 ? "all" : std::to_string(c.genotype)) + "\t" + sex_label(c.sex) +
-               "\t" + num(a.age) + "\t" + num(a.risk.value) + "\t" + (a.risk.has_ci ? num(a.risk.ci_low) : "NA") +
-               "\t" + (a.risk.has_ci ? num(a.risk.ci_high) : "NA") + "\n";
-  return out;
+TsvTable risks_tsv_table() { return TsvTable({"model", "genotype", "sex", "age", "risk", "ci_low", "ci_high"}); }
+
+void add_risk_rows(TsvTable& table, const RiskResult& r) {
+  for (const GenotypeRisk& c : r.curves)
+    for (const RiskAtAge& a : c.by_age)
+      table.add({r.model, c.genotype == 0 ? "all" : std::to_string(c.genotype), sex_label(c.sex), num(a.age),
+                 num(a.risk.value), a.risk.has_ci ? num(a.risk.ci_low) : "", a.risk.has_ci ? num(a.risk.ci_high) : ""});
 }
 
-nlohmann::ordered_json risks_json(const RiskResult& r) {
-  nlohmann::ordered_json j;
+Json risks_json(const RiskResult& r) {
+  Json j;
   j["intervals"] = r.method;
   j["regressive_terms"] = "parents' traits not counted";
-  nlohmann::ordered_json ref = nlohmann::ordered_json::object();
+  Json ref = Json::object();
   for (const ReferenceValue& v : r.reference) {
-    nlohmann::ordered_json e;
+    Json e;
     e["value"] = jnum(v.value);
     e["from"] = v.given ? "--reference" : "sample mean";
     ref[v.name] = e;
   }
   j["reference"] = ref;
-  nlohmann::ordered_json ages = nlohmann::ordered_json::array();
+  Json ages = Json::array();
   for (double a : r.asked_ages) ages.push_back(jnum(a));
   j["risk_ages"] = ages;
-  nlohmann::ordered_json curves = nlohmann::ordered_json::array();
+  Json curves = Json::array();
   for (const GenotypeRisk& c : r.curves) {
-    nlohmann::ordered_json e;
-    e["genotype"] = c.genotype == 0 ? nlohmann::ordered_json("all") : nlohmann::ordered_json(c.genotype);
+    Json e;
+    e["genotype"] = c.genotype;
     e["label"] = genotype_label(r, c.genotype);
     e["sex"] = sex_label(c.sex);
     e["lifetime_risk"] = estimate_json(c.lifetime);
     e["median_onset"] = estimate_json(c.median_onset);
-    nlohmann::ordered_json by = nlohmann::ordered_json::array();
+    Json by = Json::array();
     for (const RiskAtAge& a : c.by_age) {
-      nlohmann::ordered_json p = estimate_json(a.risk);
+      Json p = estimate_json(a.risk);
       p.erase("estimate");
-      nlohmann::ordered_json row;
+      Json row;
       row["age"] = jnum(a.age);
       row["risk"] = jnum(a.risk.value);
       row["ci_low"] = p["ci_low"];
@@ -142,18 +140,11 @@ std::string risks_table(const RiskResult& r) {
     row.push_back(num(c.median_onset.value));
     rows.push_back(row);
   }
-  std::vector<size_t> width(head.size(), 0);
-  for (const auto& row : rows)
-    for (size_t i = 0; i < row.size(); ++i) width[i] = std::max(width[i], row[i].size());
-  std::string out;
-  for (const auto& row : rows) {
-    std::string line;
-    for (size_t i = 0; i < row.size(); ++i) {
-      const std::string pad(width[i] - row[i].size(), ' ');
-      line += i == 0 ? row[i] + pad : "  " + pad + row[i];
-    }
-    out += line + "\n";
-  }
+  std::vector<bool> right(head.size(), true);
+  right[0] = false;
+  ConsoleTable table(rows[0], right);
+  for (size_t i = 1; i < rows.size(); ++i) table.add(rows[i]);
+  std::string out = table.str();
   out += "(at " + reference_text(r) + "; 95% intervals in the .risks.tsv file)\n";
   return out;
 }

@@ -10,12 +10,15 @@
 
 #include <nlohmann/json.hpp>
 
-#include "analysis/onset_risk.hpp"
+#include "analysis/risk_result.hpp"
+#include "kinseg/table_writers.hpp"
 
 namespace kinseg::cli {
 
-// The header alone for no result with curves; rows of several models in one file.
-std::string risks_tsv(const std::vector<const RiskResult*>& results);
+// PREFIX.risks.tsv: the header, then the rows of each model's curves.
+TsvTable risks_tsv_table();
+void add_risk_rows(TsvTable& table, const RiskResult& r);
+// The Risks object of a Fit in the JSON (docs/json.md).
 nlohmann::ordered_json risks_json(const RiskResult& r);
 std::string risks_log(const RiskResult& r);
 std::string risks_table(const RiskResult& r);
