@@ -46,6 +46,7 @@ struct BatteryCommandOptions {
   std::string out = "kinseg";
   bool html = true;  // write PREFIX.html
   std::vector<std::string> draw;  // pedigrees to draw in the report besides the top-ranked
+  PageDrawing drawing;            // how many of the top-ranked, trimmed or whole
 };
 
 constexpr size_t kShownNotes = 10;
@@ -183,7 +184,7 @@ int run_battery(const BatteryCommandOptions& o) {
                          (selected_risks ? "\n" + risks_log(*selected_risks) : "")},
     };
     if (onset) files.emplace_back(p + ".risks.tsv", risks.str());
-    if (o.html) files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw)));
+    if (o.html) files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw, o.drawing, o.out + ".families.tsv")));
     write_whole_files(files);
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
@@ -232,6 +233,13 @@ Command add_battery_command(CLI::App& app) {
                   "in DATA")
       ->option_text("FAMILY[,FAMILY...]")
       ->delimiter(',');
+  sub->add_option("--draw-limit", options->drawing.top,
+                  "How many of the families that most support a major gene the report draws (default 10; 0: "
+                  "only those named with --draw)")
+      ->option_text("N")
+      ->check(CLI::NonNegativeNumber);
+  sub->add_flag("--trim", options->drawing.trim,
+                "Draw the report's pedigrees trimmed to their informative core, as kinseg draw --trim does");
   return {sub, [options] { return run_battery(*options); }};
 }
 
