@@ -96,9 +96,9 @@ std::vector<report::SummaryValue> summary_values(const FitResult& fit) {
   const char* copies[] = {"two copies", "one copy", "no copy"};
   std::vector<const ParameterEstimate*> order;  // the linked baselines after the others
   for (const ParameterEstimate& p : fit.parameters)
-    if (p.status != "linked") order.push_back(&p);
+    if (p.status != ParameterStatus::linked) order.push_back(&p);
   for (const ParameterEstimate& p : fit.parameters)
-    if (p.status == "linked") order.push_back(&p);
+    if (p.status == ParameterStatus::linked) order.push_back(&p);
   for (const ParameterEstimate* pp : order) {
     const ParameterEstimate& p = *pp;
     const double low = p.ci_low ? *p.ci_low : kNA, high = p.ci_high ? *p.ci_high : kNA;
@@ -108,7 +108,7 @@ std::vector<report::SummaryValue> summary_values(const FitResult& fit) {
     }
     if (p.name.size() != 2 || p.name[0] != 'w' || p.name[1] < '1' || p.name[1] > '3') continue;
     const int g = p.name[1] - '1';
-    if (p.status == "linked") {
+    if (p.status == ParameterStatus::linked) {
       // w2 = w1 (dominant) or w2 = w3 (recessive): named with the one it equals.
       const std::string same = p.note.size() > 2 ? "penetrance " + p.note.substr(2) : "";
       for (auto& v : out)
