@@ -163,7 +163,7 @@ void Battery::profile_selected() {
   fo.profile = true;
   fo.starts = 1;
   fo.on_start = nullptr;
-  fo.on_progress = nullptr;
+  fo.on_progress = options_.on_progress;
   LabelledStart s;
   s.label = "estimates of the battery's fit";
   for (size_t c = 0; c < old.free_names.size(); ++c) s.values.push_back({old.free_names[c], old.free[c]});

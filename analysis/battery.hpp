@@ -77,6 +77,8 @@ struct BatteryOptions {
   std::function<void(const std::string& model, int index, int total)> on_model_start;
   std::function<void(const BatteryModel& model, int index, int total)> on_model_done;
   std::function<void(const std::string& model, const StartRecord& start, int done, int total)> on_start;
+  // During the profile pass of the selected model: each parameter's profile.
+  std::function<void(const std::string& stage, int done, int total)> on_progress;
 };
 
 // The models of the battery whose type does not depend on the fits, then

@@ -26,22 +26,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-kinseg::Point truth_of(const kinsim::Settings& s) {
-  kinseg::Point pt;
-  pt.q = s.param(kinsim::kQ).value;
-  for (int g = 0; g < 3; ++g) {
-    pt.w[g] = s.param(kinsim::kW1 + g).value;
-    pt.v[g] = s.param(kinsim::kV1 + g).value;
-    pt.tau[g] = s.param(kinsim::kTr1 + g).value;
-  }
-  pt.sex_effect = pt.v[0] != 0.0 || pt.v[1] != 0.0 || pt.v[2] != 0.0;
-  pt.free_transmission = true;
-  for (int j = 0; j < s.ncov(); ++j) pt.d.push_back(s.param(kinsim::kD1 + j).value);
-  pt.ro[0] = s.param(kinsim::kRo1).value;
-  pt.ro[1] = s.param(kinsim::kRo2).value;
-  return pt;
-}
-
 // Median seconds of fn over repeated runs, at least 5 and about 2 s in all.
 template <class Fn>
 double median_seconds(Fn&& fn) {
@@ -60,7 +44,7 @@ void measure(const std::string& path) {
   const kinsim::Settings settings = kinsim::read_settings(path);
   const uint64_t seed = settings.seed.value_or(1);
   const kinseg::Sample sample = kinsim::kinseg_sample(settings, kinsim::draw_sample(settings, seed));
-  const kinseg::Point pt = truth_of(settings);
+  const kinseg::Point pt = kinsim::truth_point(settings);
   kinseg::EngineOptions o;
   o.threads = 1;
   o.ascertainment = kinseg::Ascertainment::kProband;

@@ -129,6 +129,10 @@ int run_battery(const BatteryCommandOptions& o) {
     for (const auto& msg : m.fit.messages) fitting << "  " << msg << "\n";
   };
 
+  bo.on_progress = [&](const std::string& stage, int done, int total) {
+    progress.show(progress_bar(done, total) + " selected model: " + stage);
+  };
+
   const auto begin = std::chrono::steady_clock::now();
   BatteryResult result = run_battery(read.sample, engine_sample_likelihood(*engine), bo);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
@@ -184,7 +188,12 @@ int run_battery(const BatteryCommandOptions& o) {
                          (selected_risks ? "\n" + risks_log(*selected_risks) : "")},
     };
     if (onset) files.emplace_back(p + ".risks.tsv", risks.str());
-    if (o.html) files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw, o.drawing, o.out + ".families.tsv")));
+    if (o.html) {
+      progress.show("drawing the pedigrees of the report page");
+      files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw,
+                                                                           o.drawing, o.out + ".families.tsv")));
+      progress.clear();
+    }
     write_whole_files(files);
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
