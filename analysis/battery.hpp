@@ -22,7 +22,9 @@
 //   mendelian       vs homog_general           0.25 chi2(0) + 0.5 chi2(1) + 0.25 chi2(2)
 //   mendelian       vs general                 0.25 chi2(1) + 0.5 chi2(2) + 0.25 chi2(3)
 //   homog_general   vs general                 chi2(1)
-//   tau_ab_free     vs general                 chi2(2)
+//   tau_ab_free     vs general                 0.25 chi2(0) + 0.5 chi2(1) + 0.25 chi2(2)
+//                                              (Tr1 = 1 and Tr3 = 0 of the null lie on
+//                                              the boundary of the alternative)
 // (all but the first of type T), the verdict from the three classical
 // criteria at level alpha (verdict.hpp: sporadic vs mendelian:T,
 // no_transmission:T vs general:T, mendelian:T vs general:T), the families

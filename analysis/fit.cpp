@@ -42,6 +42,12 @@ constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
 constexpr double kPenalty = 1.0;
 // Free coordinates within this many scales of a bound are on it.
 constexpr double kBoundTolerance = 1e-6;
+// The estimates are a maximum when a Newton step from them would raise ln L by
+// less than this, whichever search reached them and however it stopped: the
+// one status rule of every fit (kinseg fit and the battery alike).
+constexpr double kMaximumGain = 1e-3;
+// Step of the gradient's central differences, in units of each scale.
+constexpr double kGradientStep = 1e-4;
 
 class Fitter {
  public:
@@ -140,15 +146,32 @@ class Fitter {
   int evaluations_ = 0;
 };
 
-FitStatus status_of(SearchEnd e) {
-  switch (e) {
-    case SearchEnd::converged: return FitStatus::converged;
-    case SearchEnd::iteration_limit: return FitStatus::iteration_limit;
-    case SearchEnd::not_converged: return FitStatus::not_converged;
-    case SearchEnd::refused_start: return FitStatus::refused_start;
+// What a Newton step from X would gain in ln L: 0.5 g' C g, with g the
+// gradient by central differences over the coordinates of the covariance C
+// (those not on a bound and identified). Empty when a difference is refused.
+std::optional<double> newton_gain(Fitter& fitter, const Model& model, const std::vector<double>& x,
+                                  const std::vector<std::string>& covered, const std::vector<double>& covariance) {
+  const auto names = model.free_names();
+  const auto scale = model.scales();
+  const size_t n = covered.size();
+  std::vector<double> g(n, 0.0);
+  for (size_t a = 0; a < n; ++a) {
+    const size_t c = static_cast<size_t>(std::find(names.begin(), names.end(), covered[a]) - names.begin());
+    const double h = kGradientStep * scale[c];
+    std::vector<double> up = x, down = x;
+    up[c] += h;
+    down[c] -= h;
+    if (!model.feasible(up) || !model.feasible(down)) continue;  // at the edge: its status says so
+    const double fu = fitter.lnl_at(up), fd = fitter.lnl_at(down);
+    if (!std::isfinite(fu) || !std::isfinite(fd)) return std::nullopt;
+    g[a] = (fu - fd) / (2 * h);
   }
-  return FitStatus::not_converged;
+  double gain = 0;
+  for (size_t a = 0; a < n; ++a)
+    for (size_t b = 0; b < n; ++b) gain += 0.5 * g[a] * covariance[a * n + b] * g[b];
+  return std::max(0.0, gain);
 }
+
 
 // What the uncertainty pass finds for one free parameter.
 struct FreeUncertainty {
@@ -226,15 +249,17 @@ void choose_best_start(FitResult& r) {
 
 // What is said of the orientation of the best point.
 void orientation_messages(const Model& model, const std::vector<double>& x, FitResult& r) {
+  // The order is that of the mean susceptibility S_g (model.hpp): W_g without a sex effect.
+  const std::string order = model.options().sex_effect ? "s1 < s3" : "w1 < w3";
   if (r.turned_round)
-    r.messages.push_back("the search ended at the mirror image (w1 < w3) and was turned round: q -> 1-q, w1 <-> w3" +
+    r.messages.push_back("the search ended at the mirror image (" + order + ") and was turned round: q -> 1-q, w1 <-> w3" +
                          std::string(model.options().sex_effect ? ", v1 <-> v3" : "") +
+                         (model.ordered() ? ", h -> 1-h" : "") +
                          (model.find("tr1") >= 0 ? ", tr1 -> 1-tr3, tr2 -> 1-tr2, tr3 -> 1-tr1" : ""));
   const std::vector<double> v = model.values(x);
-  const int w1 = model.find("w1"), w3 = model.find("w3");
   if (!model.can_turn_round() && !model.orientation_constrained() && model.transmission() != Transmission::sporadic &&
-      v[w1] < v[w3])
-    r.messages.push_back("w1 < w3, and the mirror image is outside this model's --fix or --bounds: left as found");
+      model.susceptibility(v, 0) < model.susceptibility(v, 2))
+    r.messages.push_back(order + ", and the mirror image is outside this model's --fix or --bounds: left as found");
 }
 
 // How the starts agree: those within TIE of the best ln L reached it, and how
@@ -388,7 +413,7 @@ void fill_parameters(const Model& model, const Uncertainty& u, FitResult& r) {
         break;
       case ParameterRole::derived:
         e.status = ParameterStatus::derived;
-        e.note = "from q, tr1, tr3";
+        e.note = p.name == "tr2" ? "from q, tr1, tr3" : "from " + p.name.substr(0, 1) + "1, " + p.name.substr(0, 1) + "3, h";
         break;
     }
     if (f) {
@@ -412,19 +437,33 @@ void fill_parameters(const Model& model, const Uncertainty& u, FitResult& r) {
 // The fit's status from how the best search ended and what the uncertainty
 // pass found, with what is said of it. MOVED: the search went on from a
 // profile's point.
-void settle_status(SearchEnd end, bool moved, const Model& model, const Uncertainty& u, const FitOptions& options,
-                   FitResult& r) {
+void settle_status(SearchEnd end, bool not_reached, std::optional<double> gain, const Model& model,
+                   const Uncertainty& u, const FitOptions& options, FitResult& r) {
   const auto names = model.free_names();
   std::vector<std::string> on_bound, flat;
   for (size_t c = 0; c < u.free.size(); ++c) {
     if (!u.free[c].bound_reason.empty()) on_bound.push_back(names[c] + " (" + u.free[c].bound_reason + ")");
     if (u.free[c].not_identified) flat.push_back(names[c]);
   }
-  r.status = status_of(end);
-  if (r.status == FitStatus::iteration_limit)
-    r.messages.push_back("the best search stopped at the limit of " + std::to_string(options.search.max_evaluations) +
-                         " evaluations");
-  if (r.status == FitStatus::not_converged && !moved) r.messages.push_back("the best search stopped short of a maximum");
+  // The status of the point, not of the search that reached it: the same
+  // estimates get the same status under any search settings.
+  const std::string limit = "the best search stopped at the limit of " +
+                            std::to_string(options.search.max_evaluations) + " evaluations";
+  if (not_reached) {
+    r.status = FitStatus::not_converged;
+  } else if (gain && *gain >= kMaximumGain) {
+    r.status = end == SearchEnd::iteration_limit ? FitStatus::iteration_limit : FitStatus::not_converged;
+    if (end == SearchEnd::iteration_limit) r.messages.push_back(limit);
+    r.messages.push_back("not a maximum: a Newton step from the estimates would raise ln L by " + significant(*gain, 3) +
+                         " (at most " + significant(kMaximumGain, 3) + " at a maximum)");
+  } else {
+    r.status = FitStatus::converged;
+    const std::string confirmed = gain ? " (a Newton step would gain " + significant(*gain, 3) + ")" : "";
+    if (end == SearchEnd::iteration_limit)
+      r.messages.push_back(limit + ", at a maximum all the same" + confirmed);
+    else if (end == SearchEnd::not_converged)
+      r.messages.push_back("the best search stopped before its own tolerances, at a maximum all the same" + confirmed);
+  }
   if (!on_bound.empty()) {
     std::string m = "at a bound, without standard error:";
     for (const auto& b : on_bound) m += " " + b;
@@ -464,6 +503,7 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
   // Uncertainty; redone once from a better point when a profile finds one.
   Uncertainty u;
   bool moved = false;
+  bool not_reached = false;  // a profile found a higher ln L twice
   for (int round = 0; round < 2; ++round) {
     u = standard_errors(model, fitter, best.x, options);
     if (!options.profile) break;
@@ -474,7 +514,7 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
     if (moved) {
       r.messages.push_back("the profile of " + better->parameter + " again found ln L higher by " +
                            significant(gain, 4) + ": the maximum was not reached; no intervals");
-      best.end = SearchEnd::not_converged;
+      not_reached = true;
       for (FreeUncertainty& f : u.free) f.interval.reset();
       break;
     }
@@ -491,7 +531,8 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
   r.covariance_names = u.covariance_names;
   r.covariance = u.covariance;
   fill_parameters(model, u, r);
-  settle_status(best.end, moved, model, u, options, r);
+  const std::optional<double> gain = newton_gain(fitter, model, best.x, u.covariance_names, u.covariance);
+  settle_status(best.end, not_reached, gain, model, u, options, r);
   r.evaluations = fitter.evaluations();
   return r;
 }

@@ -60,11 +60,11 @@ LikelihoodRatioTest likelihood_ratio_test(const std::string& null_model, const F
   }
 
   double statistic = 2.0 * (*alt_fit->lnl - *null_fit->lnl);
-  if (statistic < 0) {
-    if (statistic < -2.0 * tie)
-      t.flags.push_back("alternative ended " + significant(-0.5 * statistic, 4) + " below the null in ln L: statistic set to 0");
-    statistic = 0.0;
-  }
+  if (statistic < -2.0 * tie)
+    t.flags.push_back("alternative ended " + significant(-0.5 * statistic, 4) + " below the null in ln L: statistic set to 0");
+  // Within rounding of zero either side, the fits reached the same maximum:
+  // 0, not a rounding residue such as 3e-09.
+  if (statistic <= 2.0 * tie) statistic = 0.0;
   t.statistic = statistic;
   t.p = t.reference.tail(statistic);
 

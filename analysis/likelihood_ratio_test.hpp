@@ -48,8 +48,9 @@ struct TestSetting {
 };
 
 // NULL_FIT and ALT_FIT may be null (a model that was not fitted). NESTED says
-// whether the null's fit lies in the alternative's space. A statistic below 0
-// by no more than TIE (rounding) is taken as 0 without a flag.
+// whether the null's fit lies in the alternative's space. A statistic within
+// 2 TIE of 0 (rounding: the two fits reached the same maximum) is 0 without a
+// flag; one further below 0 is 0 with a flag.
 LikelihoodRatioTest likelihood_ratio_test(const std::string& null_model, const FitResult* null_fit,
                                           const std::string& alternative, const FitResult* alt_fit, bool nested,
                                           const TestSetting& setting, double tie = 1e-6);

@@ -14,8 +14,18 @@ constexpr double kLogitBound = 20.0;
 constexpr double kQLow = 1e-4;
 constexpr double kQHigh = 1.0 - 1e-4;
 
-bool is_probability(const std::string& name) { return name == "q" || name.rfind("tr", 0) == 0; }
+bool is_probability(const std::string& name) { return name == "q" || name == "h" || name.rfind("tr", 0) == 0; }
 bool is_spread(const std::string& name) { return name == "s" || (name.size() == 2 && name[0] == 's'); }
+
+}  // namespace
+
+std::string derived_text(const std::string& name) {
+  if (name == "tr2") return "tr2 is computed from q, tr1 and tr3 so that the type frequencies stay the same";
+  const std::string l = name.substr(0, 1);
+  return name + " is computed from " + l + "1, " + l + "3 and h: " + name + " = " + l + "3 + h (" + l + "1 - " + l + "3)";
+}
+
+namespace {
 
 }  // namespace
 
@@ -36,6 +46,8 @@ std::string effects_name(GenotypeEffects e) {
     case GenotypeEffects::codominant: return "codominant";
     case GenotypeEffects::dominant: return "dominant";
     case GenotypeEffects::recessive: return "recessive";
+    case GenotypeEffects::additive: return "additive";
+    case GenotypeEffects::unordered: return "unordered";
   }
   return "";
 }
@@ -72,11 +84,15 @@ Model::Model(const std::string& model_name, const ModelOptions& options) : optio
     effects_ = GenotypeEffects::dominant;
   } else if (type == "recessive") {
     effects_ = GenotypeEffects::recessive;
+  } else if (type == "additive") {
+    effects_ = GenotypeEffects::additive;
+  } else if (type == "unordered") {
+    effects_ = GenotypeEffects::unordered;
   } else if (type == "codominant" || colon == std::string::npos) {
     effects_ = GenotypeEffects::codominant;
   } else {
     problems.push_back("model '" + model_name + "': unknown type '" + type +
-                       "' (expected codominant, dominant or recessive)");
+                       "' (expected codominant, dominant, recessive, additive or unordered)");
   }
   if (known && transmission_ == Transmission::sporadic && colon != std::string::npos)
     problems.push_back("model '" + model_name + "': sporadic has one susceptibility for all and takes no type");
@@ -84,6 +100,7 @@ Model::Model(const std::string& model_name, const ModelOptions& options) : optio
 
   build(problems);
   apply_options(problems);
+  if (problems.empty()) decide_turning_round();
   if (problems.empty()) check_constraints(problems);
   if (!problems.empty()) throw ModelError(problems);
   free_.clear();
@@ -93,7 +110,6 @@ Model::Model(const std::string& model_name, const ModelOptions& options) : optio
       position_[i] = static_cast<int>(free_.size());
       free_.push_back(static_cast<int>(i));
     }
-  decide_turning_round();
 }
 
 std::string Model::name() const {
@@ -116,9 +132,10 @@ void Model::build(std::vector<std::string>& problems) {
   if (!sporadic) q_ = add("q", ParameterRole::estimated, kQLow, kQHigh, 0.1);
 
   // The three genotypes' baselines and, with a sex effect, increments: linked
-  // as the type says.
+  // as the type says (the heterozygote's derived through h when ORDERED; the
+  // ages at onset keep it free).
   auto genotype_terms = [&](const char* letter, int (&index)[3], double low = -kLogitBound,
-                            double high = kLogitBound, double scale = 1.0) {
+                            double high = kLogitBound, double scale = 1.0, bool ordered = true) {
     for (int g = 0; g < 3; ++g)
       index[g] = add(std::string(letter) + std::to_string(g + 1), ParameterRole::estimated, low, high, scale);
     auto link = [&](int g, int to) {
@@ -132,9 +149,15 @@ void Model::build(std::vector<std::string>& problems) {
       link(1, 0);
     } else if (effects_ == GenotypeEffects::recessive) {
       link(1, 2);
+    } else if (ordered && (effects_ == GenotypeEffects::codominant || effects_ == GenotypeEffects::additive)) {
+      parameters_[index[1]].role = ParameterRole::derived;
     }
   };
   genotype_terms("w", w_);
+  if (!sporadic && (effects_ == GenotypeEffects::codominant || effects_ == GenotypeEffects::additive)) {
+    h_ = add("h", effects_ == GenotypeEffects::additive ? ParameterRole::fixed : ParameterRole::estimated, 0, 1, 0.1);
+    parameters_[h_].value = 0.5;
+  }
   if (options_.sex_effect) genotype_terms("v", v_);
 
   switch (transmission_) {
@@ -183,9 +206,9 @@ void Model::build(std::vector<std::string>& problems) {
       problems.push_back("no ages to fit an age of onset to");
       return;
     }
-    genotype_terms("m", m_, on.youngest - kMeanMargin, on.oldest + kMeanMargin, 5.0);
+    genotype_terms("m", m_, on.youngest - kMeanMargin, on.oldest + kMeanMargin, 5.0, false);
     if (on.spread_by_type) {
-      genotype_terms("s", s_, kSpreadLow, kSpreadHigh, 1.0);
+      genotype_terms("s", s_, kSpreadLow, kSpreadHigh, 1.0, false);
     } else {
       s_[0] = s_[1] = s_[2] = add("s", ParameterRole::estimated, kSpreadLow, kSpreadHigh, 1.0);
     }
@@ -217,8 +240,7 @@ void Model::apply_options(std::vector<std::string>& problems) {
       return -1;
     }
     if (p.role == ParameterRole::derived) {
-      problems.push_back(option + " " + pname + ": in " + model +
-                         " tr2 is computed from q, tr1 and tr3 so that the type frequencies stay the same");
+      problems.push_back(option + " " + pname + ": in " + model + " " + derived_text(pname));
       return -1;
     }
     if (p.role == ParameterRole::fixed && !p.fixed_by_user) {
@@ -309,7 +331,7 @@ void Model::check_constraints(std::vector<std::string>& problems) {
     const double w1_high = w1.role == ParameterRole::fixed ? w1.value : w1.high;
     const double w3_low = w3.role == ParameterRole::fixed ? w3.value : w3.low;
     const std::string why = "in " + name() + " genotype 1 is the homozygote of higher risk, w1 >= w3";
-    if (w1_high < w3_low) {
+    if (!options_.sex_effect && w1_high < w3_low) {
       problems.push_back("the values or bounds of w1 and w3 leave no room for w1 >= w3 (" + why + ")");
     } else {
       auto given = [](const Parameter& p) -> std::optional<double> {
@@ -317,7 +339,7 @@ void Model::check_constraints(std::vector<std::string>& problems) {
         return p.start;
       };
       const auto a = given(w1), b = given(w3);
-      if (a && b && *a < *b)
+      if (!options_.sex_effect && a && b && *a < *b)
         problems.push_back("w1 = " + significant(*a, 10) + " below w3 = " + significant(*b, 10) + " (" + why +
                            "; exchange the alleles, or use the other type)");
     }
@@ -334,9 +356,20 @@ void Model::check_constraints(std::vector<std::string>& problems) {
   }
 }
 
+bool Model::orientation_constrained() const {
+  if (transmission_ == Transmission::sporadic || effects_ == GenotypeEffects::unordered) return false;
+  return effects_ == GenotypeEffects::dominant || effects_ == GenotypeEffects::recessive || !can_turn_round_;
+}
+
+double Model::susceptibility(const std::vector<double>& v, int g) const {
+  return v[w_[g]] + (options_.sex_effect ? options_.sex2_share * v[v_[g]] : 0.0);
+}
+
 void Model::decide_turning_round() {
   can_turn_round_ = false;
-  if (transmission_ == Transmission::sporadic || effects_ != GenotypeEffects::codominant) return;
+  if (transmission_ == Transmission::sporadic || effects_ == GenotypeEffects::dominant ||
+      effects_ == GenotypeEffects::recessive)
+    return;
   const double eps = 1e-12;
   auto mirror_pair = [&](int a, int b, bool complement) {
     // Parameters a and b exchange (b may equal a): same role, and bounds or
@@ -353,6 +386,7 @@ void Model::decide_turning_round() {
     return std::abs(lo - pb.low) <= eps && std::abs(hi - pb.high) <= eps;
   };
   if (!mirror_pair(q_, q_, true)) return;
+  if (h_ >= 0 && !mirror_pair(h_, h_, true)) return;
   if (!mirror_pair(w_[0], w_[2], false)) return;
   if (options_.sex_effect && !mirror_pair(v_[0], v_[2], false)) return;
   if (options_.onset.on && (!mirror_pair(m_[0], m_[2], false) || !mirror_pair(s_[0], s_[2], false))) return;
@@ -400,6 +434,10 @@ std::vector<double> Model::values(const std::vector<double>& x) const {
   }
   for (size_t i = 0; i < parameters_.size(); ++i)
     if (parameters_[i].role == ParameterRole::linked) v[i] = v[parameters_[i].link];
+  if (h_ >= 0) {
+    v[w_[1]] = v[w_[2]] + v[h_] * (v[w_[0]] - v[w_[2]]);
+    if (options_.sex_effect) v[v_[1]] = v[v_[2]] + v[h_] * (v[v_[0]] - v[v_[2]]);
+  }
   if (transmission_ == Transmission::homog_general) v[tr_[1]] = homog_tr2(v[q_], v[tr_[0]], v[tr_[2]]);
   return v;
 }
@@ -439,7 +477,7 @@ bool Model::feasible(const std::vector<double>& x) const {
     if (!(x[c] >= p.low && x[c] <= p.high)) return false;
   }
   const std::vector<double> v = values(x);
-  if (orientation_constrained() && v[w_[0]] < v[w_[2]]) return false;
+  if (orientation_constrained() && susceptibility(v, 0) < susceptibility(v, 2)) return false;
   if (transmission_ == Transmission::homog_general) {
     const double tr2 = v[tr_[1]];
     if (!(tr2 >= -1e-12 && tr2 <= 1 + 1e-12)) return false;
@@ -456,24 +494,29 @@ std::optional<std::vector<double>> Model::project(const std::vector<double>& x, 
     if (can_move(c)) y[c] = std::clamp(y[c], p.low, p.high);
   }
   if (orientation_constrained()) {
+    // S1 below S3: W1 and W3 moved towards each other until S1 = S3 (each by
+    // half the gap when both may move; what one cannot take within its bound,
+    // the other takes).
     const std::vector<double> v = values(y);
-    const double w1 = v[w_[0]], w3 = v[w_[2]];
-    if (w1 < w3) {
+    const double gap = susceptibility(v, 2) - susceptibility(v, 0);
+    if (gap > 0) {
       const int c1 = position_[w_[0]], c3 = position_[w_[2]];
       const bool m1 = can_move(c1), m3 = can_move(c3);
-      if (m1 && m3) {
-        const double lo = std::max(parameters_[w_[0]].low, parameters_[w_[2]].low);
-        const double hi = std::min(parameters_[w_[0]].high, parameters_[w_[2]].high);
-        if (lo > hi) return std::nullopt;
-        y[c1] = y[c3] = std::clamp(0.5 * (w1 + w3), lo, hi);
-      } else if (m1) {
-        if (w3 > parameters_[w_[0]].high) return std::nullopt;
-        y[c1] = w3;
-      } else if (m3) {
-        if (w1 < parameters_[w_[2]].low) return std::nullopt;
-        y[c3] = w1;
-      } else {
-        return std::nullopt;
+      const Parameter& p1 = parameters_[w_[0]];
+      const Parameter& p3 = parameters_[w_[2]];
+      const double room1 = m1 ? p1.high - v[w_[0]] : 0.0, room3 = m3 ? v[w_[2]] - p3.low : 0.0;
+      if (room1 + room3 < gap) return std::nullopt;
+      double up = m1 && m3 ? 0.5 * gap : m1 ? gap : 0.0;
+      up = std::clamp(up, gap - room3, room1);
+      const double down = gap - up;
+      if (m1) y[c1] = std::min(v[w_[0]] + up, p1.high);
+      if (m3) y[c3] = std::max(v[w_[2]] - down, p3.low);
+      // Rounding may leave S1 a hair below S3.
+      const std::vector<double> after = values(y);
+      const double left = susceptibility(after, 2) - susceptibility(after, 0);
+      if (left > 0) {
+        if (m1) y[c1] = std::min(y[c1] + left, p1.high);
+        else y[c3] = std::max(y[c3] - left, p3.low);
       }
     }
   }
@@ -536,9 +579,10 @@ std::vector<std::string> Model::bound_reasons(const std::vector<double>& x, doub
     const int c = position_[param];
     if (c >= 0 && why[c].empty()) why[c] = reason;
   };
-  if (orientation_constrained() && v[w_[0]] - v[w_[2]] <= tol * parameters_[w_[0]].scale) {
-    mark(w_[0], "w1 = w3");
-    mark(w_[2], "w1 = w3");
+  if (orientation_constrained() && susceptibility(v, 0) - susceptibility(v, 2) <= tol * parameters_[w_[0]].scale) {
+    const std::string reason = options_.sex_effect ? "s1 = s3" : "w1 = w3";
+    mark(w_[0], reason);
+    mark(w_[2], reason);
   }
   if (transmission_ == Transmission::homog_general) {
     const double tr2 = v[tr_[1]];
@@ -564,6 +608,8 @@ std::vector<bool> Model::at_bound(const std::vector<double>& x, double tol) cons
 bool Model::needs_turning_round(const std::vector<double>& x) const {
   if (!can_turn_round_) return false;
   const std::vector<double> v = values(x);
+  const double s1 = susceptibility(v, 0), s3 = susceptibility(v, 2);
+  if (s1 != s3) return s1 < s3;
   if (v[w_[0]] != v[w_[2]]) return v[w_[0]] < v[w_[2]];
   return options_.sex_effect && v[v_[0]] < v[v_[2]];
 }
@@ -571,6 +617,7 @@ bool Model::needs_turning_round(const std::vector<double>& x) const {
 std::vector<double> Model::turned_round(const std::vector<double>& x) const {
   std::vector<double> v = values(x);
   if (q_ >= 0) v[q_] = 1.0 - v[q_];
+  if (h_ >= 0) v[h_] = 1.0 - v[h_];
   std::swap(v[w_[0]], v[w_[2]]);
   if (options_.sex_effect) std::swap(v[v_[0]], v[v_[2]]);
   if (options_.onset.on) {

@@ -12,36 +12,52 @@
 //                                  Tr2 = [Q - Q^2 Tr1 - (1-Q)^2 Tr3] / [2Q(1-Q)],
 //                                  and a point where it leaves [0, 1] is refused
 //                 general          Tr1, Tr2, Tr3 estimated
-//   TYPE:         codominant       W1, W2, W3 estimated (the default)
+//   TYPE:         codominant       ordered: W1 >= W2 >= W3, the heterozygote
+//                                  between the homozygotes, W2 = W3 + H (W1 - W3)
+//                                  with the dominance H in [0, 1] estimated
+//                                  (the default; H = 1 dominant, H = 0
+//                                  recessive); with a sex effect V2 = V3 +
+//                                  H (V1 - V3), the same H
+//                 additive         codominant with H = 1/2
+//                 unordered        W1, W2, W3 estimated freely
 //                 dominant         W1 = W2 (and V1 = V2)
 //                 recessive        W2 = W3 (and V2 = V3)
+// W2 (and V2) stay parameters of every table: derived in the codominant and
+// additive models.
 //
 // Orientation. Genotype 1 carries two copies of the allele of frequency Q and
-// is the homozygote with the higher baseline logit (sex code 1): W1 >= W3. So Q
-// is the frequency of the allele that raises the risk, "dominant" means one
-// copy of it is enough (W1 = W2 >= W3) and "recessive" means two are needed
-// (W1 >= W2 = W3). For dominant and recessive models the order W1 >= W3 is part
-// of the model: without it the two would be mirror images of each other with
-// the same likelihood (exchanging the alleles turns W1 = W2 into W2 = W3). A
-// codominant model is closed under the exchange (Q -> 1-Q, W1 <-> W3,
-// V1 <-> V3, Tr1 -> 1-Tr3, Tr2 -> 1-Tr2, Tr3 -> 1-Tr1, the same likelihood), so
-// its search runs free and a maximum with W1 < W3 is turned round, unless
-// --fix or --bounds are not symmetric under the exchange (then the fit is left
-// as found, with a message).
+// is the homozygote of the higher mean susceptibility over the persons of
+// known trait: S1 >= S3, where S_g = W_g + f V_g and f is the share of sex 2
+// among them (ModelOptions::sex2_share; the covariates add the same to every
+// genotype and drop out of the comparison). Without a sex effect that is
+// W1 >= W3; with a trait recorded in women only (f = 1) it is W1 + V1 >=
+// W3 + V3. So Q is the frequency of the allele that raises the risk of the
+// persons analysed, "dominant" means one copy of it is enough (W1 = W2 >= W3)
+// and "recessive" means two are needed (W1 >= W2 = W3). For dominant and
+// recessive models the order S1 >= S3 is part of the model: without it the two
+// would be mirror images of each other with the same likelihood (exchanging
+// the alleles turns W1 = W2 into W2 = W3). The codominant, additive and
+// unordered models are closed under the exchange (Q -> 1-Q, W1 <-> W3,
+// V1 <-> V3, H -> 1-H, Tr1 -> 1-Tr3, Tr2 -> 1-Tr2, Tr3 -> 1-Tr1, the same
+// likelihood), so their search runs free and a maximum with S1 < S3 is turned
+// round, unless --fix or --bounds are not symmetric under the exchange: then
+// the order is a constraint of the codominant and additive models, and the
+// unordered fit is left as found, with a message.
 //
 // Age of onset (ModelOptions::onset): the logistic penetrance is then the
 // susceptibility, the probability of falling ill at some age, and among the
 // susceptible of genotype g the age at onset is logistic with mean Mg and
 // spread S (or Sg, one per genotype). The M's and S's follow the TYPE's links
-// as the W's do (dominant M1 = M2, recessive M2 = M3, sporadic one M and one
-// S).
+// (dominant M1 = M2, recessive M2 = M3, sporadic one M and one S; the other
+// types leave the three free).
 //
-// Parameter names: q w1 w2 w3 v1 v2 v3 tr1 tr2 tr3 d.COLUMN ro1 ro2 m1 m2 m3 s
-// (or s1 s2 s3), in that order. Default bounds: q in [1e-4, 1 - 1e-4], Tr in
-// [0, 1], logits (W, V, Ro) in [-20, 20], a covariate's coefficient such that
-// it moves the logit by at most 20 over the covariate's largest absolute value
-// in the sample, the M's within the observed ages widened by 20 years, the S's
-// in [0.5, 30].
+// Parameter names: q w1 w2 w3 h v1 v2 v3 tr1 tr2 tr3 d.COLUMN ro1 ro2 m1 m2 m3
+// s (or s1 s2 s3), in that order (h in the codominant and additive models
+// only; the m's and s's with an age of onset only). Default bounds: q in
+// [1e-4, 1 - 1e-4], Tr in [0, 1], logits (W, V, Ro) in [-20, 20], a
+// covariate's coefficient such that it moves the logit by at most 20 over the
+// covariate's largest absolute value in the sample, the M's within the
+// observed ages widened by 20 years, the S's in [0.5, 30].
 #pragma once
 
 #include <optional>
@@ -54,7 +70,7 @@
 namespace kinseg {
 
 enum class Transmission { sporadic, no_transmission, mendelian, tau_ab_free, homog_general, general };
-enum class GenotypeEffects { codominant, dominant, recessive };
+enum class GenotypeEffects { codominant, dominant, recessive, additive, unordered };
 
 std::string transmission_name(Transmission t);
 std::string effects_name(GenotypeEffects e);
@@ -94,6 +110,9 @@ inline constexpr double kMeanMargin = 20.0;
 
 struct ModelOptions {
   bool sex_effect = false;             // V1-V3
+  // The share of sex 2 among the persons of known trait: it weighs the sex
+  // increments in the orientation S_g = W_g + f V_g (SampleSummary::sex2_share).
+  double sex2_share = 0.0;
   std::vector<ModelCovariate> covariates;  // one coefficient d.NAME each
   bool regressive = false;             // Ro1, Ro2
   OnsetOptions onset;                  // M1-M3, S or S1-S3
@@ -107,7 +126,7 @@ enum class ParameterRole {
   estimated,  // a coordinate of the free vector
   fixed,      // held: by --fix, or by the model (Tr1 = 1, Tr3 = 0 in tau_ab_free)
   linked,     // equal to another parameter (w2 = w1 in a dominant model)
-  derived,    // computed from others (tr2 in homog_general)
+  derived,    // computed from others (tr2 in homog_general, w2 from w1, w3 and h)
 };
 
 std::string parameter_role_name(ParameterRole r);
@@ -162,8 +181,8 @@ class Model {
   // The point the likelihood reads. Covariate coefficients in the model's order.
   Point point(const std::vector<double>& x) const;
 
-  // Within the bounds, the orientation W1 >= W3 of dominant and recessive
-  // models, and Tr2 in [0, 1] for homog_general.
+  // Within the bounds, the orientation S1 >= S3 where it is a constraint, and
+  // Tr2 in [0, 1] for homog_general.
   bool feasible(const std::vector<double>& x) const;
   // The nearest feasible vector, moving only the coordinates marked movable
   // (all when MOVABLE is empty): clamped to the bounds, W1 and W3 brought
@@ -185,9 +204,13 @@ class Model {
   bool can_turn_round() const { return can_turn_round_; }
   bool needs_turning_round(const std::vector<double>& x) const;
   std::vector<double> turned_round(const std::vector<double>& x) const;
-  // Dominant and recessive models keep W1 >= W3 as a constraint.
-  bool orientation_constrained() const { return effects_ != GenotypeEffects::codominant &&
-                                                transmission_ != Transmission::sporadic; }
+  // Dominant and recessive models keep S1 >= S3 as a constraint; so do the
+  // codominant and additive models that cannot be turned round.
+  bool orientation_constrained() const;
+  // The mean susceptibility S_g of genotype g (0, 1, 2) at the parameters' VALUES.
+  double susceptibility(const std::vector<double>& values, int g) const;
+  // Whether the heterozygote's terms follow W1, W3 and H (codominant, additive).
+  bool ordered() const { return h_ >= 0; }
 
   // Tr2 of homog_general at Q, Tr1, Tr3 (may lie outside [0, 1]).
   static double homog_tr2(double q, double tr1, double tr3);
@@ -206,7 +229,7 @@ class Model {
   std::vector<int> position_;   // free coordinate of each parameter, -1 when not estimated
   bool can_turn_round_ = false;
   // Indices in parameters_ (-1 when absent).
-  int q_ = -1, w_[3] = {-1, -1, -1}, v_[3] = {-1, -1, -1}, tr_[3] = {-1, -1, -1}, ro_[2] = {-1, -1};
+  int q_ = -1, h_ = -1, w_[3] = {-1, -1, -1}, v_[3] = {-1, -1, -1}, tr_[3] = {-1, -1, -1}, ro_[2] = {-1, -1};
   int m_[3] = {-1, -1, -1}, s_[3] = {-1, -1, -1};  // s_ all the same index with one spread
   std::vector<int> d_;
 };

@@ -33,6 +33,24 @@ bool genotypes_alike(const Point& p, double tolerance) {
   return true;
 }
 
+// Dominant (h = 1), recessive (h = 0) and additive (h = 1/2) lie in the
+// ordered codominant model, and all of them in the unordered one.
+bool types_nested(GenotypeEffects inner, GenotypeEffects outer) {
+  using E = GenotypeEffects;
+  if (outer == E::unordered) return inner != E::unordered;
+  if (outer == E::codominant) return inner == E::dominant || inner == E::recessive || inner == E::additive;
+  return false;
+}
+
+// The dominance of a fit: its h, or where its heterozygote lies between the
+// homozygotes (1/2 when they are alike).
+double dominance_of(const FitResult& fit) {
+  if (const ParameterEstimate* h = fit.find("h")) return h->estimate;
+  const ParameterEstimate *w1 = fit.find("w1"), *w2 = fit.find("w2"), *w3 = fit.find("w3");
+  if (!w1 || !w2 || !w3 || w1->estimate == w3->estimate) return 0.5;
+  return std::clamp((w2->estimate - w3->estimate) / (w1->estimate - w3->estimate), 0.0, 1.0);
+}
+
 }  // namespace
 
 bool nested_in(const Model& inner, const Model& outer) {
@@ -40,7 +58,7 @@ bool nested_in(const Model& inner, const Model& outer) {
   if (outer.transmission() == Transmission::sporadic) return false;
   if (!transmission_nested(inner.transmission(), outer.transmission())) return false;
   if (inner.transmission() == Transmission::sporadic) return true;
-  return inner.effects() == outer.effects() || outer.effects() == GenotypeEffects::codominant;
+  return inner.effects() == outer.effects() || types_nested(inner.effects(), outer.effects());
 }
 
 bool same_point(const Point& a, const Point& b, double tolerance) {
@@ -83,6 +101,8 @@ std::optional<std::vector<double>> nested_start(const Model& outer, const Model&
       values[i] = 0.5;
     } else if (name == "tr3") {
       values[i] = 0.0;
+    } else if (name == "h") {
+      values[i] = dominance_of(fit);
     }
   }
   const std::vector<double> x = outer.free_vector(values);

@@ -5,9 +5,10 @@
 // By the names of the models: sporadic lies in every model (all genotypes
 // alike, whatever Q and the transmission); no_transmission lies in
 // homog_general and general; mendelian in tau_ab_free, homog_general and
-// general; tau_ab_free and homog_general in general; and a dominant or
-// recessive model in the codominant model of the same transmission, as well
-// as in the larger transmissions of its own type. Options held by one model
+// general; tau_ab_free and homog_general in general; a dominant, recessive or
+// additive model in the (ordered) codominant model of the same transmission,
+// every type in the unordered one, and each type in the larger transmissions
+// of its own type. Options held by one model
 // but not by the other (--fix tr2=0.3, --bounds tr1=0:0.9) can break the
 // nesting, so a fit is placed in the larger model only when the point it
 // reaches there is the very point of the fit.

@@ -64,7 +64,7 @@ SampleSummary summarise(const Sample& sample) {
   SampleSummary s;
   s.pedigrees = sample.pedigrees();
   s.persons = sample.persons();
-  int other_affected = 0, other_known = 0;
+  int other_affected = 0, other_known = 0, known_sex2 = 0;
   for (int p = 0; p < sample.persons(); ++p) {
     const bool proband = sample.proband[p] == kProband;
     if (proband) ++s.probands;
@@ -73,11 +73,13 @@ SampleSummary summarise(const Sample& sample) {
       case kUnaffected: ++s.unaffected; break;
       default: ++s.unknown; continue;
     }
+    if (sample.sex[p] == kFemale) ++known_sex2;
     if (!proband) {
       ++other_known;
       if (sample.trait[p] == kAffected) ++other_affected;
     }
   }
+  if (s.affected + s.unaffected > 0) s.sex2_share = static_cast<double>(known_sex2) / (s.affected + s.unaffected);
   if (other_known > 0) s.prevalence = static_cast<double>(other_affected) / other_known;
   else if (s.affected + s.unaffected > 0) s.prevalence = static_cast<double>(s.affected) / (s.affected + s.unaffected);
 

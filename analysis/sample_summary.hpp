@@ -46,6 +46,9 @@ struct SampleSummary {
   // among all members of known trait when every one of them is a proband; 0.5
   // when no trait is known.
   double prevalence = 0.5;
+  // The share of sex 2 among the persons of known trait (0 when none is known):
+  // it weighs the sex increments in the model's orientation (model.hpp).
+  double sex2_share = 0.0;
   std::vector<CovariateSpread> covariates;  // over the members of known trait
   OnsetSummary onset;
 };

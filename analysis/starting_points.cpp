@@ -82,6 +82,7 @@ std::vector<StartingPoint> starting_points(const Model& model, const SampleSumma
       const int iw = model.find("w" + std::to_string(gt + 1));
       v[iw] = b + g.effect * share[gt];
     }
+    if (const int ih = model.find("h"); ih >= 0) v[ih] = share[1];
     if (onset) {
       const OnsetOptions& on = model.options().onset;
       for (int gt = 0; gt < 3; ++gt) {

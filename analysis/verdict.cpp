@@ -1,5 +1,6 @@
 #include "analysis/verdict.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kinseg {
@@ -61,6 +62,18 @@ Verdict decide_verdict(const VerdictInput& in) {
   } else {
     v.summary = "a major type is supported but its transmission is not: the model without transmission "
                 "is not rejected against general transmission" + type;
+  }
+  if (c1.available && c2.available && c3.available) {
+    std::vector<std::string> doubts;
+    for (const CriterionTest* c : {&c1, &c2, &c3})
+      for (const auto& d : c->doubts)
+        if (std::find(doubts.begin(), doubts.end(), d) == doubts.end()) doubts.push_back(d);
+    if (!doubts.empty()) {
+      v.provisional = true;
+      std::string list;
+      for (size_t i = 0; i < doubts.size(); ++i) list += (i ? "; " : "") + doubts[i];
+      v.summary = "provisional: " + v.summary + " (it rests on fits in doubt: " + list + ")";
+    }
   }
   return v;
 }

@@ -3,7 +3,10 @@
 // rejected against the Mendelian one; (2) the model whose types are not
 // transmitted is rejected against general transmission; (3) the Mendelian
 // model is not rejected against general transmission. A major gene with
-// Mendelian transmission is supported when all three hold.
+// Mendelian transmission is supported when all three hold. A test that could
+// not be made gives "no verdict: ..."; tests made on fits that did not converge
+// or whose tested parameters are not identified give "provisional: ...",
+// naming them: a verdict never sounds surer than its fits.
 #pragma once
 
 #include <string>
@@ -20,6 +23,11 @@ struct CriterionTest {
   // fitted", "the options given make ... not nested in ..."); "" is taken as
   // a model that could not be fitted.
   std::string why_not;
+  // What makes the test's fits doubtful: a fit that did not converge or
+  // stopped at its evaluation limit, a parameter a rejecting test is about
+  // that is not identified ("general:dominant did not converge", "general:dominant: tr2
+  // not identified"). Any of them makes the verdict provisional.
+  std::vector<std::string> doubts;
 };
 
 struct VerdictInput {
@@ -32,6 +40,9 @@ struct VerdictInput {
 
 struct Verdict {
   bool major_gene = false;          // all three criteria hold
+  // The criteria's tests could be made, but some rest on doubtful fits: the
+  // summary starts "provisional: " and names them.
+  bool provisional = false;
   std::string summary;              // one sentence
   std::vector<std::string> criteria;  // one line per criterion: holds / fails / not tested
 };

@@ -52,7 +52,8 @@ Json battery_json(const BatteryResult& r, const RunFacts& facts) {
                         {"alternative", c.alternative},
                         {"p", number_json(c.p)},
                         {"holds", c.holds}});
-  j["verdict"] = {{"summary", r.verdict.summary}, {"major_gene", r.verdict.major_gene}, {"criteria", criteria}};
+  j["verdict"] = {{"summary", r.verdict.summary}, {"major_gene", r.verdict.major_gene},
+                  {"provisional", r.verdict.provisional}, {"criteria", criteria}};
 
   Json families = Json::array();
   for (const FamilySupport& f : r.families)

@@ -64,9 +64,11 @@ report::DataSummary data_summary(const DataRead& read, const DataSummary& s, con
     d.notes.push_back("Covariate " + c.name + ": " + std::to_string(c.present) + " values, " +
                       std::to_string(c.missing) + " missing, mean " + format_number(c.mean) + ", range " +
                       format_number(c.min) + " to " + format_number(c.max) + ".");
-  if (s.unknown_by_covariate > 0)
-    d.notes.push_back(std::to_string(s.unknown_by_covariate) +
-                      " known traits are taken as unknown because a covariate is missing.");
+  for (const std::string& line : definition_lines(read.definition)) {
+    std::string sentence = line;
+    sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+    d.notes.push_back(sentence + ".");
+  }
   for (const PedigreeLoops& l : s.loops)
     d.notes.push_back("Pedigree " + l.id + ": " + std::to_string(l.loops) + (l.loops == 1 ? " loop" : " loops") +
                       ", its genotypes summed out exactly.");

@@ -95,6 +95,25 @@ json summary_json(const DataSummary& r, const LoopCosts* costs) {
   return j;
 }
 
+json definition_json(const TraitDefinitionReport& r) {
+  json j;
+  j["trait_only"] = r.only.empty() ? json(nullptr) : json(r.only);
+  j["outside_trait_only"] = {{"traits", r.outside}, {"probands", r.outside_probands}};
+  json unknown = json::array();
+  for (const auto& u : r.unknown)
+    unknown.push_back({{"column", u.column}, {"traits", u.traits}, {"probands", u.probands}});
+  j["unknown_by_missing"] = unknown;
+  json filled = json::array();
+  for (const auto& f : r.filled)
+    filled.push_back({{"column", f.column}, {"value", f.value}, {"mean", f.mean}, {"persons", f.persons}});
+  j["filled"] = filled;
+  json excluded = json::array();
+  for (const auto& e : r.excluded) excluded.push_back({{"pedigree", e.pedigree}, {"cause", e.column}});
+  j["excluded_families"] = excluded;
+  j["excluded_persons"] = r.excluded_persons;
+  return j;
+}
+
 }  // namespace
 
 nlohmann::json check_json(const DataRead& d, const DataSummary* summary, const LoopCosts* costs) {
@@ -133,6 +152,7 @@ nlohmann::json check_json(const DataRead& d, const DataSummary* summary, const L
                         {"message", p.message}});
   j["problems"] = problems;
   j["problem_counts"] = d.problems.counts();
+  j["trait_definition"] = definition_json(d.definition);
   j["summary"] = summary ? summary_json(*summary, costs) : json(nullptr);
   return j;
 }

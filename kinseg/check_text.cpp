@@ -131,6 +131,11 @@ void write_check_text(const DataRead& d, const DataSummary& r, const LoopCosts& 
     }
     row(out, "traits made unknown", std::to_string(r.unknown_by_onset) + " by a missing age");
   }
+  const std::vector<std::string> definition = definition_lines(d.definition);
+  if (!definition.empty()) {
+    out << "\ntrait definition\n";
+    for (const std::string& line : definition) out << "  " << line << "\n";
+  }
   if (d.problems.warnings() > 0)
     out << "\n" << std::left << std::setw(kLabel) << "warnings" << d.problems.warnings() << " (on standard error)\n";
 }

@@ -53,7 +53,7 @@ constexpr size_t kShownNotes = 10;
 
 int run_battery(const BatteryCommandOptions& o) {
   DataRead read;
-  const int status = load_data(o.data, read, std::cerr);
+  const int status = load_data(o.data, read, std::cerr, o.model.engine.ascertainment);
   if (status != kDone) return status;
   if (!(o.alpha > 0 && o.alpha < 1)) {
     std::cerr << "kinseg: --alpha " << o.alpha << ": expected a level strictly between 0 and 1\n";

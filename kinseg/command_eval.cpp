@@ -53,7 +53,7 @@ std::string genotype_table(const Sample& s, const Engine& engine, const Genotype
 
 int run_eval(const EvalOptions& o) {
   DataRead read;
-  const int status = load_data(o.data, read, std::cerr);
+  const int status = load_data(o.data, read, std::cerr, o.engine.ascertainment);
   if (status != kDone) return status;
   const Sample& s = read.sample;
 

@@ -42,7 +42,7 @@ struct FitCommandOptions {
 int run_fit(const FitCommandOptions& o) {
   const auto started = std::chrono::steady_clock::now();
   DataRead read;
-  const int loaded = load_data(o.data, read, std::cerr);
+  const int loaded = load_data(o.data, read, std::cerr, o.m.engine.ascertainment);
   if (loaded != kDone) return loaded;
   const Sample& sample = read.sample;
   const SampleSummary summary = summarise(sample);
@@ -165,9 +165,11 @@ Command add_fit_command(CLI::App& app) {
                   "TRANSMISSION[:TYPE]. TRANSMISSION: sporadic (no major type: w1 = w2 = w3, no q), "
                   "no_transmission (tr1 = tr2 = tr3 = q), mendelian (tr 1, 1/2, 0), tau_ab_free (tr1 = 1, tr3 = 0, "
                   "tr2 estimated), homog_general (tr1, tr3 estimated, tr2 keeping the type frequencies), general "
-                  "(tr1, tr2, tr3 estimated). TYPE: codominant (default), dominant (w1 = w2), recessive (w2 = w3). "
-                  "Genotype 1 is the homozygote of higher risk (w1 >= w3): q is the frequency of the allele that "
-                  "raises it")
+                  "(tr1, tr2, tr3 estimated). TYPE: codominant (default: ordered, w1 >= w2 >= w3 with w2 = w3 + "
+                  "h (w1 - w3), the dominance h in 0..1 estimated), additive (h = 1/2), dominant (w1 = w2), "
+                  "recessive (w2 = w3), unordered (w1, w2, w3 free). Genotype 1 is the homozygote of higher "
+                  "mean susceptibility over the persons of known trait (w1 >= w3 without a sex effect): q is the "
+                  "frequency of the allele that raises the risk")
       ->required()
       ->option_text("TRANSMISSION[:TYPE]")
       ->group("Model");

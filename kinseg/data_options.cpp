@@ -37,7 +37,9 @@ void add_data_options(CLI::App& sub, DataOptions& o) {
   column("--proband", ColumnRole::kProband,
          "Column of the proband code: 1 proband; 0, 2 or missing not; found as proband (prob in a kinsort file)");
   sub.add_option("--covar", o.read.columns.covariates,
-                 "Covariate columns, real numbers; a person missing one has their trait counted as unknown")
+                 "Covariate columns, real numbers; a person missing one has their trait counted as unknown "
+                 "(--fill gives the missing values a value), and a family left without a proband of known trait "
+                 "is excluded under proband ascertainment, with a warning")
       ->delimiter(',')
       ->option_text("COL[,COL...]")
       ->group("Columns (found by their header names when not given)");
@@ -77,6 +79,26 @@ void add_data_options(CLI::App& sub, DataOptions& o) {
       })
       ->option_text("SEP")
       ->group(codes);
+  const char* trait = "Trait";
+  sub.add_option("--trait-only", o.trait_only,
+                 "The trait is recorded only in the persons whose COLUMN holds one of the values (e.g. sex=F for a "
+                 "trait of women; on the sex column F, 2 and female are alike); the others have an unknown trait "
+                 "and stay in the pedigrees as relatives")
+      ->check([](const std::string& t) {
+        TraitOnly x;
+        return parse_trait_only(t, x);
+      })
+      ->option_text("COLUMN=V[,V...]")
+      ->group(trait);
+  sub.add_option("--fill", o.fill,
+                 "Give a covariate's missing values VALUE, or the mean of the values present, instead of taking "
+                 "those persons' traits as unknown (your choice, reported in the log and the page)")
+      ->check([](const std::string& t) {
+        CovariateFill x;
+        return parse_fill(t, x);
+      })
+      ->option_text("COLUMN=VALUE|mean")
+      ->group(trait);
   sub.add_flag("--add-missing-parents", o.read.add_missing_parents,
                "Add a founder for each parent id that has no row, and a founder partner for a known parent "
                "whose partner is unknown (a warning each), instead of refusing the data")
@@ -112,8 +134,20 @@ void print_problems(const DataProblems& problems, std::ostream& err) {
         << (problems.warnings() == 1 ? " warning" : " warnings") << ": the data are refused\n";
 }
 
-int load_data(const DataOptions& o, DataRead& read, std::ostream& err) {
+int load_data(const DataOptions& o, DataRead& read, std::ostream& err, const std::string& ascertainment) {
   ReadOptions ro = o.read;
+  if (!o.trait_only.empty()) {
+    TraitOnly only;
+    parse_trait_only(o.trait_only, only);
+    ro.trait.only = only;
+  }
+  for (const std::string& f : o.fill) {
+    CovariateFill fill;
+    parse_fill(f, fill);
+    ro.trait.fill.push_back(fill);
+  }
+  if (ascertainment == "none") ro.trait.proband_ascertainment = false;
+  if (ascertainment == "proband") ro.trait.proband_ascertainment = true;
   if (!o.separator.empty()) {
     Separator s;
     parse_separator(o.separator, s);

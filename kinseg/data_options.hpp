@@ -18,6 +18,8 @@ struct DataOptions {
   ReadOptions read;
   std::string separator;   // --sep as written
   std::vector<std::string> missing;
+  std::string trait_only;         // --trait-only COLUMN=V[,V...] as written
+  std::vector<std::string> fill;  // --fill COLUMN=VALUE|mean as written
 };
 
 // Adds DATA and the column and code options to a subcommand.
@@ -28,7 +30,10 @@ void add_data_options(CLI::App& sub, DataOptions& options);
 // Returns kDone with `read` filled, kRefused when the data have errors (read
 // is filled then too), kUsage for a file that cannot be read or an option
 // that names no column of it.
-int load_data(const DataOptions& options, DataRead& read, std::ostream& err);
+// ASCERTAINMENT is --ascertainment as given (none, proband, or empty: proband
+// when the file has a proband column): under proband ascertainment a family
+// left without a proband of known trait is excluded.
+int load_data(const DataOptions& options, DataRead& read, std::ostream& err, const std::string& ascertainment = "");
 
 inline constexpr int kShownPerKind = 20;
 

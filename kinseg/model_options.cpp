@@ -136,6 +136,7 @@ ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& su
                            const std::vector<std::string>& covar, std::vector<std::string>& problems) {
   ModelOptions m;
   m.sex_effect = o.sex_effect;
+  m.sex2_share = summary.sex2_share;
   m.regressive = o.regressive;
   for (const auto& c : summary.covariates) m.covariates.push_back({c.name, c.largest_abs});
   if (summary.onset.present) {

@@ -133,3 +133,11 @@ ColumnMap map_columns(const FileFormat& f, int fields, const ColumnOptions& opti
 }
 
 }  // namespace kinseg
+
+namespace kinseg {
+
+int column_named(const FileFormat& format, int fields, const std::string& option, const std::string& text) {
+  return resolve(format, fields, option, text);
+}
+
+}  // namespace kinseg

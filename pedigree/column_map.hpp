@@ -57,6 +57,11 @@ class ColumnOptionError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The column (0-based) that OPTION's TEXT names in a file of FIELDS fields: a
+// header name (exactly, else ignoring case) or a 1-based number. Throws
+// ColumnOptionError when it names none.
+int column_named(const FileFormat& format, int fields, const std::string& option, const std::string& text);
+
 // Maps the columns. A required column (pedigree, id, father, mother, trait)
 // that is neither given nor found is an error in `problems`; a missing sex
 // column a warning; a missing proband column leaves everybody an ordinary

@@ -151,6 +151,8 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
   }
   d.columns = map_columns(d.format, width, o.columns, problems);
   if (problems.refused()) return d;
+  const int c_only = trait_only_column(o.trait, d.format, width);
+  std::vector<std::pair<int, std::string>> only_values;  // by line: the --trait-only column's text
 
   const ColumnMap& cm = d.columns;
   const bool kinsort_file = d.format.kind == FileKind::kKinsort;
@@ -244,6 +246,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       row_cov.push_back(x);
     }
     if (c_onset >= 0) row_age.push_back(read_age(f[c_onset], cm.onset.name, d.missing, line, text(ped), text(id), problems));
+    if (c_only >= 0) only_values.emplace_back(line, c_only < static_cast<int>(f.size()) ? text(f[c_only]) : "");
     rows.push_back(r);
   }
   d.rows = static_cast<int>(rows.size());
@@ -252,7 +255,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
     return d;
   }
 
-  d.trait_coding = decide_trait_coding(d.trait_values, kinsort_file, o.affected, o.unaffected, d.missing);
+  d.trait_coding = decide_trait_coding(d.trait_values, d.format.kind, o.affected, o.unaffected, d.missing);
   if (d.trait_coding.reading == TraitReading::kRefused)
     problems.error("trait-codes", 0, "", {}, "trait column " + cm[ColumnRole::kTrait].name + ": " + d.trait_coding.problem);
   else if (!d.trait_coding.caution.empty())
@@ -377,16 +380,10 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       s.sex.push_back(r.sex);
       int8_t trait = r.trait >= 0 ? d.trait_coding.code[r.trait] : kUnknownTrait;
       if (trait == 0) trait = kUnknownTrait;  // a refused value
-      bool cov_missing = false;
       for (int j = 0; j < ncov; ++j) {
         const double x = row_cov[static_cast<size_t>(members[m]) * ncov + j];
-        cov_missing = cov_missing || std::isnan(x);
         s.covariates.push_back(std::isnan(x) ? 0.0 : x);
         d.covariate_absent.push_back(std::isnan(x) ? 1 : 0);
-      }
-      if (cov_missing && trait != kUnknownTrait) {
-        trait = kUnknownTrait;
-        ++d.unknown_by_covariate;
       }
       if (c_onset >= 0) {
         const double a = row_age[static_cast<size_t>(members[m])];
@@ -420,6 +417,9 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
 
   check_parent_sexes(s, problems, c_sex >= 0);
   check_own_ancestors(s, problems);
+  d.definition = define_traits(s, d.covariate_absent, o.trait, only_values, c_only >= 0 && c_only == c_sex,
+                               o.columns.covariates, {}, c_prob >= 0, problems);
+  for (const auto& u : d.definition.unknown) d.unknown_by_covariate += u.traits;
   return d;
 }
 

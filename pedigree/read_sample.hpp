@@ -16,6 +16,7 @@
 #include "pedigree/file_format.hpp"
 #include "pedigree/sample.hpp"
 #include "pedigree/trait_coding.hpp"
+#include "pedigree/trait_definition.hpp"
 
 namespace kinseg {
 
@@ -26,6 +27,7 @@ struct ReadOptions {
   std::optional<std::vector<std::string>> missing;  // --missing, in place of NA . -9
   std::optional<Separator> separator;             // --sep
   bool add_missing_parents = false;               // --add-missing-parents
+  TraitDefinitionOptions trait;                   // --trait-only, --fill (trait_definition.hpp)
 };
 
 // What was read, and how.
@@ -41,9 +43,11 @@ struct DataRead {
   int added = 0;                     // persons added for absent parents
   int unknown_by_covariate = 0;      // known traits made unknown by a missing covariate
   int unknown_by_onset = 0;          // known traits made unknown by a missing age (--onset)
+  TraitDefinitionReport definition;  // who carries a known trait, and the families excluded
   std::vector<int> covariate_missing;  // per covariate, rows without a value
   // Per person and covariate (as sample.covariates), 1 where the file has no
-  // value (the sample holds 0 there and the person's trait is unknown).
+  // value and --fill gave none (the sample holds 0 there and the person's
+  // trait is unknown).
   std::vector<char> covariate_absent;
 };
 

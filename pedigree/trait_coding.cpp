@@ -60,9 +60,18 @@ std::string quoted_values(const TraitValues& values, const std::vector<int>& whi
   return s;
 }
 
+// A file whose format fixes the codes (RULE), holding values BAD outside them.
+void refuse_other_values(TraitCoding& tc, const std::string& rule, const TraitValues& values,
+                         const std::vector<int>& bad) {
+  if (bad.empty() && !values.overflow()) return;
+  tc.reading = TraitReading::kRefused;
+  tc.problem = rule + "; found " + quoted_values(values, bad) + (values.overflow() ? " and more" : "") +
+               " (name the codes with --affected and --unaffected)";
+}
+
 }  // namespace
 
-TraitCoding decide_trait_coding(const TraitValues& values, bool kinsort_file,
+TraitCoding decide_trait_coding(const TraitValues& values, FileKind kind,
                                 const std::vector<std::string>& user_affected,
                                 const std::vector<std::string>& user_unaffected,
                                 const MissingTokens& missing) {
@@ -79,7 +88,7 @@ TraitCoding decide_trait_coding(const TraitValues& values, bool kinsort_file,
     return tc;
   }
 
-  if (kinsort_file) {
+  if (kind == FileKind::kKinsort) {
     tc.reading = TraitReading::kKinsort;
     std::vector<int> bad;
     for (int i = 0; i < n; ++i) {
@@ -89,12 +98,25 @@ TraitCoding decide_trait_coding(const TraitValues& values, bool kinsort_file,
       else if (v == "3") tc.code[i] = kUnknownTrait;
       else bad.push_back(i);
     }
-    if (!bad.empty() || values.overflow()) {
-      tc.reading = TraitReading::kRefused;
-      tc.problem = "a kinsort data file codes the trait 1 unaffected, 2 affected, 3 unknown; found " +
-                   quoted_values(values, bad) + (values.overflow() ? " and more" : "") +
-                   " (name the codes with --affected and --unaffected)";
+    refuse_other_values(tc, "a kinsort data file codes the trait 1 unaffected, 2 affected, 3 unknown", values, bad);
+    return tc;
+  }
+
+  auto linkage_code = [](const std::string& v) -> int8_t {
+    return v == "1" ? kUnaffected : v == "2" ? kAffected : kUnknownTrait;
+  };
+  if (kind == FileKind::kLinkage) {
+    // The format fixes the codes: no guessing from the values present.
+    tc.reading = TraitReading::kLinkage;
+    std::vector<int> bad;
+    for (int i = 0; i < n; ++i) {
+      const std::string& v = values.value(i);
+      tc.code[i] = linkage_code(v);
+      if (v != "1" && v != "2" && v != "0" && v != "-9" && !missing.missing(v)) bad.push_back(i);
     }
+    refuse_other_values(
+        tc, "a headerless LINKAGE or PLINK .fam file codes the trait 1 unaffected, 2 affected, 0 or -9 unknown",
+        values, bad);
     return tc;
   }
 
@@ -111,10 +133,7 @@ TraitCoding decide_trait_coding(const TraitValues& values, bool kinsort_file,
   }
   if (!values.overflow() && has2 && linkage) {
     tc.reading = TraitReading::kLinkage;
-    for (int i = 0; i < n; ++i) {
-      const std::string& v = values.value(i);
-      tc.code[i] = v == "1" ? kUnaffected : v == "2" ? kAffected : kUnknownTrait;
-    }
+    for (int i = 0; i < n; ++i) tc.code[i] = linkage_code(values.value(i));
     return tc;
   }
   if (!values.overflow() && zero_one) {

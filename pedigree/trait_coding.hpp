@@ -1,10 +1,14 @@
 // How the trait column is coded, decided once for the whole column from the
 // values it holds, unless the user names the codes (--affected, --unaffected):
 //   1. kinsort's own files keep 1 unaffected, 2 affected, 3 unknown;
-//   2. a column holding a 2 whose other values are 1, 0, -9 or missing is
-//      LINKAGE-coded: 1 unaffected, 2 affected, 0 and -9 unknown;
-//   3. a column of 0, 1 and missing values is 0 unaffected, 1 affected;
-//   4. anything else is refused, with the values found.
+//   2. a headerless LINKAGE or PLINK .fam file always has LINKAGE's codes,
+//      1 unaffected, 2 affected, 0, -9 and missing unknown, whatever values
+//      occur (a file of 1s and -9s is all unaffected); any other value is
+//      refused;
+//   3. in a table with a header, a column holding a 2 whose other values are
+//      1, 0, -9 or missing is LINKAGE-coded;
+//   4. a column of 0, 1 and missing values is 0 unaffected, 1 affected;
+//   5. anything else is refused, with the values found.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "pedigree/codes.hpp"
+#include "pedigree/file_format.hpp"
 
 namespace kinseg {
 
@@ -56,7 +61,7 @@ struct TraitCoding {
 
 // Decides the coding. `user_affected`/`user_unaffected` are the --affected and
 // --unaffected values (both empty when not given).
-TraitCoding decide_trait_coding(const TraitValues& values, bool kinsort_file,
+TraitCoding decide_trait_coding(const TraitValues& values, FileKind kind,
                                 const std::vector<std::string>& user_affected,
                                 const std::vector<std::string>& user_unaffected,
                                 const MissingTokens& missing);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/battery.hpp"
 #include "analysis/fit.hpp"
 #include "analysis/symmetric_eigen.hpp"
 
@@ -364,7 +365,7 @@ TEST(Fit, DominantKeepsItsOrientationAndCodominantIsTurnedRound) {
   FitOptions one;
   one.starts = 1;
   one.profile = false;
-  const Model co("mendelian", mirror_start);
+  const Model co("mendelian:unordered", mirror_start);
   const FitResult c = fit(co, [&](const Point& p) {
     const Point o = oriented(p);
     return codom({o.q, o.w[0], o.w[1], o.w[2]});
@@ -376,6 +377,67 @@ TEST(Fit, DominantKeepsItsOrientationAndCodominantIsTurnedRound) {
   EXPECT_TRUE(mentions(c, "turned round"));
   const Vec want = {0.2, 1.0, 0.0, -1.5};
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(c.free[i], want[i], 1e-4) << i;
+}
+
+TEST(Fit, CodominantKeepsTheHeterozygoteBetweenTheHomozygotes) {
+  // ln L peaks where the heterozygote is below both homozygotes (w2 = -2 <
+  // w3 = -1 < w1 = 1): the codominant model is ordered, so its fit ends on
+  // h = 0 (the recessive edge) with w2 = w3, never below; the unordered model
+  // reaches the peak itself.
+  const Quadratic quad({0.3, 1.0, -2.0, -1.0}, {0.03, 0.3, 0.3, 0.3}, kCorr);
+  auto lnl = [&](const Point& p) { return quad({p.q, p.w[0], p.w[1], p.w[2]}); };
+  FitOptions o;
+  o.profile = false;
+  const FitResult ordered = fit(Model("mendelian", {}), lnl, summary(), o);
+  const kinseg::ParameterEstimate& h = *ordered.find("h");
+  EXPECT_NEAR(h.estimate, 0.0, 1e-6);
+  EXPECT_EQ(h.note, "lower bound");
+  EXPECT_EQ(ordered.find("w2")->status, kinseg::ParameterStatus::derived);
+  EXPECT_GE(ordered.find("w2")->estimate, ordered.find("w3")->estimate - 1e-9);
+  EXPECT_LE(ordered.find("w2")->estimate, ordered.find("w1")->estimate);
+  // Its maximum is the recessive model's.
+  const FitResult recessive = fit(Model("mendelian:recessive", {}), lnl, summary(), o);
+  EXPECT_NEAR(*ordered.lnl, *recessive.lnl, 1e-6);
+  const FitResult unordered = fit(Model("mendelian:unordered", {}), lnl, summary(), o);
+  EXPECT_NEAR(unordered.find("w2")->estimate, -2.0, 1e-3);
+  EXPECT_GT(*unordered.lnl, *ordered.lnl + 1);
+}
+
+TEST(Fit, TheStatusIsThePointsWhateverSearchReachedIt) {
+  // The same point from the fit's search settings and from the battery's, and
+  // from a search cut short by its evaluation limit: the same status, as
+  // decided at the point (a Newton step from it gains nothing).
+  const Quadratic quad({0.3, 1.0, -2.0, 0.02}, {0.03, 0.4, 0.5, 0.004}, kCorr);
+  auto lnl = [&](const Point& p) { return quad(dominant_coordinates(p)); };
+  const Model model("mendelian:dominant", with_age());
+  ModelOptions at_max = with_age();
+  at_max.start = {{"q", 0.3}, {"w1", 1.0}, {"w3", -2.0}, {"d.age", 0.02}};
+  const Model started("mendelian:dominant", at_max);
+  FitOptions fit_like;
+  fit_like.starts = 1;
+  fit_like.profile = false;
+  FitOptions battery_like = kinseg::battery_fit_options();
+  battery_like.starts = 1;
+  battery_like.profile = false;
+  FitOptions cut_short = fit_like;
+  cut_short.search.max_evaluations = 12;
+  const FitResult a = fit(started, lnl, summary(), fit_like);
+  const FitResult b = fit(started, lnl, summary(), battery_like);
+  const FitResult c = fit(started, lnl, summary(), cut_short);
+  EXPECT_EQ(a.starts[0].end_state, kinseg::SearchEnd::converged);
+  EXPECT_EQ(c.starts[0].end_state, kinseg::SearchEnd::iteration_limit);
+  for (const FitResult* r : {&a, &b, &c}) {
+    EXPECT_EQ(r->status, FitStatus::converged) << kinseg::status_name(r->status);
+    EXPECT_NEAR(*r->lnl, quad.top, 1e-6);
+  }
+  EXPECT_TRUE(mentions(c, "at a maximum all the same"));
+  // Far from the maximum, cut short: not a maximum, and said with the gain.
+  ModelOptions far = with_age();
+  far.start = {{"q", 0.6}, {"w1", 3.0}, {"w3", 0.0}, {"d.age", 0.0}};
+  cut_short.search.max_evaluations = 8;
+  const FitResult d = fit(Model("mendelian:dominant", far), lnl, summary(), cut_short);
+  EXPECT_EQ(d.status, FitStatus::iteration_limit);
+  EXPECT_TRUE(mentions(d, "not a maximum: a Newton step from the estimates would raise ln L by"));
 }
 
 TEST(Fit, FlatDirectionIsReportedNotHidden) {
@@ -471,7 +533,7 @@ TEST(Fit, HomogGeneralStaysWhereTr2IsAProbability) {
                        {1, 0, 0, 0, 0, 0,  0, 1, 0, 0, 0, 0,  0, 0, 1, 0, 0, 0,
                         0, 0, 0, 1, 0, 0,  0, 0, 0, 0, 1, 0,  0, 0, 0, 0, 0, 1});
   int outside = 0;
-  const Model model("homog_general", {});
+  const Model model("homog_general:unordered", {});
   FitOptions o;
   o.profile = false;
   const FitResult r = fit(model, [&](const Point& p) {

@@ -42,14 +42,16 @@ TEST(Model, NamedModelsAndTheirParameters) {
   };
   const Case cases[] = {
       {"sporadic", "sporadic", 1, "w1 w2=w1 w3=w1"},
-      {"mendelian", "mendelian:codominant", 4, "q w1 w2 w3"},
-      {"mendelian:codominant", "mendelian:codominant", 4, "q w1 w2 w3"},
+      {"mendelian", "mendelian:codominant", 4, "q w1 w2~ w3 h"},
+      {"mendelian:codominant", "mendelian:codominant", 4, "q w1 w2~ w3 h"},
+      {"mendelian:additive", "mendelian:additive", 3, "q w1 w2~ w3 h#"},
+      {"mendelian:unordered", "mendelian:unordered", 4, "q w1 w2 w3"},
       {"mendelian:dominant", "mendelian:dominant", 3, "q w1 w2=w1 w3"},
       {"mendelian:recessive", "mendelian:recessive", 3, "q w1 w2=w3 w3"},
       {"no_transmission:dominant", "no_transmission:dominant", 3, "q w1 w2=w1 w3 tr1=q tr2=q tr3=q"},
-      {"tau_ab_free", "tau_ab_free:codominant", 5, "q w1 w2 w3 tr1# tr2 tr3#"},
+      {"tau_ab_free", "tau_ab_free:codominant", 5, "q w1 w2~ w3 h tr1# tr2 tr3#"},
       {"homog_general:recessive", "homog_general:recessive", 5, "q w1 w2=w3 w3 tr1 tr2~ tr3"},
-      {"general", "general:codominant", 7, "q w1 w2 w3 tr1 tr2 tr3"},
+      {"general", "general:codominant", 7, "q w1 w2~ w3 h tr1 tr2 tr3"},
   };
   for (const Case& c : cases) {
     const Model m(c.model_name, {});
@@ -217,7 +219,7 @@ TEST(Model, RefusalsNameEveryProblemAtOnce) {
   no_room.bounds = {{"w1", -10, -5}, {"w3", 0, 5}};
   const Case cases[] = {
       {"polygenic", {}, {"unknown transmission 'polygenic'"}},
-      {"mendelian:additive", {}, {"unknown type 'additive'"}},
+      {"mendelian:overdominant", {}, {"unknown type 'overdominant'"}},
       {"sporadic:dominant", {}, {"sporadic has one susceptibility for all and takes no type"}},
       {"sporadic", fix({{"q", 0.1}}), {"--fix q: not a parameter of sporadic (its parameters: w1 w2 w3)"}},
       {"mendelian:recessive", fix({{"w2", 0}}), {"--fix w2: in mendelian:recessive w2 equals w3; set w3 instead"}},
@@ -248,8 +250,9 @@ TEST(Model, RefusalsNameEveryProblemAtOnce) {
         EXPECT_NE(std::string(e.what()).find(want), std::string::npos) << "want: " << want << "\ngot: " << e.what();
     }
   }
-  // Mendelian's sex-code-2 codominant model still has w2 to fix.
-  EXPECT_NO_THROW(Model("mendelian", fix({{"w2", 0.5}})));
+  // The unordered model has w2 to fix; the ordered one derives it from h.
+  EXPECT_NO_THROW(Model("mendelian:unordered", fix({{"w2", 0.5}})));
+  EXPECT_NO_THROW(Model("mendelian", fix({{"h", 0.5}})));
 }
 
 TEST(Model, ProjectionKeepsTheConstraints) {
@@ -327,12 +330,17 @@ TEST(Model, TurningRoundKeepsTheLikelihood) {
     const char* model_name;
     std::vector<double> x;
   };
+  // Free vectors: q w1 w2 w3 v1 v2 v3 ... (unordered), q w1 w3 h v1 v3 ...
+  // (ordered codominant), q w1 w3 v1 v3 ... (additive).
   const Case cases[] = {
-      {"mendelian", {0.3, -2, 0.5, 1.5, -0.5, 0, 1}},
-      {"no_transmission", {0.7, -1, -0.2, 0.8, 0.4, -0.1, 0.2}},
-      {"tau_ab_free", {0.25, -2, 1, 0.5, 0.1, 0.2, 0.3, 0.8}},
-      {"homog_general", {0.4, -1.5, 0, 2, 0.3, 0, -0.3, 0.9, 0.2}},
-      {"general", {0.6, -1, 0.2, 1, 0, 0.5, 0.5, 0.7, 0.35, 0.05}},
+      {"mendelian:unordered", {0.3, -2, 0.5, 1.5, -0.5, 0, 1}},
+      {"no_transmission:unordered", {0.7, -1, -0.2, 0.8, 0.4, -0.1, 0.2}},
+      {"tau_ab_free:unordered", {0.25, -2, 1, 0.5, 0.1, 0.2, 0.3, 0.8}},
+      {"homog_general:unordered", {0.4, -1.5, 0, 2, 0.3, 0, -0.3, 0.9, 0.2}},
+      {"general:unordered", {0.6, -1, 0.2, 1, 0, 0.5, 0.5, 0.7, 0.35, 0.05}},
+      {"mendelian", {0.3, -2, 1.5, 0.2, -0.5, 1}},
+      {"general", {0.6, -1, 1, 0.7, 0, 0.5, 0.7, 0.35, 0.05}},
+      {"mendelian:additive", {0.3, -2, 1.5, -0.5, 1}},
   };
   for (const Case& c : cases) {
     const Model m(c.model_name, sex);
@@ -363,11 +371,88 @@ TEST(Model, TurningRoundKeepsTheLikelihood) {
   EXPECT_FALSE(Model("mendelian", bounded).can_turn_round());
   bounded.bounds = {{"q", 0.2, 0.8}, {"w1", -5, 5}, {"w3", -5, 5}};
   EXPECT_TRUE(Model("mendelian", bounded).can_turn_round());
+  ModelOptions dominance;
+  dominance.bounds = {{"h", 0, 0.8}};
+  EXPECT_FALSE(Model("mendelian", dominance).can_turn_round());
+  EXPECT_TRUE(Model("mendelian", dominance).orientation_constrained());
+  EXPECT_FALSE(Model("mendelian:unordered", {}).orientation_constrained());
   ModelOptions tr;
   tr.bounds = {{"tr1", 0.5, 1}};
   EXPECT_FALSE(Model("general", tr).can_turn_round());
   tr.bounds = {{"tr1", 0.5, 1}, {"tr3", 0, 0.5}};
   EXPECT_TRUE(Model("general", tr).can_turn_round());
+}
+
+TEST(Model, OrderedCodominantPlacesTheHeterozygoteBetweenTheHomozygotes) {
+  // w2 = w3 + h (w1 - w3) and v2 alike, for every h of [0, 1]: the
+  // heterozygote's logit never leaves the homozygotes' range in either sex.
+  ModelOptions sex;
+  sex.sex_effect = true;
+  const Model m("mendelian", sex);
+  const Model dom("mendelian:dominant", sex), rec("mendelian:recessive", sex), add("mendelian:additive", sex);
+  for (double h : {0.0, 0.25, 0.5, 1.0}) {
+    const kinseg::Point p = m.point({0.2, 1.5, -2, h, 0.5, -1});
+    EXPECT_DOUBLE_EQ(p.w[1], -2 + h * 3.5) << h;
+    EXPECT_DOUBLE_EQ(p.v[1], -1 + h * 1.5) << h;
+    EXPECT_LE(p.w[1], p.w[0]);
+    EXPECT_GE(p.w[1], p.w[2]);
+    EXPECT_LE(p.w[1] + p.v[1], p.w[0] + p.v[0]);
+    EXPECT_GE(p.w[1] + p.v[1], p.w[2] + p.v[2]);
+  }
+  // h = 1 is the dominant model's point, h = 0 the recessive one's, and the
+  // additive model is h = 1/2.
+  auto same = [](const kinseg::Point& a, const kinseg::Point& b) {
+    for (int g = 0; g < 3; ++g)
+      if (std::abs(a.w[g] - b.w[g]) > 1e-15 || std::abs(a.v[g] - b.v[g]) > 1e-15) return false;
+    return true;
+  };
+  EXPECT_TRUE(same(m.point({0.2, 1.5, -2, 1, 0.5, -1}), dom.point({0.2, 1.5, -2, 0.5, -1})));
+  EXPECT_TRUE(same(m.point({0.2, 1.5, -2, 0, 0.5, -1}), rec.point({0.2, 1.5, -2, 0.5, -1})));
+  EXPECT_TRUE(same(m.point({0.2, 1.5, -2, 0.5, 0.5, -1}), add.point({0.2, 1.5, -2, 0.5, -1})));
+  // Turned round, the dominance is read from the other homozygote: h -> 1 - h.
+  const std::vector<double> y = m.turned_round({0.2, -2, 1.5, 0.9, -1, 0.5});
+  EXPECT_DOUBLE_EQ(y[3], 1 - 0.9);
+  const kinseg::Point before = m.point({0.2, -2, 1.5, 0.9, -1, 0.5}), after = m.point(y);
+  EXPECT_DOUBLE_EQ(after.w[0], before.w[2]);
+  EXPECT_NEAR(after.w[1], before.w[1], 1e-15);
+  EXPECT_NEAR(after.v[1], before.v[1], 1e-15);
+  // --fix h= and --bounds h= take a probability.
+  ModelOptions bad;
+  bad.fix = {{"h", 1.5}};
+  EXPECT_THROW(Model("mendelian", bad), ModelError);
+  bad.fix = {{"w2", 0.5}};
+  EXPECT_THROW(Model("mendelian", bad), ModelError);
+}
+
+TEST(Model, GenotypeOneHasTheHigherSusceptibilityOfThePersonsAnalysed) {
+  // Women only of known trait (share 1): genotype 1 is the homozygote whose
+  // women are at higher risk, even when the men's baselines say otherwise.
+  // Free vector of mendelian:dominant with a sex effect: q w1 w3 v1 v3.
+  ModelOptions women;
+  women.sex_effect = true;
+  women.sex2_share = 1.0;
+  const std::vector<double> x = {0.2, 1, 0, -3, 0};  // men: w1 > w3; women: w1 + v1 = -2 < w3 + v3 = 0
+  const Model dom("mendelian:dominant", women);
+  EXPECT_FALSE(dom.feasible(x));
+  const auto y = dom.project(x);
+  ASSERT_TRUE(y);
+  EXPECT_NEAR((*y)[1] + (*y)[3], (*y)[2] + (*y)[4], 1e-12);  // moved onto S1 = S3
+  EXPECT_TRUE(dom.feasible({0.2, 0, 1, 0, -3}));
+  EXPECT_EQ(dom.bound_reasons({0.2, 0, 0, 0, 0})[1], "s1 = s3");
+  // The ordered codominant model is turned round on the women's order.
+  const Model cod("mendelian", women);
+  EXPECT_TRUE(cod.needs_turning_round({0.2, 1, 0, 0.5, -3, 0}));
+  EXPECT_FALSE(cod.needs_turning_round({0.2, 0, 1, 0.5, 0, -3}));
+  // Half women: the mean of the two sexes decides.
+  ModelOptions half = women;
+  half.sex2_share = 0.5;
+  const Model mixed("mendelian", half);
+  EXPECT_FALSE(mixed.needs_turning_round({0.2, 1, 0, 0.5, -1.9, 0}));  // 1 - 0.95 > 0
+  EXPECT_TRUE(mixed.needs_turning_round({0.2, 1, 0, 0.5, -2.1, 0}));
+  // Without a sex effect the share does not matter.
+  ModelOptions plain;
+  plain.sex2_share = 1.0;
+  EXPECT_FALSE(Model("mendelian", plain).needs_turning_round({0.2, 1, 0, 0.5}));
 }
 
 }  // namespace

@@ -192,3 +192,51 @@ TEST(FitRecovery, StandardErrorsAgreeWithAnIndependentHessian) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FitRecovery, RiskAlleleOfATraitRecordedInWomen) {
+  // A trait recorded in women only: their risk allele has frequency 0.2 and
+  // is dominant (genotypes 1 and 2 at logit 0.5, genotype 3 at -3), while the
+  // men's baselines, which no known trait informs, run the other way (w1 <
+  // w3). Started at the mirror image with the men's w1 > w3, the fit must
+  // turn round by the women's order: q is the women's risk allele.
+  kinsim::Settings s = design(200, 2);
+  s.trait_sex = 2;
+  s.param(kinsim::kQ).value = 0.2;
+  const double w[3] = {-1.0, -1.0, 0.5}, v[3] = {1.5, 1.5, -3.5};
+  for (int g = 0; g < 3; ++g) {
+    s.param(kinsim::kW1 + g).value = w[g];
+    s.param(kinsim::kV1 + g).value = v[g];
+  }
+  const kinseg::Sample sample = kintest::simulated_sample(s, 21);
+  for (int p = 0; p < sample.persons(); ++p) {
+    if (sample.sex[p] == kinseg::kMale) {
+      ASSERT_EQ(sample.trait[p], kinseg::kUnknownTrait);
+    }
+  }
+  const kinseg::SampleSummary summary = kinseg::summarise(sample);
+  EXPECT_EQ(summary.sex2_share, 1.0);
+  kinseg::EngineOptions eo;
+  eo.ascertainment = kinseg::Ascertainment::kNone;
+  kinseg::Engine engine(sample, eo);
+  kinseg::ModelOptions mo;
+  mo.sex_effect = true;
+  mo.sex2_share = summary.sex2_share;
+  mo.start = {{"q", 0.8}, {"w1", 1.0}, {"w3", -1.0}, {"h", 0.0}, {"v1", -4.0}, {"v3", 1.5}};
+  const Model model("mendelian", mo);
+  kinseg::FitOptions fo;
+  fo.profile = false;
+  fo.starts = 1;
+  const FitResult r = fit(model, [&](const kinseg::Point& p) { return engine.evaluate(p); }, summary, fo);
+  ASSERT_TRUE(r.lnl);
+  const double s1 = r.point.w[0] + r.point.v[0], s2 = r.point.w[1] + r.point.v[1], s3 = r.point.w[2] + r.point.v[2];
+  EXPECT_TRUE(r.turned_round);
+  EXPECT_NEAR(r.point.q, 0.2, 0.1) << "q " << r.point.q;
+  EXPECT_GT(s1, s3);
+  EXPECT_GE(s1, s2);
+  EXPECT_GE(s2, s3);
+  EXPECT_GT(r.find("h")->estimate, 0.5);  // nearer dominant than recessive
+}
+
+}  // namespace

@@ -13,6 +13,8 @@ namespace {
 kinseg::ReadOptions options_for(const kinsim::Settings& settings) {
   kinseg::ReadOptions ro;
   for (const auto& c : settings.covariates) ro.columns.covariates.push_back(c.name);
+  // A trait of one sex: the other sex's rows hold another trait's values.
+  if (settings.trait_sex > 0) ro.trait.only = kinseg::TraitOnly{"sex", {std::to_string(settings.trait_sex)}};
   return ro;
 }
 

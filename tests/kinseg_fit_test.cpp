@@ -29,11 +29,11 @@ const std::string kExample = std::string(KINSEG_EXAMPLE_DIR) + "/input/sample.da
 
 // The worked example: kinfit's run there (examples/output/sigma.DAT) reaches
 // ln LH = -371.17960 with Q, W1-W3, one sex increment for all genotypes (V2
-// and V3 linked to V1) and the smoker coefficient. kinseg's codominant model
+// and V3 linked to V1) and the smoker coefficient. kinseg's unordered model
 // with a sex effect holds that model, so its maximum is at least as high.
 TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   kintest::TempDir tmp;
-  const auto r = kinseg("fit " + kExample + " --model mendelian --sex-effect --covar smoker --out ex");
+  const auto r = kinseg("fit " + kExample + " --model mendelian:unordered --sex-effect --covar smoker --out ex");
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* f : {"ex.log", "ex.estimates.tsv", "ex.families.tsv", "ex.json", "ex.genotypes.tsv"})
     EXPECT_TRUE(exists(f)) << f;
@@ -42,7 +42,7 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   const auto j = nlohmann::json::parse(read_file("ex.json"));
   const double lnl = j["lnl"].get<double>();
   EXPECT_GE(lnl, -371.17960 - 1e-6);
-  EXPECT_EQ(j["model"], "mendelian:codominant");
+  EXPECT_EQ(j["model"], "mendelian:unordered");
   EXPECT_EQ(j["k"], 8);
   // Numbers are written by the report's rule (three decimals for these).
   EXPECT_NEAR(j["aic"].get<double>(), -2 * lnl + 16, 2e-3);
@@ -104,13 +104,13 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
 
   // The log: command, data, every start, the table.
   const std::string log = read_file("ex.log");
-  for (const char* part : {"command: kinseg fit ", "--model mendelian --sex-effect", "60 pedigrees, 714 persons",
+  for (const char* part : {"command: kinseg fit ", "--model mendelian:unordered --sex-effect", "60 pedigrees, 714 persons",
                            "start 1/6 (grid q=0.1 effect 3)", "start 6/6", "variance-covariance matrix",
                            "6 of 6 starts reached", "w1 is not identified"})
     EXPECT_TRUE(has(log, part)) << part;
   // The console: the table on standard output; messages, not progress, on
   // standard error when it is not a terminal.
-  EXPECT_TRUE(has(r.out, "mendelian:codominant: flat likelihood, ln L "));
+  EXPECT_TRUE(has(r.out, "mendelian:unordered: flat likelihood, ln L "));
   EXPECT_TRUE(has(r.out, "d.smoker"));
   EXPECT_FALSE(has(r.err, "start 1/6"));
   EXPECT_TRUE(has(r.err, "kinseg: flat likelihood"));

@@ -228,6 +228,44 @@ TEST(KinsegRead, TraitCodingDecidedFromTheValues) {
   EXPECT_EQ(kinds(k), std::vector<std::string>{"trait-codes"});
 }
 
+TEST(KinsegRead, HeaderlessLinkageFilesAlwaysHaveLinkageCodes) {
+  // A headerless LINKAGE or .fam file fixes the codes, whatever values occur:
+  // 1s and -9s are unaffected and unknown, never 0/1-coded as all affected.
+  struct Case {
+    std::vector<std::string> values;
+    std::vector<int8_t> codes;  // empty: refused
+  };
+  const Case cases[] = {
+      {{"1", "-9", "1", "-9"}, {1, 3, 1, 3}},
+      {{"1", "1", "0", "1"}, {1, 1, 3, 1}},
+      {{"0", "0", "0", "0"}, {3, 3, 3, 3}},
+      {{"2", "1", "0", "-9"}, {2, 1, 3, 3}},
+      {{"1", "2", "3", "1"}, {}},
+  };
+  for (const Case& c : cases) {
+    // A family of three each: six fields, no header; the child holds the value.
+    std::string text;
+    for (size_t i = 0; i < c.values.size(); ++i) {
+      const std::string f = "f" + std::to_string(i);
+      text += f + " 1 0 0 1 0\n" + f + " 2 0 0 2 0\n" + f + " 3 1 2 1 " + c.values[i] + "\n";
+    }
+    SCOPED_TRACE(text);
+    const DataRead d = read_sample_text(text, "study.fam", {});
+    ASSERT_EQ(d.format.kind, FileKind::kLinkage);
+    if (c.codes.empty()) {
+      EXPECT_EQ(kinds(d), std::vector<std::string>{"trait-codes"});
+      EXPECT_NE(problems_text(d).find("\"3\""), std::string::npos) << problems_text(d);
+      continue;
+    }
+    EXPECT_EQ(d.trait_coding.reading, TraitReading::kLinkage);
+    EXPECT_EQ(d.problems.warnings(), 0) << problems_text(d);
+    std::vector<int8_t> got;
+    for (int p = 0; p < d.sample.persons(); ++p)
+      if (d.sample.ids[p] == "3") got.push_back(d.sample.trait[p]);
+    EXPECT_EQ(got, c.codes);
+  }
+}
+
 // errors.csv holds one of each problem of the rows and the structure; all
 // are reported in one run, with their lines, pedigrees and ids.
 TEST(KinsegRead, EveryStructureProblemReportedInOneRun) {
@@ -321,6 +359,109 @@ TEST(KinsegRead, UnknownSexOfAParentTakenFromTheRole) {
 
 // Columns named by header name (any case) or number, or found; an option
 // naming no column is a usage error; a required column not found, a refusal.
+// A breast-cancer study: traits recorded in women only, the men's rows
+// holding their own cancers; age a covariate, missing for two women, one of
+// them pedigree A's only proband.
+const char* const kWomenStudy =
+    "ped,id,fa,mo,sex,proband,trait,age,study\n"
+    "A,1,0,0,M,0,2,50,pc\n"
+    "A,2,0,0,F,0,1,48,bc\n"
+    "A,3,1,2,F,1,2,NA,bc\n"
+    "A,4,1,2,F,0,2,20,bc\n"
+    "B,1,0,0,M,0,1,60,pc\n"
+    "B,2,0,0,F,0,2,55,bc\n"
+    "B,3,1,2,M,0,2,30,pc\n"
+    "B,4,1,2,F,1,2,25,bc\n"
+    "C,1,0,0,M,0,1,.,pc\n"
+    "C,2,0,0,F,1,2,40,bc\n"
+    "C,3,1,2,F,0,1,NA,bc\n";
+
+TEST(KinsegRead, TraitDefinedOnceWhenTheSampleIsRead) {
+  ReadOptions o = with_covariates({"age"});
+  o.trait.only = TraitOnly{"sex", {"F"}};
+  const DataRead d = read_text(kWomenStudy, o);
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  // The men are relatives of unknown trait; A's only proband lost her trait
+  // with her age, so A is excluded, with a warning naming it and the column.
+  EXPECT_EQ(d.sample.pedigree_ids, (std::vector<std::string>{"B", "C"}));
+  EXPECT_EQ(d.sample.trait, (std::vector<int8_t>{3, 2, 3, 2, 3, 2, 3}));
+  EXPECT_EQ(d.sample.proband, (std::vector<int8_t>{2, 2, 2, 1, 2, 1, 2}));
+  EXPECT_EQ(d.covariate_absent, (std::vector<char>{0, 0, 0, 0, 1, 0, 1}));
+  const TraitDefinitionReport& r = d.definition;
+  EXPECT_EQ(r.only, "sex = F");
+  EXPECT_EQ(r.outside, 4);
+  EXPECT_EQ(r.outside_probands, 0);
+  ASSERT_EQ(r.unknown.size(), 1u);
+  EXPECT_EQ(r.unknown[0].column, "age");
+  EXPECT_EQ(r.unknown[0].traits, 2);
+  EXPECT_EQ(r.unknown[0].probands, 1);
+  ASSERT_EQ(r.excluded.size(), 1u);
+  EXPECT_EQ(r.excluded[0].pedigree, "A");
+  EXPECT_EQ(r.excluded[0].column, "missing age");
+  EXPECT_EQ(r.excluded_persons, 4);
+  EXPECT_EQ(d.unknown_by_covariate, 2);
+  ASSERT_EQ(kinds(d), std::vector<std::string>{"excluded-family"});
+  const std::string warning = problems_text(d);
+  for (const char* part : {"1 family excluded under proband ascertainment", "(missing age)", "pedigree A",
+                           "--fill age=VALUE|mean"})
+    EXPECT_NE(warning.find(part), std::string::npos) << part << "\n" << warning;
+  const auto lines = definition_lines(r);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "trait recorded only where sex = F: 4 persons outside (0 probands) have an unknown trait and stay as relatives");
+  EXPECT_EQ(lines[1], "missing age: 2 traits made unknown, of them 1 proband");
+  EXPECT_EQ(lines[2], "1 family excluded, no proband of known trait (missing age): A");
+
+  // The same persons by the sex code 2, or by another column's text in any case.
+  for (const TraitOnly& same : {TraitOnly{"sex", {"2"}}, TraitOnly{"study", {"BC"}}, TraitOnly{"9", {"bc"}}}) {
+    ReadOptions other = o;
+    other.trait.only = same;
+    const DataRead e = read_text(kWomenStudy, other);
+    EXPECT_EQ(e.sample.trait, d.sample.trait) << same.column;
+    EXPECT_EQ(e.definition.outside, 4) << same.column;
+  }
+  ReadOptions nowhere = o;
+  nowhere.trait.only = TraitOnly{"cohort", {"x"}};
+  EXPECT_THROW(read_text(kWomenStudy, nowhere), ColumnOptionError);
+
+  // --fill age=mean keeps every trait: A is analysed with its proband.
+  ReadOptions filled = o;
+  filled.trait.fill = {CovariateFill{"age", true, 0.0}};
+  const DataRead f = read_text(kWomenStudy, filled);
+  EXPECT_EQ(f.sample.pedigrees(), 3);
+  EXPECT_TRUE(f.definition.excluded.empty());
+  ASSERT_EQ(f.definition.filled.size(), 1u);
+  EXPECT_DOUBLE_EQ(f.definition.filled[0].value, 41.0);  // (50 + 48 + 20 + 60 + 55 + 30 + 25 + 40) / 8
+  EXPECT_EQ(f.definition.filled[0].persons, 3);
+  EXPECT_DOUBLE_EQ(f.sample.cov(2, 0), 41.0);
+  EXPECT_EQ(f.sample.trait[2], kAffected);
+  EXPECT_EQ(f.problems.warnings(), 0) << problems_text(f);
+
+  // Without proband ascertainment nothing is conditioned on: A stays.
+  ReadOptions unconditioned = o;
+  unconditioned.trait.proband_ascertainment = false;
+  EXPECT_EQ(read_text(kWomenStudy, unconditioned).sample.pedigrees(), 3);
+
+  // A proband recorded unknown in the file is no proband of known phenotype either.
+  const DataRead u = read_text("ped,id,fa,mo,sex,proband,trait\nA,1,0,0,M,0,2\nA,2,0,0,F,0,1\nA,3,1,2,F,1,0\n"
+                               "B,1,0,0,M,1,2\n");
+  ASSERT_EQ(u.definition.excluded.size(), 1u);
+  EXPECT_EQ(u.definition.excluded[0].column, "the trait column (unknown)");
+  EXPECT_EQ(u.sample.pedigree_ids, std::vector<std::string>{"B"});
+
+  // Malformed options.
+  TraitOnly t;
+  EXPECT_EQ(parse_trait_only("sex=F,M", t), "");
+  EXPECT_EQ(t.values, (std::vector<std::string>{"F", "M"}));
+  EXPECT_NE(parse_trait_only("sex", t), "");
+  EXPECT_NE(parse_trait_only("sex=F,", t), "");
+  CovariateFill c;
+  EXPECT_EQ(parse_fill("age=MEAN", c), "");
+  EXPECT_TRUE(c.mean);
+  EXPECT_EQ(parse_fill("age=-2.5", c), "");
+  EXPECT_EQ(c.value, -2.5);
+  EXPECT_NE(parse_fill("age=old", c), "");
+}
+
 TEST(KinsegRead, ColumnsNamedOrFound) {
   const std::string text = "Fam,Who,Dad,Mum,Gender,Disease,x\nA,1,0,0,1,2,5\nA,2,0,0,2,1,6\nA,3,1,2,1,1,7\n";
   ReadOptions o;

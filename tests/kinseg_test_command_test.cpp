@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "tests/kinseg_run.hpp"
+#include "tools/simulate.hpp"
 
 namespace {
 
@@ -91,10 +93,12 @@ TEST(KinsegTest, WorkedExample) {
   // Each model's ln L again, by kinseg eval at its estimates (rounded as the
   // JSON holds them; at a maximum that moves ln L by far less than 1e-3).
   // Every parameter of the model is named (Mendelian models have no tr terms;
-  // the sporadic model no q, which its equal baselines make irrelevant).
+  // the sporadic model no q, which its equal baselines make irrelevant; the
+  // point holds w2, not the dominance h it follows from).
   for (const auto& m : j["models"]) {
     std::string at = m["model"] == "sporadic" ? "q=0.5" : "";
     for (const auto& p : m["parameters"]) {
+      if (p["parameter"] == "h") continue;
       std::ostringstream v;
       v.precision(17);
       v << p["estimate"].get<double>();
@@ -125,6 +129,92 @@ TEST(KinsegTest, WorkedExample) {
 }
 
 // --draw adds families to the page's drawings; --no-html writes no page.
+TEST(KinsegTest, TraitOfWomenWithMissingCovariatesRecoversTheTruth) {
+  // Breast cancer in women, the men's rows holding another cancer of their own
+  // (common: logit 1 whatever the genotype); the women's risk allele of
+  // frequency 0.2 is dominant: in kinseg's terms w1 = w2 = 0.5, w3 = -2.5,
+  // d.smoker = 0.6. A fifth of the probands have no smoker value: their
+  // families cannot be corrected for ascertainment and are excluded by name.
+  kintest::TempDir tmp;
+  kinsim::Settings s;
+  s.families = 160;
+  s.generations = 2;
+  s.children_min = 2;
+  s.children_max = 4;
+  s.marry = 0.6;
+  s.ascertainment = kinsim::Settings::kFirst;
+  s.trait_sex = 2;
+  s.limits = kinsim::Settings::kNoLimits;
+  s.data_file = "women.dat";
+  s.covariates.push_back({"smoker", kinsim::Covariate::kBinary, 0.4, 0, 1});
+  s.param(kinsim::kQ).value = 0.8;  // kinsim counts the other allele
+  const double w[3] = {1.0, 1.0, 1.0}, women[3] = {-2.5, 0.5, 0.5};
+  for (int g = 0; g < 3; ++g) {
+    s.param(kinsim::kW1 + g).value = w[g];
+    s.param(kinsim::kV1 + g).value = women[g] - w[g];
+  }
+  s.param(kinsim::kD1).value = 0.6;
+  kinsim::simulate(s, 5);
+  // Every fifth proband's smoker value removed.
+  std::istringstream in(read_file("women.dat"));
+  std::string line, out;
+  std::getline(in, line);
+  out = line + "\n";
+  int probands = 0;
+  std::set<std::string> without;
+  while (std::getline(in, line)) {
+    std::istringstream f(line);
+    std::vector<std::string> v;
+    for (std::string x; f >> x;) v.push_back(x);
+    if (v[5] == "1" && probands++ % 5 == 0) {
+      v[7] = "NA";
+      without.insert(v[0]);
+    }
+    for (size_t i = 0; i < v.size(); ++i) out += (i ? " " : "") + v[i];
+    out += "\n";
+  }
+  { std::ofstream("women.dat") << out; }
+  ASSERT_EQ(without.size(), 32u);
+
+  // Without --trait-only the men's cancers count as cases: check says how
+  // many of them there are, and with it they are relatives of unknown trait.
+  const KinsegRun c = kinseg("check women.dat --missing NA --covar smoker --trait-only sex=F");
+  ASSERT_EQ(c.status, 0) << c.err;
+  EXPECT_TRUE(has(c.out, "trait recorded only where sex = F")) << c.out;
+  EXPECT_TRUE(has(c.out, "32 families excluded, no proband of known trait (missing smoker)")) << c.out;
+
+  const KinsegRun r = kinseg("test women.dat --missing NA --covar smoker --trait-only sex=F --out w");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.err, "32 families excluded under proband ascertainment")) << r.err;
+  const auto j = nlohmann::json::parse(read_file("w.json"));
+  EXPECT_EQ(j["data"]["trait_definition"]["excluded_families"].size(), 32u);
+  EXPECT_EQ(j["analysed_families"], 128);
+  const std::string log = read_file("w.log"), page = read_file("w.html");
+  for (const std::string& ped : without) {
+    EXPECT_TRUE(has(log, ped)) << ped;
+    EXPECT_TRUE(has(page, ped)) << ped;
+  }
+  EXPECT_TRUE(has(log, "32 families excluded, no proband of known trait (missing smoker)"));
+  EXPECT_TRUE(has(page, "32 families excluded, no proband of known trait (missing smoker)"));
+
+  // The truth within the selected model's profile intervals.
+  const std::map<std::string, double> truth = {{"q", 0.2},  {"w1", 0.5}, {"w2", 0.5},
+                                               {"w3", -2.5}, {"h", 1.0},  {"d.smoker", 0.6}};
+  const std::string selected = j["selected_model"];
+  EXPECT_TRUE(selected == "mendelian:dominant" || selected == "mendelian:codominant") << selected;
+  for (const auto& m : j["models"]) {
+    if (m["model"] != selected) continue;
+    for (const auto& p : m["parameters"]) {
+      const std::string name = p["parameter"];
+      if (p["role"] != "estimated") continue;
+      ASSERT_FALSE(p["ci_low"].is_null()) << name;
+      ASSERT_FALSE(p["ci_high"].is_null()) << name;
+      EXPECT_LE(p["ci_low"].get<double>(), truth.at(name)) << name;
+      EXPECT_GE(p["ci_high"].get<double>(), truth.at(name)) << name;
+    }
+  }
+}
+
 TEST(KinsegTest, ReportPageOptions) {
   kintest::TempDir tmp;
   const std::string ex = kExampleData + " --covar smoker --no-profile --starts 2";

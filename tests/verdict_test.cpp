@@ -11,9 +11,9 @@ using kinseg::VerdictInput;
 
 VerdictInput input(double p1, double p2, double p3) {
   VerdictInput in;
-  in.sporadic_vs_mendelian = {true, p1, ""};
-  in.no_transmission_vs_general = {true, p2, ""};
-  in.mendelian_vs_general = {true, p3, ""};
+  in.sporadic_vs_mendelian = {true, p1, "", {}};
+  in.no_transmission_vs_general = {true, p2, "", {}};
+  in.mendelian_vs_general = {true, p3, "", {}};
   in.best_mendelian_type = "dominant";
   return in;
 }
@@ -54,11 +54,34 @@ TEST(Verdict, AModelThatCouldNotBeFittedGivesNoVerdict) {
 
 TEST(Verdict, ATestThatCouldNotBeMadeSaysWhy) {
   VerdictInput in = input(1e-9, 1e-6, 0.40);
-  in.mendelian_vs_general = CriterionTest{false, 1.0, "the options given make mendelian:dominant not nested in general:dominant"};
+  in.mendelian_vs_general = CriterionTest{false, 1.0, "the options given make mendelian:dominant not nested in general:dominant", {}};
   const auto v = decide_verdict(in);
   EXPECT_EQ(v.summary, "no verdict: a test needed by the criteria could not be made");
   EXPECT_EQ(v.criteria[2], "3. Mendelian not rejected against general transmission: not tested (the options given "
                            "make mendelian:dominant not nested in general:dominant)");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Verdict, FitsInDoubtMakeItProvisional) {
+  // The same p-values: a doubt on any criterion's fits turns the verdict
+  // provisional and names the fits, each once.
+  VerdictInput in = input(1e-9, 1e-6, 0.40);
+  in.mendelian_vs_general.doubts = {"general:dominant did not converge"};
+  in.no_transmission_vs_general.doubts = {"general:dominant did not converge", "general:dominant: tr2 not identified"};
+  const auto v = decide_verdict(in);
+  EXPECT_TRUE(v.provisional);
+  EXPECT_EQ(v.summary,
+            "provisional: evidence for a major gene with Mendelian transmission; dominant fits best by AIC (it rests "
+            "on fits in doubt: general:dominant did not converge; general:dominant: tr2 not identified)");
+  EXPECT_FALSE(decide_verdict(input(1e-9, 1e-6, 0.40)).provisional);
+  // A test that could not be made still gives no verdict at all.
+  in.sporadic_vs_mendelian = {false, 1.0, "mendelian:dominant was not fitted", {}};
+  const auto none = decide_verdict(in);
+  EXPECT_FALSE(none.provisional);
+  EXPECT_EQ(none.summary.rfind("no verdict:", 0), 0u) << none.summary;
 }
 
 }  // namespace

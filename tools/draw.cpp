@@ -331,6 +331,10 @@ class PedigreeDrawer {
       }
     }
     if (s_.unknown > 0.0 && rng_.chance(s_.unknown)) p.trait = 3;
+    if (s_.trait_sex > 0 && p.sex != s_.trait_sex) {
+      p.other_trait = p.trait;
+      p.trait = 3;
+    }
     if (static_cast<long>(ped_.size()) >= max_size_)
       throw Error("a pedigree grows beyond " + std::to_string(max_size_) +
                   " persons; lower children, marry or generations");

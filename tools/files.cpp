@@ -33,7 +33,7 @@ std::string data_file(const Sample& sample, const Settings& s) {
       at = std::to_chars(at, row + sizeof row, v).ptr;
       *at++ = ' ';
     };
-    for (int v : {p.ped, p.id, p.fa, p.mo, p.sex, p.prob, p.trait}) put(v);
+    for (int v : {p.ped, p.id, p.fa, p.mo, p.sex, p.prob, p.other_trait > 0 ? p.other_trait : p.trait}) put(v);
     for (size_t j = 0; j < ncov; ++j) put(p.cov[j]);
     if (s.onset) put(p.age);
     at[-1] = '\n';

@@ -224,6 +224,10 @@ class Parser {
       s_.spouse_gap = as_int(n, v);
     } else if (n == "oldest_seen") {
       s_.oldest_seen = as_int(n, v);
+    } else if (n == "trait_sex") {
+      long x = 0;
+      if (!parse_long(v, x) || x < 0 || x > 2) bad(n, v, "0, 1 or 2");
+      s_.trait_sex = static_cast<int>(x);
     } else if (n == "max_draws") {
       long x = 0;
       if (!parse_long(v, x)) bad(n, v, "an integer");

@@ -87,6 +87,11 @@ struct Settings {
   enum Ascertainment { kNone, kFirst, kSingle } ascertainment = kNone;
   double pi = 1.0;  // kSingle: probability that an affected member is a proband
   double unknown = 0.0;
+  // 1 or 2: the trait is recorded in persons of that sex only (a trait of
+  // men or of women); the other sex's rows of the data file hold the values
+  // of another trait, drawn with the sex-1 baselines, which children do not
+  // count and probands are not chosen by. 0: both sexes.
+  int trait_sex = 0;
   long max_draws = 0;  // 0: 1000 draws per family kept
   std::string data_file = "sample.dat";
   std::string truth_file = "truth.txt";

@@ -28,6 +28,8 @@
 // seen: the age reached in the study year, at most the oldest age seen.
 // Founders are born in a range of years, a spouse married in near the
 // partner, a child when the mother is of an age in a range.
+// With trait_sex, the other sex's trait is unknown (their rows in the data file
+// hold another trait's values instead, for a reader to leave out).
 #pragma once
 
 #include <array>
@@ -44,6 +46,7 @@ struct Person {
   int sex = 1;                          // 1 or 2; a father has sex 1, a mother sex 2
   int prob = 2;                         // proband code: 1 proband, 2 ordinary member
   int trait = 1;                        // 1 unaffected, 2 affected, 3 unknown
+  int other_trait = 0;                  // trait_sex: the other sex's recorded value (1, 2 or 3), else 0
   int genotype = 1;                     // 1, 2, 3: two, one, no copies of the Q allele
   std::array<int, kMaxCovs> cov{};      // covariates 1..ncov
   int birth = 0;                        // with onset: the year of birth
