@@ -82,16 +82,6 @@ std::vector<double> risk_ages(const OnsetSummary& onset, const std::vector<doubl
   return ages;
 }
 
-std::vector<int> distinct_genotypes(const Model& model) {
-  if (model.transmission() == Transmission::sporadic) return {1};
-  switch (model.effects()) {
-    case GenotypeEffects::dominant: return {1, 3};
-    case GenotypeEffects::recessive: return {1, 2};
-    case GenotypeEffects::codominant: break;
-  }
-  return {1, 2, 3};
-}
-
 RiskResult onset_risks(const FitResult& fit, const Model& model, const std::vector<ReferenceValue>& reference,
                        const std::vector<double>& ages, const std::vector<double>& asked) {
   RiskResult out;

@@ -27,9 +27,4 @@ std::vector<double> risk_ages(const OnsetSummary& onset, const std::vector<doubl
 RiskResult onset_risks(const FitResult& fit, const Model& model, const std::vector<ReferenceValue>& reference,
                        const std::vector<double>& ages, const std::vector<double>& asked);
 
-// The genotypes whose curves differ under the model: all three for a
-// codominant type, 1 (= 2) and 3 for dominant, 1 and 2 (= 3) for recessive,
-// one for sporadic. Each listed by its first genotype.
-std::vector<int> distinct_genotypes(const Model& model);
-
 }  // namespace kinseg
