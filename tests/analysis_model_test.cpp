@@ -85,8 +85,9 @@ TEST(Model, NamedModelsAndTheirParameters) {
 
 // The age-of-onset terms: the means and spreads linked as the type links the
 // baselines, bounded by the observed ages and [0.5, 30], read into the point,
-// exchanged with the baselines when a codominant fit is turned round, and a
-// spread that is not positive refused.
+// exchanged with the baselines when an unordered fit is turned round, and a
+// spread that is not positive refused; the means of the ordered types stay
+// free.
 TEST(Model, AgeOfOnsetParameters) {
   struct Case {
     const char* model_name;
@@ -97,7 +98,8 @@ TEST(Model, AgeOfOnsetParameters) {
       {"sporadic", false, "w1 w2=w1 w3=w1 m1 m2=m1 m3=m1 s"},
       {"mendelian:dominant", false, "q w1 w2=w1 w3 m1 m2=m1 m3 s"},
       {"mendelian:recessive", true, "q w1 w2=w3 w3 m1 m2=m3 m3 s1 s2=s3 s3"},
-      {"general", true, "q w1 w2 w3 tr1 tr2 tr3 m1 m2 m3 s1 s2 s3"},
+      {"general", true, "q w1 w2~ w3 h tr1 tr2 tr3 m1 m2 m3 s1 s2 s3"},
+      {"mendelian:unordered", false, "q w1 w2 w3 m1 m2 m3 s"},
   };
   ModelOptions o;
   o.onset.on = true;
@@ -126,7 +128,7 @@ TEST(Model, AgeOfOnsetParameters) {
   EXPECT_EQ(p.s[2], 9.0);
 
   o.onset.spread_by_type = false;
-  const Model cod("mendelian", o);
+  const Model cod("mendelian:unordered", o);
   ASSERT_TRUE(cod.can_turn_round());
   // q w1 w2 w3 m1 m2 m3 s: the mirror image exchanges genotypes 1 and 3.
   const std::vector<double> x = {0.3, -2.0, 0.0, 1.0, 60.0, 55.0, 45.0, 7.0};
