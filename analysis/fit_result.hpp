@@ -11,6 +11,7 @@
 
 #include "analysis/local_maximum.hpp"
 #include "analysis/model.hpp"
+#include "analysis/risk_result.hpp"
 #include "engine/point.hpp"
 
 namespace kinseg {
@@ -83,6 +84,10 @@ struct FitResult {
   std::optional<double> others_nearest;       // how far below the best the other finished starts ended
   std::optional<double> others_farthest;
   int refused_starts = 0;
+
+  // An age-of-onset model's risks by age at the estimates (set by the caller,
+  // who knows the covariates' reference values).
+  std::optional<RiskResult> risks;
 
   bool profiled = false;
   bool turned_round = false;                  // the estimates are the mirror image of where the search ended

@@ -15,6 +15,7 @@ constexpr double kQLow = 1e-4;
 constexpr double kQHigh = 1.0 - 1e-4;
 
 bool is_probability(const std::string& name) { return name == "q" || name == "h" || name.rfind("tr", 0) == 0; }
+bool is_spread(const std::string& name) { return name == "s" || (name.size() == 2 && name[0] == 's'); }
 
 }  // namespace
 
@@ -131,10 +132,12 @@ void Model::build(std::vector<std::string>& problems) {
   if (!sporadic) q_ = add("q", ParameterRole::estimated, kQLow, kQHigh, 0.1);
 
   // The three genotypes' baselines and, with a sex effect, increments: linked
-  // as the type says.
-  auto genotype_terms = [&](const char* letter, int (&index)[3]) {
+  // as the type says (the heterozygote's derived through h when ORDERED; the
+  // ages at onset keep it free).
+  auto genotype_terms = [&](const char* letter, int (&index)[3], double low = -kLogitBound,
+                            double high = kLogitBound, double scale = 1.0, bool ordered = true) {
     for (int g = 0; g < 3; ++g)
-      index[g] = add(std::string(letter) + std::to_string(g + 1), ParameterRole::estimated, -kLogitBound, kLogitBound, 1.0);
+      index[g] = add(std::string(letter) + std::to_string(g + 1), ParameterRole::estimated, low, high, scale);
     auto link = [&](int g, int to) {
       parameters_[index[g]].role = ParameterRole::linked;
       parameters_[index[g]].link = index[to];
@@ -146,7 +149,7 @@ void Model::build(std::vector<std::string>& problems) {
       link(1, 0);
     } else if (effects_ == GenotypeEffects::recessive) {
       link(1, 2);
-    } else if (effects_ == GenotypeEffects::codominant || effects_ == GenotypeEffects::additive) {
+    } else if (ordered && (effects_ == GenotypeEffects::codominant || effects_ == GenotypeEffects::additive)) {
       parameters_[index[1]].role = ParameterRole::derived;
     }
   };
@@ -196,6 +199,20 @@ void Model::build(std::vector<std::string>& problems) {
   }
   if (options_.regressive)
     for (int r = 0; r < 2; ++r) ro_[r] = add("ro" + std::to_string(r + 1), ParameterRole::estimated, -kLogitBound, kLogitBound, 1.0);
+
+  const OnsetOptions& on = options_.onset;
+  if (on.on) {
+    if (!(std::isfinite(on.youngest) && std::isfinite(on.oldest) && on.youngest <= on.oldest)) {
+      problems.push_back("no ages to fit an age of onset to");
+      return;
+    }
+    genotype_terms("m", m_, on.youngest - kMeanMargin, on.oldest + kMeanMargin, 5.0, false);
+    if (on.spread_by_type) {
+      genotype_terms("s", s_, kSpreadLow, kSpreadHigh, 1.0, false);
+    } else {
+      s_[0] = s_[1] = s_[2] = add("s", ParameterRole::estimated, kSpreadLow, kSpreadHigh, 1.0);
+    }
+  }
 }
 
 int Model::find(const std::string& name) const {
@@ -239,6 +256,10 @@ void Model::apply_options(std::vector<std::string>& problems) {
     }
     if (pname == "q" && !(v > 0 && v < 1)) {
       problems.push_back(option + " q: " + significant(v, 10) + " is not strictly between 0 and 1");
+      return false;
+    }
+    if (is_spread(pname) && !(v > 0)) {
+      problems.push_back(option + " " + pname + ": " + significant(v, 10) + " is not a positive spread");
       return false;
     }
     if (is_probability(pname) && pname != "q" && !(v >= 0 && v <= 1)) {
@@ -368,6 +389,7 @@ void Model::decide_turning_round() {
   if (h_ >= 0 && !mirror_pair(h_, h_, true)) return;
   if (!mirror_pair(w_[0], w_[2], false)) return;
   if (options_.sex_effect && !mirror_pair(v_[0], v_[2], false)) return;
+  if (options_.onset.on && (!mirror_pair(m_[0], m_[2], false) || !mirror_pair(s_[0], s_[2], false))) return;
   if (tr_[0] >= 0) {
     if (!mirror_pair(tr_[0], tr_[2], true)) return;
     if (!mirror_pair(tr_[1], tr_[1], true)) return;
@@ -440,6 +462,12 @@ Point Model::point(const std::vector<double>& x) const {
   for (int j : d_) p.d.push_back(v[j]);
   if (options_.regressive)
     for (int r = 0; r < 2; ++r) p.ro[r] = v[ro_[r]];
+  p.onset = options_.onset.on;
+  if (p.onset)
+    for (int g = 0; g < 3; ++g) {
+      p.m[g] = v[m_[g]];
+      p.s[g] = v[s_[g]];
+    }
   return p;
 }
 
@@ -592,6 +620,10 @@ std::vector<double> Model::turned_round(const std::vector<double>& x) const {
   if (h_ >= 0) v[h_] = 1.0 - v[h_];
   std::swap(v[w_[0]], v[w_[2]]);
   if (options_.sex_effect) std::swap(v[v_[0]], v[v_[2]]);
+  if (options_.onset.on) {
+    std::swap(v[m_[0]], v[m_[2]]);
+    std::swap(v[s_[0]], v[s_[2]]);
+  }
   if (tr_[0] >= 0) {
     const double t1 = v[tr_[0]], t2 = v[tr_[1]], t3 = v[tr_[2]];
     v[tr_[0]] = 1.0 - t3;

@@ -44,10 +44,20 @@
 // the order is a constraint of the codominant and additive models, and the
 // unordered fit is left as found, with a message.
 //
-// Parameter names: q w1 w2 w3 h v1 v2 v3 tr1 tr2 tr3 d.COLUMN ro1 ro2, in that
-// order (h in the codominant and additive models only). Default bounds: q in [1e-4, 1 - 1e-4], Tr in [0, 1], logits (W, V,
-// Ro) in [-20, 20], a covariate's coefficient such that it moves the logit by
-// at most 20 over the covariate's largest absolute value in the sample.
+// Age of onset (ModelOptions::onset): the logistic penetrance is then the
+// susceptibility, the probability of falling ill at some age, and among the
+// susceptible of genotype g the age at onset is logistic with mean Mg and
+// spread S (or Sg, one per genotype). The M's and S's follow the TYPE's links
+// (dominant M1 = M2, recessive M2 = M3, sporadic one M and one S; the other
+// types leave the three free).
+//
+// Parameter names: q w1 w2 w3 h v1 v2 v3 tr1 tr2 tr3 d.COLUMN ro1 ro2 m1 m2 m3
+// s (or s1 s2 s3), in that order (h in the codominant and additive models
+// only; the m's and s's with an age of onset only). Default bounds: q in
+// [1e-4, 1 - 1e-4], Tr in [0, 1], logits (W, V, Ro) in [-20, 20], a
+// covariate's coefficient such that it moves the logit by at most 20 over the
+// covariate's largest absolute value in the sample, the M's within the
+// observed ages widened by 20 years, the S's in [0.5, 30].
 #pragma once
 
 #include <optional>
@@ -84,6 +94,20 @@ struct ModelCovariate {
   double largest = 1.0;
 };
 
+// The age-of-onset terms and what the data say about them.
+struct OnsetOptions {
+  bool on = false;
+  bool spread_by_type = false;  // s1 s2 s3 in place of one s
+  double youngest = 0.0;        // the observed ages (of onset or last observation)
+  double oldest = 100.0;
+  double mean_start = 50.0;     // where the M's and S's start
+  double spread_start = 5.0;
+};
+
+inline constexpr double kSpreadLow = 0.5;
+inline constexpr double kSpreadHigh = 30.0;
+inline constexpr double kMeanMargin = 20.0;
+
 struct ModelOptions {
   bool sex_effect = false;             // V1-V3
   // The share of sex 2 among the persons of known trait: it weighs the sex
@@ -91,6 +115,7 @@ struct ModelOptions {
   double sex2_share = 0.0;
   std::vector<ModelCovariate> covariates;  // one coefficient d.NAME each
   bool regressive = false;             // Ro1, Ro2
+  OnsetOptions onset;                  // M1-M3, S or S1-S3
   std::vector<NamedValue> fix;         // --fix NAME=VALUE
   std::vector<NamedValue> start;       // --start NAME=VALUE
   std::vector<NamedRange> bounds;      // --bounds NAME=LO:HI
@@ -205,6 +230,7 @@ class Model {
   bool can_turn_round_ = false;
   // Indices in parameters_ (-1 when absent).
   int q_ = -1, h_ = -1, w_[3] = {-1, -1, -1}, v_[3] = {-1, -1, -1}, tr_[3] = {-1, -1, -1}, ro_[2] = {-1, -1};
+  int m_[3] = {-1, -1, -1}, s_[3] = {-1, -1, -1};  // s_ all the same index with one spread
   std::vector<int> d_;
 };
 

@@ -1,9 +1,64 @@
 #include "analysis/sample_summary.hpp"
 
+#include "analysis/model.hpp"
+
 #include <algorithm>
 #include <cmath>
 
 namespace kinseg {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+OnsetSummary summarise_onset(const Sample& sample, double prevalence) {
+  OnsetSummary o;
+  o.present = true;
+  bool any = false;
+  double sum[2] = {0, 0}, sum2[2] = {0, 0};
+  int n[2] = {0, 0};  // affected non-probands, all affected
+  for (int p = 0; p < sample.persons(); ++p) {
+    const double a = sample.onset[p];
+    if (sample.trait[p] == kUnknownTrait || !std::isfinite(a)) continue;
+    o.youngest = any ? std::min(o.youngest, a) : a;
+    o.oldest = any ? std::max(o.oldest, a) : a;
+    any = true;
+    if (sample.trait[p] != kAffected) continue;
+    for (int k = sample.proband[p] == kProband ? 1 : 0; k < 2; ++k) {
+      sum[k] += a;
+      sum2[k] += a * a;
+      ++n[k];
+    }
+  }
+  if (!any) {
+    o.present = false;
+    return o;
+  }
+  const int k = n[0] > 0 ? 0 : 1;
+  o.affected = n[k];
+  if (n[k] > 0) {
+    o.mean = sum[k] / n[k];
+    o.sd = n[k] > 1 ? std::sqrt(std::max(0.0, (sum2[k] - n[k] * o.mean * o.mean) / (n[k] - 1))) : 0.0;
+  } else {
+    o.mean = 0.5 * (o.youngest + o.oldest);
+    o.sd = (o.oldest - o.youngest) / 4;
+  }
+  o.spread = std::clamp(o.sd * std::sqrt(3.0) / kPi, kSpreadLow, kSpreadHigh);
+  o.mean = std::clamp(o.mean, o.youngest - kMeanMargin, o.oldest + kMeanMargin);
+  double by_age = 0;
+  int known = 0;
+  for (int p = 0; p < sample.persons(); ++p) {
+    if (sample.trait[p] == kUnknownTrait || sample.proband[p] == kProband || !std::isfinite(sample.onset[p]))
+      continue;
+    by_age += 1 / (1 + std::exp(-(sample.onset[p] - o.mean) / o.spread));
+    ++known;
+  }
+  o.susceptible = prevalence;
+  if (known > 0 && by_age > 0) o.susceptible = std::clamp(prevalence * known / by_age, prevalence, 0.95);
+  return o;
+}
+
+}  // namespace
 
 SampleSummary summarise(const Sample& sample) {
   SampleSummary s;
@@ -51,6 +106,7 @@ SampleSummary summarise(const Sample& sample) {
     }
     s.covariates.push_back(c);
   }
+  if (sample.has_onset()) s.onset = summarise_onset(sample, s.prevalence);
   return s;
 }
 

@@ -20,6 +20,21 @@ struct CovariateSpread {
   double largest_abs = 0.0;  // the largest absolute value
 };
 
+// The ages of a sample with an age at onset: their range over the persons of
+// known trait, and the mean and spread of the onset ages of the affected
+// non-probands (of all affected when every one is a proband), the spread s of
+// a logistic distribution with their standard deviation (sd sqrt 3 / pi).
+struct OnsetSummary {
+  bool present = false;
+  double youngest = 0.0, oldest = 0.0;
+  int affected = 0;  // the ages the mean and spread come from
+  double mean = 50.0, sd = 0.0, spread = 5.0;
+  // The share of the non-probands who would fall ill at some age: the
+  // prevalence over the mean chance, under the distribution above, of having
+  // fallen ill by the age last seen (at most 0.95).
+  double susceptible = 0.5;
+};
+
 struct SampleSummary {
   int pedigrees = 0;
   int persons = 0;
@@ -35,6 +50,7 @@ struct SampleSummary {
   // it weighs the sex increments in the model's orientation (model.hpp).
   double sex2_share = 0.0;
   std::vector<CovariateSpread> covariates;  // over the members of known trait
+  OnsetSummary onset;
 };
 
 SampleSummary summarise(const Sample& sample);

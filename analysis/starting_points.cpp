@@ -58,7 +58,9 @@ std::string label(const GridPoint& g) {
 std::vector<StartingPoint> starting_points(const Model& model, const SampleSummary& summary, int count,
                                            const std::vector<LabelledStart>& extra) {
   const auto& params = model.parameters();
-  const double prevalence = std::clamp(summary.prevalence, 0.01, 0.99);
+  // With an age of onset the baselines are those of the susceptibility.
+  const bool onset = model.options().onset.on;
+  const double prevalence = std::clamp(onset && summary.onset.present ? summary.onset.susceptible : summary.prevalence, 0.01, 0.99);
   double share[3] = {1.0, 0.5, 0.0};
   if (model.effects() == GenotypeEffects::dominant) share[1] = 1.0;
   if (model.effects() == GenotypeEffects::recessive) share[1] = 0.0;
@@ -81,6 +83,14 @@ std::vector<StartingPoint> starting_points(const Model& model, const SampleSumma
       v[iw] = b + g.effect * share[gt];
     }
     if (const int ih = model.find("h"); ih >= 0) v[ih] = share[1];
+    if (onset) {
+      const OnsetOptions& on = model.options().onset;
+      for (int gt = 0; gt < 3; ++gt) {
+        v[model.find("m" + std::to_string(gt + 1))] = on.mean_start;
+        const int is = model.find(on.spread_by_type ? "s" + std::to_string(gt + 1) : "s");
+        v[is] = on.spread_start;
+      }
+    }
     const bool not_transmitted = i % 2 == 1;
     const double tr[3] = {not_transmitted ? q : 1.0, not_transmitted ? q : 0.5, not_transmitted ? q : 0.0};
     for (int t = 0; t < 3; ++t) {

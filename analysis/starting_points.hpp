@@ -4,7 +4,10 @@
 // frequencies equals the prevalence among the non-probands, sex increments,
 // covariate and regressive coefficients start at 0, and transmission starts
 // Mendelian (every other grid point: not transmitted, Tr = Q, for models that
-// estimate it). The --start values replace the first grid point; further
+// estimate it); with an age of onset the baselines are those of the
+// susceptibility (the prevalence corrected for the ages last seen) and the
+// M's and S's start at the data's values (OnsetOptions). The --start values
+// replace the first grid point; further
 // starts given by the caller (the estimates of a nested model, say) come
 // after the grid, each completed from the first grid point.
 #pragma once

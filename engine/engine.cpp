@@ -1,6 +1,7 @@
 #include "engine/engine.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -47,6 +48,7 @@ struct Engine::Impl {
   // Person records, indexed by person number.
   std::vector<int32_t> trait, sex, prob, parents;
   std::vector<double> cov;
+  std::vector<double> age;  // ages of onset or last observation; empty without them
 
   // Analysed families and their nuclear families in flat arrays.
   std::vector<int> pedigree;          // per family
@@ -179,11 +181,19 @@ void Engine::Impl::copy_persons(const Sample& s, const FamilySelection& sel) {
     }
   }
   cov = s.covariates;
+  if (s.has_onset()) {
+    if (static_cast<int>(s.onset.size()) != n) throw std::invalid_argument("the sample's ages do not match its persons");
+    for (int p = 0; p < n; ++p)
+      if (s.trait[p] != kUnknownTrait && !std::isfinite(s.onset[p]))
+        throw std::invalid_argument("person " + s.ids[p] + " has a known trait but no age");
+    age = s.onset;
+  }
   persons.trait = trait.data();
   persons.sex = sex.data();
   persons.cov = cov.data();
   persons.cov_stride = ncov;
   persons.parents = parents.data();
+  persons.age = age.empty() ? nullptr : age.data();
 }
 
 std::string Engine::Impl::add_pedigree(const Sample& s, int k, const PedigreeStructure* given,
@@ -298,6 +308,7 @@ void Engine::Impl::plan_tasks(int threads) {
 
 void Engine::Impl::set_point(const Point& point) {
   check_point(point, ncov);
+  if (point.onset && age.empty()) throw std::invalid_argument("an age-of-onset model needs the sample's ages");
   derive_quantities(point, d, q);
 }
 

@@ -17,6 +17,10 @@
 //
 // Persons of unknown sex (code 0) take the baselines of sex code 1: the V
 // increments belong to sex code 2 alone.
+//
+// A sample with ages (Sample::onset) can be evaluated at points with the
+// age-of-onset terms: each person's penetrance is then gamma f(a) or
+// 1 - gamma F(a) (penetrance_run.hpp), and everything else is unchanged.
 #pragma once
 
 #include <memory>

@@ -34,6 +34,11 @@ void check_point(const Point& point, int ncov) {
            std::to_string(ncov) + " covariates");
   for (double d : point.d)
     if (!std::isfinite(d)) refuse("a covariate coefficient is not a finite number");
+  if (point.onset)
+    for (int g = 0; g < 3; ++g) {
+      if (!std::isfinite(point.m[g])) refuse(index("m", g) + " is not a finite number");
+      if (!(std::isfinite(point.s[g]) && point.s[g] > 0)) refuse(index("s", g) + " must be a positive number");
+    }
 }
 
 void derive_quantities(const Point& point, std::vector<double>& d, ModelQuantities& q) {
@@ -51,6 +56,11 @@ void derive_quantities(const Point& point, std::vector<double>& d, ModelQuantiti
   m.ncov = static_cast<int>(d.size());
   m.ro1 = point.ro[0];
   m.ro2 = point.ro[1];
+  m.onset = point.onset;
+  for (int g = 0; g < 3; ++g) {
+    m.m[g] = point.m[g];
+    m.s[g] = point.s[g];
+  }
 }
 
 }  // namespace kinseg

@@ -22,8 +22,8 @@ struct ModelQuantities {
 
 // Refuses (std::invalid_argument, saying why) a point the likelihood cannot
 // read: a value that is not finite, an allele frequency or a transmission
-// probability outside [0, 1], or a number of covariate coefficients other
-// than the sample's.
+// probability outside [0, 1], an onset spread that is not positive, or a
+// number of covariate coefficients other than the sample's.
 void check_point(const Point& point, int ncov);
 
 // Derives the quantities of a checked point. The covariate coefficients are

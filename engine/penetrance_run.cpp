@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cfloat>
 
+#include "engine/onset_arithmetic.hpp"
 #include "engine/pair2.hpp"
 #include "engine/penetrance_arithmetic.hpp"
 
@@ -72,18 +73,28 @@ void penetrances_of_run(const PersonRecords<Cov>& r, const PenetranceModel& m, i
     const int k2 = k + (k & 1);
     for (int g = 0; g < 3; ++g)
       for (int i = 0; i < k2; ++i) v[g][i] = exp_of_predictor(v[g][i]);
-    const Pair2 big = {DBL_MAX, DBL_MAX};
-    const Pair2 one = {1.0, 1.0};
-    for (int g = 0; g < 3; ++g)
-      for (int i = 0; i < k2; i += 2) {
-        const Pair2 e = {v[g][i], v[g][i + 1]};
-        const Pair2 ec = big < e ? big : e;  // std::min(e, DBL_MAX), lane by lane
-        const Pair2 y = ec / (ec + one);
-        const Mask2 aff = {affected[i], affected[i + 1]};
-        const Pair2 res = aff ? y : one - y;
-        v[g][i] = res[0];
-        v[g][i + 1] = res[1];
-      }
+    if (m.onset) {
+      // The susceptibility y and the age-of-onset distribution, person by person.
+      for (int g = 0; g < 3; ++g)
+        for (int i = 0; i < k; ++i) {
+          const int p = idx[i];
+          const double y = affected_probability_of_exp(v[g][i]);
+          v[g][i] = onset_trait_probability(y, 1 - y, r.trait[p], r.age[p], m.m[g], m.s[g]);
+        }
+    } else {
+      const Pair2 big = {DBL_MAX, DBL_MAX};
+      const Pair2 one = {1.0, 1.0};
+      for (int g = 0; g < 3; ++g)
+        for (int i = 0; i < k2; i += 2) {
+          const Pair2 e = {v[g][i], v[g][i + 1]};
+          const Pair2 ec = big < e ? big : e;  // std::min(e, DBL_MAX), lane by lane
+          const Pair2 y = ec / (ec + one);
+          const Mask2 aff = {affected[i], affected[i + 1]};
+          const Pair2 res = aff ? y : one - y;
+          v[g][i] = res[0];
+          v[g][i + 1] = res[1];
+        }
+    }
     for (int i = 0; i < k; ++i) {
       double* row = pen + 3 * static_cast<long>(idx[i] - p0);
       row[0] = v[0][i];

@@ -18,6 +18,12 @@ struct PenetranceModel {
   int ncov = 0;
   double ro1 = 0.0;  // on the number of unaffected parents
   double ro2 = 0.0;  // on the number of affected parents
+  // With an age of onset: the logistic penetrance is the susceptibility
+  // gamma, and each genotype's age of onset is logistic with mean m and
+  // spread s (onset_arithmetic.hpp).
+  bool onset = false;
+  double m[3] = {0, 0, 0};
+  double s[3] = {1, 1, 1};
 };
 
 // The records of the persons, indexed by person number p.
@@ -28,6 +34,7 @@ struct PersonRecords {
   const Cov* cov = nullptr;          // covariate j of person p at cov[p * cov_stride + j]
   int cov_stride = 0;
   const int32_t* parents = nullptr;  // a child's parents: nU + 3 nA; negative for a founder
+  const double* age = nullptr;       // age at onset (affected) or last seen (unaffected); onset models
 };
 
 // A child's parents as PersonRecords::parents holds them, from the father's
@@ -39,7 +46,9 @@ constexpr int32_t parents_code(int father_trait, int mother_trait) {
 
 // pen[3 (p - p0) + g - 1], the probability of person p's trait for genotype
 // g, for every person p in [p0, p1) whose trait is known; the entries of
-// persons of unknown trait are not written.
+// persons of unknown trait are not written. Without onset terms, y or 1 - y
+// for the logistic y; with them, gamma f(a) for an affected person and
+// 1 - gamma F(a) for an unaffected one, gamma = y.
 template <class Cov>
 void penetrances_of_run(const PersonRecords<Cov>& r, const PenetranceModel& m, int p0, int p1,
                         double* pen);

@@ -79,6 +79,19 @@ json summary_json(const DataSummary& r, const LoopCosts* costs) {
                     {"whole_numbers", c.whole_numbers}});
   j["covariates"] = covs;
   j["traits_unknown_by_missing_covariate"] = r.unknown_by_covariate;
+  if (!r.onset_column.empty()) {
+    json ages = json::array();
+    for (const AgeSummary& g : r.ages)
+      ages.push_back({{"trait", g.trait == kAffected ? "affected" : "unaffected"},
+                      {"age", g.trait == kAffected ? "at onset" : "last seen"},
+                      {"sex", g.sex == kMale ? "male" : g.sex == kFemale ? "female" : "unknown"},
+                      {"persons", g.n},
+                      {"min", g.min},
+                      {"median", g.median},
+                      {"mean", g.mean},
+                      {"max", g.max}});
+    j["onset"] = {{"column", r.onset_column}, {"ages", ages}, {"traits_unknown_by_missing_age", r.unknown_by_onset}};
+  }
   return j;
 }
 
@@ -116,6 +129,7 @@ nlohmann::json check_json(const DataRead& d, const DataSummary* summary, const L
   json covs = json::array();
   for (const ColumnUse& u : d.columns.covariates) covs.push_back(column_json(u));
   cols["covariates"] = covs;
+  if (d.columns.onset.column >= 0) cols["onset"] = column_json(d.columns.onset);
   j["columns"] = cols;
   j["missing_tokens"] = d.missing.tokens();
   json values = json::array();

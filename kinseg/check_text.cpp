@@ -50,6 +50,7 @@ void write_check_text(const DataRead& d, const DataSummary& r, const LoopCosts& 
   for (int i = 0; i < kRoles; ++i)
     row(out, std::string("column ") + role_name(static_cast<ColumnRole>(i)), column_text(d.columns.role[i]));
   for (const ColumnUse& u : d.columns.covariates) row(out, "column covariate", column_text(u));
+  if (d.columns.onset.column >= 0) row(out, "column onset", column_text(d.columns.onset));
   std::string tokens = "empty";
   for (const std::string& t : d.missing.tokens()) tokens += ", " + t;
   row(out, "missing values", tokens);
@@ -116,6 +117,19 @@ void write_check_text(const DataRead& d, const DataSummary& r, const LoopCosts& 
           << std::setw(12) << num(c.sd) << std::setw(12) << num(c.max) << (c.whole_numbers ? "" : "  (not whole numbers)")
           << "\n";
     row(out, "traits made unknown", std::to_string(r.unknown_by_covariate) + " by a missing covariate");
+  }
+  if (!r.onset_column.empty()) {
+    out << "\n" << std::left << std::setw(kLabel) << ("ages (" + r.onset_column + ")") << std::right << std::setw(9)
+        << "persons" << std::setw(12) << "min" << std::setw(12) << "median" << std::setw(12) << "mean"
+        << std::setw(12) << "max" << "\n";
+    for (const AgeSummary& g : r.ages) {
+      const std::string label = std::string(g.trait == kAffected ? "  at onset, " : "  last seen, ") +
+                                (g.sex == kMale ? "male" : g.sex == kFemale ? "female" : "unknown sex");
+      out << std::left << std::setw(kLabel) << label << std::right << std::setw(9) << g.n << std::setw(12)
+          << num(g.min) << std::setw(12) << num(g.median) << std::setw(12) << num(g.mean) << std::setw(12)
+          << num(g.max) << "\n";
+    }
+    row(out, "traits made unknown", std::to_string(r.unknown_by_onset) + " by a missing age");
   }
   const std::vector<std::string> definition = definition_lines(d.definition);
   if (!definition.empty()) {

@@ -13,6 +13,7 @@
 #include "analysis/battery.hpp"
 #include "analysis/sample_summary.hpp"
 #include "analysis/engine_likelihood.hpp"
+#include "analysis/onset_risk.hpp"
 #include "engine/engine.hpp"
 #include "kinseg/check_json.hpp"
 #include "kinseg/check_text.hpp"
@@ -20,6 +21,7 @@
 #include "kinseg/data_options.hpp"
 #include "kinseg/model_options.hpp"
 #include "kinseg/progress_line.hpp"
+#include "kinseg/risk_files.hpp"
 #include "kinseg/battery_json.hpp"
 #include "kinseg/battery_log.hpp"
 #include "kinseg/battery_page.hpp"
@@ -73,6 +75,8 @@ int run_battery(const BatteryCommandOptions& o) {
   std::vector<std::string> problems;
   const SampleSummary sample_summary = summarise(read.sample);
   bo.model = model_options(o.model, sample_summary, o.data.read.columns.covariates, problems);
+  const std::vector<ReferenceValue> reference =
+      reference_option(o.model, sample_summary, o.data.read.columns.covariates, problems);
   if (problems.empty()) {
     try {
       check_battery_options(bo.model);
@@ -130,8 +134,7 @@ int run_battery(const BatteryCommandOptions& o) {
   };
 
   const auto begin = std::chrono::steady_clock::now();
-  const BatteryResult result =
-      run_battery(read.sample, engine_sample_likelihood(*engine), bo);
+  BatteryResult result = run_battery(read.sample, engine_sample_likelihood(*engine), bo);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   progress.clear();
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
@@ -152,6 +155,26 @@ int run_battery(const BatteryCommandOptions& o) {
   std::ostringstream data_text;
   write_check_text(read, summary, costs, data_text);
 
+  // With an age of onset, each model's risks by age at its estimates.
+  const bool onset = bo.model.onset.on;
+  TsvTable risks = risks_tsv_table();
+  if (onset)
+    for (BatteryModel& m : result.models) {
+      if (!m.fit.lnl) continue;
+      try {
+        // The model as the battery fitted it: its free parameters are the fit's.
+        const Model model(m.name, bo.model);
+        if (model.free_names() != m.fit.free_names) continue;
+        m.fit.risks = onset_risks(m.fit, model, reference, risk_ages(sample_summary.onset, o.model.risk_ages),
+                                  o.model.risk_ages);
+        add_risk_rows(risks, *m.fit.risks);
+      } catch (const ModelError&) {
+        continue;
+      }
+    }
+  const BatteryModel* selected = result.selected();
+  const RiskResult* selected_risks = selected && selected->fit.risks ? &*selected->fit.risks : nullptr;
+
   const std::string& p = o.out;
   try {
     std::vector<std::pair<std::string, std::string>> files = {
@@ -161,8 +184,10 @@ int run_battery(const BatteryCommandOptions& o) {
         {p + ".families.tsv", families_tsv(result)},
         {p + ".genotypes.tsv", genotypes_tsv(result)},
         {p + ".json", battery_json(result, facts).dump(2, ' ', false, Json::error_handler_t::replace) + "\n"},
-        {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str())},
+        {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str()) +
+                         (selected_risks ? "\n" + risks_log(*selected_risks) : "")},
     };
+    if (onset) files.emplace_back(p + ".risks.tsv", risks.str());
     if (o.html) {
       progress.show("drawing the pedigrees of the report page");
       files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw,
@@ -175,8 +200,11 @@ int run_battery(const BatteryCommandOptions& o) {
     return kUsage;
   }
   std::cout << console_tables(result);
+  if (selected_risks && !selected_risks->curves.empty())
+    std::cout << "\n" << selected_risks->model << ": " << risks_table(*selected_risks);
   if (standard_output_status() != kDone) return kUsage;
   std::cerr << "kinseg: wrote " << p << ".models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, .genotypes.tsv, "
+            << (onset ? ".risks.tsv, " : "")
             << (o.html ? ".json, .log and .html" : ".json and .log") << " (" << format_number(seconds) << " s)\n";
   return kDone;
 }

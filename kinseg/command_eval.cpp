@@ -123,7 +123,8 @@ Command add_eval_command(CLI::App& app) {
                   "1 carries two copies of the allele of frequency q), v1 v2 v3 (increments for sex 2), tr1 "
                   "tr2 tr3 (transmission probabilities, all three or none: Mendelian without them), ro1 ro2 "
                   "(on the numbers of unaffected and affected parents), d.COLUMN (coefficient of a covariate "
-                  "of --covar). Unnamed parameters are 0")
+                  "of --covar); with --onset m1 m2 m3 (mean ages at onset of the genotypes) and s, or s1 s2 s3 "
+                  "(their spreads), all required. Unnamed parameters are 0")
       ->delimiter(',')
       ->option_text("NAME=VALUE[,...]")
       ->required();

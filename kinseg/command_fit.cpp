@@ -14,6 +14,7 @@
 #include "analysis/engine_likelihood.hpp"
 #include "analysis/family_support.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/onset_risk.hpp"
 #include "analysis/sample_summary.hpp"
 #include "engine/engine.hpp"
 #include "kinseg/battery_tables.hpp"
@@ -22,6 +23,7 @@
 #include "kinseg/data_options.hpp"
 #include "kinseg/fit_files.hpp"
 #include "kinseg/model_options.hpp"
+#include "kinseg/risk_files.hpp"
 #include "kinseg/progress_line.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/whole_files.hpp"
@@ -47,6 +49,8 @@ int run_fit(const FitCommandOptions& o) {
 
   std::vector<std::string> problems;
   const ModelOptions options = model_options(o.m, summary, o.data.read.columns.covariates, problems);
+  const std::vector<ReferenceValue> reference =
+      reference_option(o.m, summary, o.data.read.columns.covariates, problems);
   std::unique_ptr<Model> model;
   if (problems.empty()) {
     try {
@@ -103,7 +107,7 @@ int run_fit(const FitCommandOptions& o) {
       if (done == total) progress.clear();
     };
   }
-  const FitResult result = fit(*model, likelihood.lnl, summary, fo);
+  FitResult result = fit(*model, likelihood.lnl, summary, fo);
   progress.clear();
 
   // Each family's contribution at the estimates, and every person's genotype
@@ -116,6 +120,13 @@ int run_fit(const FitCommandOptions& o) {
     if (model->transmission() != Transmission::sporadic)
       files.emplace_back(o.out + ".genotypes.tsv",
                          genotypes_tsv(carrier_probabilities(sample, likelihood.genotypes(result.point))));
+  }
+  // Each genotype's risk by age, for an age-of-onset model.
+  if (options.onset.on && result.lnl) {
+    result.risks = onset_risks(result, *model, reference, risk_ages(summary.onset, o.m.risk_ages), o.m.risk_ages);
+    TsvTable risks = risks_tsv_table();
+    add_risk_rows(risks, *result.risks);
+    files.emplace_back(o.out + ".risks.tsv", risks.str());
   }
   run.facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
@@ -132,6 +143,7 @@ int run_fit(const FitCommandOptions& o) {
     return kUsage;
   }
   std::cout << estimates_table(result);
+  if (result.risks && !result.risks->curves.empty()) std::cout << "\n" << risks_table(*result.risks);
   if (standard_output_status() != kDone) return kUsage;
   if (result.status == FitStatus::refused_start) return kRefused;
   return kDone;

@@ -44,6 +44,13 @@ void add_data_options(CLI::App& sub, DataOptions& o) {
       ->option_text("COL[,COL...]")
       ->group("Columns (found by their header names when not given)");
 
+  sub.add_option("--onset", o.read.columns.onset,
+                 "Column of the age at onset for an affected person and the age when last seen for an "
+                 "unaffected one (years, 0 to 130); a person without an age has their trait counted as "
+                 "unknown. Fits then model the age at onset")
+      ->option_text(col)
+      ->group("Columns (found by their header names when not given)");
+
   const char* codes = "Codes";
   auto* aff = sub.add_option("--affected", o.read.affected,
                              "Trait value(s) meaning affected; with --unaffected, every other value is unknown")

@@ -1,5 +1,7 @@
 #include "kinseg/fit_output.hpp"
 
+#include "kinseg/risk_files.hpp"
+
 #include <limits>
 #include <sstream>
 
@@ -94,6 +96,7 @@ Json fit_json(const FitResult& fit) {
   j["parameters"] = params;
   j["covariance"] = covariance_json(fit);
   j["starts"] = starts_json(fit);
+  if (fit.risks) j["risks"] = risks_json(*fit.risks);
   return j;
 }
 

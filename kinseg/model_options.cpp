@@ -75,7 +75,15 @@ void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
   sub.add_flag("--regressive", o.regressive,
                "Regressive terms: ro1 per parent recorded unaffected, ro2 per parent recorded affected")
       ->group(model);
-  sub.add_option("--fix", o.fix, "Hold parameters at values (q w1 w2 w3 v1 v2 v3 tr1 tr2 tr3 d.COLUMN ro1 ro2)")
+  sub.add_option("--onset-spread", o.onset_spread,
+                 "With --onset: one spread s of the age at onset for every genotype (one, the default), or "
+                 "s1 s2 s3 linked as the type links the means (type)")
+      ->check(CLI::IsMember({"one", "type"}))
+      ->option_text("one|type")
+      ->group(model);
+  sub.add_option("--fix", o.fix,
+                 "Hold parameters at values (q w1 w2 w3 v1 v2 v3 tr1 tr2 tr3 d.COLUMN ro1 ro2; with --onset "
+                 "m1 m2 m3 s or s1 s2 s3)")
       ->delimiter(',')
       ->option_text("NAME=VALUE[,...]")
       ->group(model);
@@ -85,9 +93,23 @@ void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
       ->group(model);
   sub.add_option("--bounds", o.bounds,
                  "Bounds of estimated parameters (defaults: q 0.0001:0.9999, tr 0:1, logits -20:20, a covariate's "
-                 "coefficient within 20 logits over its largest value)")
+                 "coefficient within 20 logits over its largest value, mean ages of onset within the observed "
+                 "ages widened by 20 years, spreads 0.5:30)")
       ->delimiter(',')
       ->option_text("NAME=LO:HI[,...]")
+      ->group(model);
+  sub.add_option("--reference", o.reference,
+                 "Covariate values at which risks and penetrances are given (default: each covariate's mean "
+                 "over the members of known trait)")
+      ->delimiter(',')
+      ->option_text("NAME=VALUE[,...]")
+      ->group(model);
+  sub.add_option("--risk-ages", o.risk_ages,
+                 "With --onset: ages at which each genotype's risk is shown besides every 10 years over the "
+                 "observed ages (default 50,70,80)")
+      ->delimiter(',')
+      ->check(CLI::Range(0.0, 130.0))
+      ->option_text("AGE[,...]")
       ->group(model);
   const char* search = "Search";
   sub.add_option("--starts", o.starts, "Searches from a grid over q and the genotype effect (default 6)")
@@ -98,6 +120,18 @@ void add_model_options(CLI::App& sub, ModelCommandOptions& o) {
   add_engine_options(sub, o.engine, "Likelihood");
 }
 
+std::vector<ReferenceValue> reference_option(const ModelCommandOptions& o, const SampleSummary& summary,
+                                             const std::vector<std::string>& covar,
+                                             std::vector<std::string>& problems) {
+  std::vector<NamedValue> given;
+  parse_entries(o.reference, "--reference", false, &given, nullptr, problems);
+  for (auto& v : given) {
+    const std::string as_d = model_name("d." + v.name, summary, covar);
+    v.name = as_d.substr(2);
+  }
+  return reference_values(summary, given, problems);
+}
+
 ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& summary,
                            const std::vector<std::string>& covar, std::vector<std::string>& problems) {
   ModelOptions m;
@@ -105,6 +139,14 @@ ModelOptions model_options(const ModelCommandOptions& o, const SampleSummary& su
   m.sex2_share = summary.sex2_share;
   m.regressive = o.regressive;
   for (const auto& c : summary.covariates) m.covariates.push_back({c.name, c.largest_abs});
+  if (summary.onset.present) {
+    m.onset.on = true;
+    m.onset.spread_by_type = o.onset_spread == "type";
+    m.onset.youngest = summary.onset.youngest;
+    m.onset.oldest = summary.onset.oldest;
+    m.onset.mean_start = summary.onset.mean;
+    m.onset.spread_start = summary.onset.spread;
+  }
   parse_entries(o.fix, "--fix", false, &m.fix, nullptr, problems);
   parse_entries(o.start, "--start", false, &m.start, nullptr, problems);
   parse_entries(o.bounds, "--bounds", true, nullptr, &m.bounds, problems);

@@ -2,7 +2,8 @@
 // tr1-tr3, ro1, ro2 (in any case), and d.COLUMN for the coefficient of a
 // covariate named in --covar (by the name given there or its header name).
 // Unnamed parameters are 0; transmission is Mendelian unless tr1, tr2 and tr3
-// are given, all three.
+// are given, all three. A sample with ages (--onset) needs m1 m2 m3 and s (or
+// s1 s2 s3): the point is then one of the age-of-onset model.
 #pragma once
 
 #include <stdexcept>

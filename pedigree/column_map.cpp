@@ -102,6 +102,16 @@ ColumnMap map_columns(const FileFormat& f, int fields, const ColumnOptions& opti
     map.covariates.push_back(use);
   }
 
+  if (!options.onset.empty()) {
+    ColumnUse& use = map.onset;
+    use.column = resolve(f, width, "--onset", options.onset);
+    use.name = column_label(f, use.column);
+    use.given = true;
+    for (const ColumnUse& other : map.covariates)
+      if (other.column == use.column)
+        throw ColumnOptionError("--onset names column " + use.name + ", which --covar names too");
+  }
+
   std::string header_list;
   for (int c = 0; c < header_fields; ++c) header_list += (c ? ", " : "") + f.header[c];
   for (ColumnRole r : {ColumnRole::kPedigree, ColumnRole::kPerson, ColumnRole::kFather, ColumnRole::kMother, ColumnRole::kTrait}) {
@@ -118,6 +128,7 @@ ColumnMap map_columns(const FileFormat& f, int fields, const ColumnOptions& opti
 
   for (const ColumnUse& u : map.role) map.fields_needed = std::max(map.fields_needed, u.column + 1);
   for (const ColumnUse& u : map.covariates) map.fields_needed = std::max(map.fields_needed, u.column + 1);
+  map.fields_needed = std::max(map.fields_needed, map.onset.column + 1);
   return map;
 }
 

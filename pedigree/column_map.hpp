@@ -1,5 +1,6 @@
 // Which column of the file holds what: the pedigree, the person, the father,
-// the mother, the sex, the trait, the proband code, and the covariates. A
+// the mother, the sex, the trait, the proband code, the covariates and the age
+// at onset (only when named). A
 // column is named by the user (a header name or a 1-based number) or found by
 // its header name among the ones in common use (case-insensitive); in a
 // headerless LINKAGE / PLINK .fam file the first six columns are family,
@@ -32,6 +33,7 @@ bool known_column_name(std::string_view name);
 struct ColumnOptions {
   std::array<std::string, kRoles> role;   // empty when not given
   std::vector<std::string> covariates;    // --covar, in order
+  std::string onset;                      // --onset: the age at onset or last seen; empty when not given
 };
 
 struct ColumnUse {
@@ -43,6 +45,7 @@ struct ColumnUse {
 struct ColumnMap {
   std::array<ColumnUse, kRoles> role;
   std::vector<ColumnUse> covariates;
+  ColumnUse onset;          // column -1 without --onset
   int fields_needed = 0;    // the number of fields a row must have
   const ColumnUse& operator[](ColumnRole r) const { return role[static_cast<int>(r)]; }
 };

@@ -119,6 +119,30 @@ DataSummary summarize(const DataRead& d) {
     }
     r.covariates.push_back(c);
   }
+  if (s.has_onset()) {
+    r.onset_column = s.onset_name;
+    r.unknown_by_onset = d.unknown_by_onset;
+    for (int trait : {kAffected, kUnaffected})
+      for (int sex : {kMale, kFemale, kUnknownSex}) {
+        std::vector<double> a;
+        for (int p = 0; p < s.persons(); ++p)
+          if (s.trait[p] == trait && s.sex[p] == sex && std::isfinite(s.onset[p])) a.push_back(s.onset[p]);
+        if (a.empty()) continue;
+        std::sort(a.begin(), a.end());
+        AgeSummary g;
+        g.trait = trait;
+        g.sex = sex;
+        g.n = static_cast<int>(a.size());
+        g.min = a.front();
+        g.max = a.back();
+        const size_t h = a.size() / 2;
+        g.median = a.size() % 2 ? a[h] : 0.5 * (a[h - 1] + a[h]);
+        double sum = 0;
+        for (double x : a) sum += x;
+        g.mean = sum / g.n;
+        r.ages.push_back(g);
+      }
+  }
   return r;
 }
 

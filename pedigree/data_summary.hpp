@@ -2,7 +2,8 @@
 // founders, generations and nuclear families; pedigree sizes; affected,
 // unaffected and unknown by sex; probands; pedigrees without a proband or
 // without an affected member; persons connected to nobody; loops with the
-// persons whose duplication breaks them; covariates and their missing values.
+// persons whose duplication breaks them; covariates and their missing values;
+// the ages at onset or last observation by trait and sex.
 #pragma once
 
 #include <array>
@@ -19,6 +20,15 @@ struct CovariateSummary {
   int missing = 0;     // rows without one
   double min = 0, max = 0, mean = 0, sd = 0;
   bool whole_numbers = true;
+};
+
+// The ages of --onset for one trait and sex: at onset for the affected, when
+// last seen for the unaffected.
+struct AgeSummary {
+  int trait = 0;  // kAffected or kUnaffected
+  int sex = 0;    // kMale, kFemale or kUnknownSex
+  int n = 0;
+  double min = 0, median = 0, mean = 0, max = 0;
 };
 
 struct PedigreeLoops {
@@ -42,6 +52,11 @@ struct DataSummary {
   std::vector<PedigreeLoops> loops;    // the pedigrees that have loops
   std::vector<CovariateSummary> covariates;
   int unknown_by_covariate = 0;
+  // With --onset: the ages by trait (affected first) and sex (male, female,
+  // unknown), the groups without a person left out.
+  std::string onset_column;
+  std::vector<AgeSummary> ages;
+  int unknown_by_onset = 0;
 };
 
 // The summary of a sample read without errors.

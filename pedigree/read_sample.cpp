@@ -65,6 +65,25 @@ std::string fresh_id(const MemberIndex& index, const std::string& wanted) {
   return id;
 }
 
+// The highest age at onset or last observation taken as an age.
+constexpr double kOldestAge = 130.0;
+
+// The age of one row's --onset field: NaN when missing; a value that is not a
+// number, negative or above kOldestAge is an error (and NaN).
+double read_age(std::string_view v, const std::string& column, const MissingTokens& missing, int line,
+                const std::string& ped, const std::string& id, DataProblems& problems) {
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  if (missing.missing(v)) return none;
+  double a;
+  std::string why;
+  if (!parse_real(v, a)) why = "is not a number";
+  else if (a < 0) why = "is negative";
+  else if (a > kOldestAge) why = "is above 130 years";
+  if (why.empty()) return a;
+  problems.error("onset-value", line, ped, {id}, "age " + column + " of " + id + ": \"" + text(v) + "\" " + why);
+  return none;
+}
+
 }  // namespace
 
 DataRead read_sample(const std::string& path, const ReadOptions& options) {
@@ -111,6 +130,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
     if (!c.empty() && !is_number(c)) names.push_back(c);
   for (const std::string& c : o.columns.covariates)
     if (!is_number(c)) names.push_back(c);
+  if (!o.columns.onset.empty() && !is_number(o.columns.onset)) names.push_back(o.columns.onset);
   d.format = detect_format(table, o.separator, names, o.missing ? MissingTokens(*o.missing) : MissingTokens());
   // kinsort's files hold whole numbers only, -9 a value like any other: no
   // missing tokens there unless the user gives some.
@@ -142,12 +162,15 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
   const int c_prob = cm[ColumnRole::kProband].column;
   const int ncov = static_cast<int>(cm.covariates.size());
   for (const ColumnUse& u : cm.covariates) d.sample.covariate_names.push_back(u.name);
+  const int c_onset = cm.onset.column;
+  if (c_onset >= 0) d.sample.onset_name = cm.onset.name;
   d.covariate_missing.assign(ncov, 0);
 
   // Pass over the rows: codes decoded, pedigrees numbered in order of first
   // appearance, ids kept as text.
   std::vector<RowRecord> rows;
   std::vector<double> row_cov;  // NaN for a missing value
+  std::vector<double> row_age;  // --onset: NaN for a missing value
   std::unordered_map<std::string_view, int> pedigree_index;
   std::vector<std::string_view> pedigree_names;
   std::string_view last_ped;
@@ -222,6 +245,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       }
       row_cov.push_back(x);
     }
+    if (c_onset >= 0) row_age.push_back(read_age(f[c_onset], cm.onset.name, d.missing, line, text(ped), text(id), problems));
     if (c_only >= 0) only_values.emplace_back(line, c_only < static_cast<int>(f.size()) ? text(f[c_only]) : "");
     rows.push_back(r);
   }
@@ -258,6 +282,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
   s.proband.reserve(reserve);
   s.line.reserve(reserve);
   s.covariates.reserve(reserve * ncov);
+  if (c_onset >= 0) s.onset.reserve(reserve);
   s.pedigree_ids.reserve(npeds);
 
   MemberIndex index;
@@ -360,6 +385,14 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
         s.covariates.push_back(std::isnan(x) ? 0.0 : x);
         d.covariate_absent.push_back(std::isnan(x) ? 1 : 0);
       }
+      if (c_onset >= 0) {
+        const double a = row_age[static_cast<size_t>(members[m])];
+        if (std::isnan(a) && trait != kUnknownTrait) {
+          trait = kUnknownTrait;
+          ++d.unknown_by_onset;
+        }
+        s.onset.push_back(trait == kUnknownTrait ? std::numeric_limits<double>::quiet_NaN() : a);
+      }
       s.trait.push_back(trait);
       s.proband.push_back(r.proband);
       s.line.push_back(r.line);
@@ -372,6 +405,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       s.trait.push_back(kUnknownTrait);
       s.proband.push_back(kOrdinary);
       s.line.push_back(0);
+      if (c_onset >= 0) s.onset.push_back(std::numeric_limits<double>::quiet_NaN());
       for (int j = 0; j < ncov; ++j) {
         s.covariates.push_back(0.0);
         d.covariate_absent.push_back(1);

@@ -42,6 +42,7 @@ struct DataRead {
   int rows = 0;                      // data rows read
   int added = 0;                     // persons added for absent parents
   int unknown_by_covariate = 0;      // known traits made unknown by a missing covariate
+  int unknown_by_onset = 0;          // known traits made unknown by a missing age (--onset)
   TraitDefinitionReport definition;  // who carries a known trait, and the families excluded
   std::vector<int> covariate_missing;  // per covariate, rows without a value
   // Per person and covariate (as sample.covariates), 1 where the file has no

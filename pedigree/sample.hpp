@@ -50,6 +50,11 @@ struct Sample {
   std::vector<int8_t> proband;    // kProband, kOrdinary or kAlwaysConditioned
   std::vector<double> covariates; // covariate j of person p at p * ncov() + j
   std::vector<int> line;          // line of the person's row in the file; 0 for an added person
+  // With an age-of-onset column: per person the age at onset of an affected
+  // person, the age when last seen of an unaffected one; NaN where the trait
+  // is unknown. Empty without one.
+  std::string onset_name;
+  std::vector<double> onset;
 
   int persons() const { return static_cast<int>(ids.size()); }
   int pedigrees() const { return static_cast<int>(pedigree_ids.size()); }
@@ -59,6 +64,7 @@ struct Sample {
   int size(int k) const { return start[k + 1] - start[k]; }
   double cov(int p, int j) const { return covariates[static_cast<size_t>(p) * covariate_names.size() + j]; }
   bool founder(int p) const { return father[p] < 0; }
+  bool has_onset() const { return !onset.empty(); }
 };
 
 }  // namespace kinseg

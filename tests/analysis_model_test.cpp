@@ -83,6 +83,66 @@ TEST(Model, NamedModelsAndTheirParameters) {
   EXPECT_EQ(dom.parameters()[dom.find("w1")].high, 20.0);
 }
 
+// The age-of-onset terms: the means and spreads linked as the type links the
+// baselines, bounded by the observed ages and [0.5, 30], read into the point,
+// exchanged with the baselines when an unordered fit is turned round, and a
+// spread that is not positive refused; the means of the ordered types stay
+// free.
+TEST(Model, AgeOfOnsetParameters) {
+  struct Case {
+    const char* model_name;
+    bool by_type;
+    const char* roles;
+  };
+  const Case cases[] = {
+      {"sporadic", false, "w1 w2=w1 w3=w1 m1 m2=m1 m3=m1 s"},
+      {"mendelian:dominant", false, "q w1 w2=w1 w3 m1 m2=m1 m3 s"},
+      {"mendelian:recessive", true, "q w1 w2=w3 w3 m1 m2=m3 m3 s1 s2=s3 s3"},
+      {"general", true, "q w1 w2~ w3 h tr1 tr2 tr3 m1 m2 m3 s1 s2 s3"},
+      {"mendelian:unordered", false, "q w1 w2 w3 m1 m2 m3 s"},
+  };
+  ModelOptions o;
+  o.onset.on = true;
+  o.onset.youngest = 18;
+  o.onset.oldest = 95;
+  for (const Case& c : cases) {
+    o.onset.spread_by_type = c.by_type;
+    const Model m(c.model_name, o);
+    EXPECT_EQ(roles(m), c.roles) << c.model_name;
+    const auto& m1 = m.parameters()[m.find("m1")];
+    EXPECT_EQ(m1.low, -2.0);
+    EXPECT_EQ(m1.high, 115.0);
+    const auto& s = m.parameters()[m.find(c.by_type ? "s1" : "s")];
+    EXPECT_EQ(s.low, 0.5);
+    EXPECT_EQ(s.high, 30.0);
+  }
+  o.onset.spread_by_type = true;
+  const Model dom("mendelian:dominant", o);
+  // q w1 w3 m1 m3 s1 s3 free.
+  const kinseg::Point p = dom.point({0.01, 1.0, -2.0, 45.0, 60.0, 6.0, 9.0});
+  EXPECT_TRUE(p.onset);
+  EXPECT_EQ(p.m[0], 45.0);
+  EXPECT_EQ(p.m[1], 45.0);
+  EXPECT_EQ(p.m[2], 60.0);
+  EXPECT_EQ(p.s[1], 6.0);
+  EXPECT_EQ(p.s[2], 9.0);
+
+  o.onset.spread_by_type = false;
+  const Model cod("mendelian:unordered", o);
+  ASSERT_TRUE(cod.can_turn_round());
+  // q w1 w2 w3 m1 m2 m3 s: the mirror image exchanges genotypes 1 and 3.
+  const std::vector<double> x = {0.3, -2.0, 0.0, 1.0, 60.0, 55.0, 45.0, 7.0};
+  ASSERT_TRUE(cod.needs_turning_round(x));
+  EXPECT_EQ(cod.turned_round(x), (std::vector<double>{0.7, 1.0, 0.0, -2.0, 45.0, 55.0, 60.0, 7.0}));
+
+  ModelOptions bad = o;
+  bad.fix = {{"s", 0.0}};
+  EXPECT_THROW(Model("mendelian", bad), ModelError);
+  ModelOptions without;
+  without.fix = {{"m1", 50.0}};
+  EXPECT_THROW(Model("mendelian", without), ModelError);
+}
+
 TEST(Model, OptionsHoldBoundAndStartParameters) {
   ModelOptions o;
   o.sex_effect = true;

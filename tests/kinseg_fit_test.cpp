@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -217,3 +218,60 @@ TEST(KinsegFit, UsageErrorsAndRefusedData) {
 }
 
 }  // namespace
+
+namespace {
+
+double logistic(double x) { return 1 / (1 + std::exp(-x)); }
+
+}  // namespace
+
+// An age-of-onset fit (tests/fixtures/kinseg/onset.txt: kinsim, a rare
+// dominant gene, carriers ill earlier): the means and spread among the
+// estimates, PREFIX.risks.tsv with each genotype's risk by age whose values
+// are gamma F from the estimates and whose intervals hold them, the same
+// curves in the JSON, the console's short table. The eval subcommand wants the
+// means and spread of a sample with ages.
+TEST(KinsegFit, AgeOfOnsetGivesRisksByAge) {
+  kintest::TempDir tmp;
+  const auto r = kinseg("fit " + kinseg_fixture("onset.txt") +
+                        " --onset age --model mendelian:dominant --no-profile --starts 2 --risk-ages 55 --out on");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "risk by age")) << r.out;
+  EXPECT_TRUE(has(r.out, "carriers")) << r.out;
+  const auto json = nlohmann::json::parse(read_file("on.json"));
+  std::map<std::string, double> est;
+  for (const auto& row : rows_of(read_file("on.estimates.tsv")))
+    if (row.size() > 2 && row[1] != "parameter") est[row[1]] = num(row[2]);
+  for (const char* p : {"m1", "m3", "s"}) EXPECT_TRUE(est.count(p)) << p;
+  EXPECT_LT(est["m1"], est["m3"]) << "carriers fall ill earlier";
+
+  const auto rows = rows_of(read_file("on.risks.tsv"));
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"model", "genotype", "sex", "age", "risk", "ci_low", "ci_high"}));
+  int checked = 0;
+  for (size_t i = 1; i < rows.size(); ++i) {
+    const auto& f = rows[i];
+    const int g = std::stoi(f[1]);
+    const double age = num(f[3]), risk = num(f[4]);
+    const double want = logistic(est["w" + f[1]]) * logistic((age - est["m" + f[1]]) / est["s"]);
+    EXPECT_NEAR(risk, want, 1e-4 * want + 1e-12) << f[1] << " " << f[3];
+    EXPECT_LE(num(f[5]), risk);
+    EXPECT_GE(num(f[6]), risk);
+    checked += age == 55 && g == 1;
+  }
+  EXPECT_EQ(checked, 1) << "the asked age is among the curve's";
+  const auto& curves = json["risks"]["curves"];
+  ASSERT_EQ(curves.size(), 3u);
+  EXPECT_EQ(curves[0]["label"], "carriers");
+  EXPECT_EQ(curves[2]["label"], "non-carriers");
+  EXPECT_NEAR(curves[0]["lifetime_risk"]["estimate"].get<double>(), logistic(est["w1"]), 1e-5);
+  EXPECT_NEAR(curves[0]["median_onset"]["estimate"].get<double>(), est["m1"], 1e-4 * est["m1"]);
+  EXPECT_TRUE(has(json["risks"]["intervals"].get<std::string>(), "delta method on the logit scale"));
+
+  const auto e = kinseg("eval " + kinseg_fixture("onset.txt") + " --onset age --at q=0.05,w1=1,w3=-2");
+  EXPECT_EQ(e.status, 2);
+  EXPECT_TRUE(has(e.err, "give m1, m2 and m3")) << e.err;
+  const auto ok = kinseg("eval " + kinseg_fixture("onset.txt") +
+                         " --onset age --at q=0.05,w1=1,w2=1,w3=-2,m1=45,m2=45,m3=62,s=6");
+  EXPECT_EQ(ok.status, 0) << ok.err;
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -556,3 +557,48 @@ TEST(KinsegSummary, CountsWhatTheFileHolds) {
 }
 
 }  // namespace
+
+// --onset: ages read for every person of known trait; a missing age makes the
+// trait unknown (counted); text, a negative age or one above 130 is an error
+// naming the line and the person; a missing trait leaves no age. Without
+// --onset the sample holds no ages.
+TEST(KinsegRead, AgesAtOnsetReadCheckedAndCounted) {
+  const std::string text =
+      "ped,id,fa,mo,sex,trait,age\n"
+      "1,a,0,0,1,1,71\n"
+      "1,b,0,0,2,2,48.5\n"
+      "1,c,a,b,2,1,NA\n"
+      "1,d,a,b,1,NA,30\n"
+      "1,e,a,b,2,2,0\n";
+  ReadOptions o;
+  o.columns.onset = "age";
+  const DataRead d = read_text(text, o);
+  ASSERT_EQ(d.problems.errors(), 0) << problems_text(d);
+  const Sample& s = d.sample;
+  ASSERT_TRUE(s.has_onset());
+  EXPECT_EQ(s.onset_name, "age");
+  EXPECT_EQ(s.onset[0], 71.0);
+  EXPECT_EQ(s.onset[1], 48.5);
+  EXPECT_TRUE(std::isnan(s.onset[2]));
+  EXPECT_EQ(s.trait[2], kUnknownTrait);
+  EXPECT_TRUE(std::isnan(s.onset[3]));
+  EXPECT_EQ(s.onset[4], 0.0);
+  EXPECT_EQ(d.unknown_by_onset, 1);
+  EXPECT_FALSE(read_text(text).sample.has_onset());
+
+  const struct {
+    const char* age;
+    const char* why;
+  } bad[] = {{"old", "is not a number"}, {"-1", "is negative"}, {"131", "is above 130 years"}};
+  for (const auto& b : bad) {
+    const std::string t = "ped,id,fa,mo,sex,trait,age\n1,a,0,0,1,1,60\n1,b,0,0,2,2," + std::string(b.age) + "\n";
+    const DataRead r = read_text(t, o);
+    ASSERT_EQ(r.problems.errors(), 1) << b.age;
+    const std::string msg = problems_text(r);
+    EXPECT_NE(msg.find("line 3"), std::string::npos) << msg;
+    EXPECT_NE(msg.find("of b: \"" + std::string(b.age) + "\" " + b.why), std::string::npos) << msg;
+  }
+  ReadOptions same = o;
+  same.columns.covariates = {"age"};
+  EXPECT_THROW(read_text(text, same), ColumnOptionError);
+}

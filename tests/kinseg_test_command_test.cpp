@@ -270,3 +270,27 @@ TEST(KinsegTest, Refusals) {
 }
 
 }  // namespace
+
+// The battery under the age-of-onset model (tests/fixtures/kinseg/onset.txt:
+// kinsim, a rare dominant gene with carriers ill 17 years earlier): every
+// model with its means and spread, the verdict a Mendelian major gene,
+// dominant by AIC, and PREFIX.risks.tsv with the curves of every model that
+// has estimates, the selected model's on the console.
+TEST(KinsegTest, AgeOfOnsetBattery) {
+  kintest::TempDir tmp;
+  const KinsegRun r = kinseg("test " + kintest::kinseg_fixture("onset.txt") +
+                             " --onset age --starts 2 --no-profile --no-html --out on");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "evidence for a major gene with Mendelian transmission; dominant fits best by AIC")) << r.out;
+  EXPECT_TRUE(has(r.out, "mendelian:dominant: risk by age")) << r.out;
+  const auto json = nlohmann::json::parse(read_file("on.json"));
+  std::set<std::string> with_risks;
+  for (const auto& m : json["models"]) {
+    if (m.contains("risks")) with_risks.insert(m["model"].get<std::string>());
+  }
+  std::set<std::string> in_tsv;
+  for (const auto& row : rows_of(read_file("on.risks.tsv")))
+    if (row[0] != "model") in_tsv.insert(row[0]);
+  EXPECT_EQ(in_tsv, with_risks);
+  EXPECT_TRUE(in_tsv.count("sporadic") && in_tsv.count("mendelian:dominant") && in_tsv.count("general:dominant"));
+}

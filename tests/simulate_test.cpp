@@ -1123,3 +1123,37 @@ TEST(SimModel, TraitsFollowThePenetranceWithRegressiveTerms) {
 }
 
 }  // namespace
+
+// Ages at onset: founders all born in 1950 and seen in 2020 at 70 are
+// affected, by genotype, with probability gamma_g F_g(70); a case's age is
+// its age at onset (at most 70), everybody else's 70. The data file gains the
+// age column and the truth file the onset line.
+TEST(SimModel, AgesAtOnsetFollowSusceptibilityAndCensoring) {
+  const std::string design =
+      "families = 10000\nchildren = range 0 0\nQ = 0.5\nW1 = -1\nW2 = 0\nW3 = 1\n"
+      "onset = 40 50 60 8\nborn = 1950 1950\nstudy_year = 2020\n";
+  const Sample sample = kinsim::draw_sample(parse(design), 99);
+  double n[3] = {0, 0, 0}, affected[3] = {0, 0, 0};
+  for (const Person& p : sample.persons) {
+    ++n[p.genotype - 1];
+    if (p.trait == 2) {
+      ++affected[p.genotype - 1];
+      ASSERT_LE(p.age, 70);
+      ASSERT_GE(p.age, 0);
+    } else {
+      ASSERT_EQ(p.age, 70);
+    }
+  }
+  const double w[3] = {-1, 0, 1}, m[3] = {40, 50, 60};
+  for (int g = 0; g < 3; ++g) {
+    const double pa = sigma(w[g]) * sigma((70 - m[g]) / 8);
+    expect_count(affected[g], n[g] * pa, n[g] * pa * (1 - pa), "affected by 70");
+  }
+
+  TempDir dir;
+  kinsim::simulate(parse("families = 2\nchildren = range 1 2\nonset = 40 50 60 5 6 7\n"), 3);
+  EXPECT_EQ(read_file("sample.dat").substr(0, 32), "ped id fa mo sex prob trait age\n");
+  EXPECT_NE(read_file("truth.txt").find("onset = 40.0 50.0 60.0 5.0 6.0 7.0\n"), std::string::npos);
+  EXPECT_NE(error_of([&] { kinsim::validate(parse("onset = 40 50 60 0\n")); }).find("spreads above 0"),
+            std::string::npos);
+}

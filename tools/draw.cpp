@@ -1,4 +1,6 @@
 // Drawing the pedigrees of a sample (see simulate.hpp for the model).
+#include <algorithm>
+#include <cmath>
 #include <deque>
 #include <string>
 
@@ -42,8 +44,8 @@ class PedigreeDrawer {
     kin_.clear();
     pending_.clear();
     cousin_marriages_ = 0;
-    const int fa = add_founder(1);
-    const int mo = add_founder(2);
+    const int fa = add_founder(1, 0);
+    const int mo = add_founder(2, 0);
     add_children(fa, mo, 1);
     while (!pending_.empty()) {
       const Pending p = pending_.front();
@@ -64,7 +66,7 @@ class PedigreeDrawer {
           continue;
         }
       }
-      const int spouse = add_founder(3 - at(p.id).sex);
+      const int spouse = add_founder(3 - at(p.id).sex, p.id);
       if (at(p.id).sex == 1)
         add_children(p.id, spouse, p.generation + 1);
       else
@@ -85,7 +87,7 @@ class PedigreeDrawer {
     kin_.clear();
     cousin_marriages_ = 0;
     std::vector<int> gen, next, men, women;
-    for (int i = 0; i < s_.isolate; ++i) (i % 2 == 0 ? men : women).push_back(add_founder(1 + i % 2));
+    for (int i = 0; i < s_.isolate; ++i) (i % 2 == 0 ? men : women).push_back(add_founder(1 + i % 2, 0));
     std::vector<std::pair<int, int>> couples;
     // The founders: each man takes a woman drawn among those left.
     for (int m : men) {
@@ -106,7 +108,7 @@ class PedigreeDrawer {
       for (int id : gen) {
         if (married_[static_cast<size_t>(id)] || !rng_.chance(s_.marry)) continue;
         int spouse = isolate_spouse(id, gen);
-        if (spouse == 0) spouse = add_founder(3 - at(id).sex);
+        if (spouse == 0) spouse = add_founder(3 - at(id).sex, id);
         married_.resize(ped_.size() + 1, 0);
         married_[static_cast<size_t>(id)] = married_[static_cast<size_t>(spouse)] = 1;
         couples.emplace_back(at(id).sex == 1 ? id : spouse, at(id).sex == 1 ? spouse : id);
@@ -220,11 +222,35 @@ class PedigreeDrawer {
 
   int genotype_from_copies(int copies) const { return 3 - copies; }
 
-  int add_founder(int sex) {
+  // A founder of the pedigree; `partner` is the person a spouse married in
+  // marries (0 for the founder couple).
+  int add_founder(int sex, int partner) {
     Person p;
     p.sex = sex;
     p.genotype = genotype_from_copies(int(rng_.chance(m_.q)) + int(rng_.chance(m_.q)));
+    if (s_.onset) {
+      p.birth = partner == 0 ? between(s_.born_first, s_.born_last)
+                             : at(partner).birth + between(-s_.spouse_gap, s_.spouse_gap);
+    }
     return add(p);
+  }
+
+  // A uniform whole number lo..hi.
+  int between(int lo, int hi) {
+    return lo + static_cast<int>(rng_.below(static_cast<uint64_t>(int64_t(hi) - lo + 1)));
+  }
+
+  // An age at onset of the logistic distribution with mean m and spread s:
+  // the z with logistic(z) = u, by bisection on the generator's own
+  // exponential so that the draw is the same on every machine.
+  double onset_age(double m, double s) {
+    const double u = rng_.uniform();
+    double lo = -40, hi = 40;
+    for (int it = 0; it < 60; ++it) {
+      const double mid = 0.5 * (lo + hi);
+      (logistic(mid) < u ? lo : hi) = mid;
+    }
+    return m + s * 0.5 * (lo + hi);
   }
 
   int children_count() {
@@ -257,6 +283,7 @@ class PedigreeDrawer {
     p.fa = fa;
     p.mo = mo;
     p.sex = 1 + static_cast<int>(rng_.below(2));
+    if (s_.onset) p.birth = at(mo).birth + between(s_.gap_min, s_.gap_max);
     const int gf = at(fa).genotype, gm = at(mo).genotype;
     p.genotype = genotype_from_copies(int(rng_.chance(m_.tr[static_cast<size_t>(gf - 1)])) +
                                       int(rng_.chance(m_.tr[static_cast<size_t>(gm - 1)])));
@@ -290,6 +317,19 @@ class PedigreeDrawer {
     x += n_unaffected * m_.ro1;
     x += n_affected * m_.ro2;
     p.trait = rng_.chance(logistic(x)) ? 2 : 1;
+    if (s_.onset) {
+      // Susceptible; affected if the illness begins by the age last seen.
+      const int seen = std::max(0, std::min(s_.study_year - p.birth, s_.oldest_seen));
+      p.age = seen;
+      if (p.trait == 2) {
+        const double a = onset_age(s_.onset_mean[g], s_.onset_spread[g]);
+        if (a <= seen) {
+          p.age = std::clamp(static_cast<int>(std::floor(a + 0.5)), 0, seen);
+        } else {
+          p.trait = 1;
+        }
+      }
+    }
     if (s_.unknown > 0.0 && rng_.chance(s_.unknown)) p.trait = 3;
     if (s_.trait_sex > 0 && p.sex != s_.trait_sex) {
       p.other_trait = p.trait;

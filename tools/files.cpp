@@ -21,11 +21,12 @@ constexpr long kMaxEntries = std::min<long>(kinsort::kMaxMembers, kinfit::N_SIZE
 std::string data_file(const Sample& sample, const Settings& s) {
   std::string out = "ped id fa mo sex prob trait";
   for (const Covariate& c : s.covariates) out += " " + c.name;
+  if (s.onset) out += " age";
   out += "\n";
   // Written number by number into one buffer: a sample may hold millions of rows.
   const size_t ncov = static_cast<size_t>(sample.ncov);
   out.reserve(out.size() + sample.persons.size() * (24 + 4 * ncov));
-  char row[16 * (7 + kMaxCovs)];
+  char row[16 * (8 + kMaxCovs)];
   for (const Person& p : sample.persons) {
     char* at = row;
     auto put = [&](int v) {
@@ -34,6 +35,7 @@ std::string data_file(const Sample& sample, const Settings& s) {
     };
     for (int v : {p.ped, p.id, p.fa, p.mo, p.sex, p.prob, p.other_trait > 0 ? p.other_trait : p.trait}) put(v);
     for (size_t j = 0; j < ncov; ++j) put(p.cov[j]);
+    if (s.onset) put(p.age);
     at[-1] = '\n';
     out.append(row, at);
   }
@@ -83,6 +85,12 @@ std::string truth_file(const Settings& s, const Sample& sample, uint64_t seed) {
   out += "families = " + std::to_string(sample.kept) + "\n";
   for (int i = 1; i <= kParams; ++i)
     out += param_names()[static_cast<size_t>(i - 1)] + " = " + format_real(s.param(i).value) + "\n";
+  if (s.onset) {
+    out += "onset =";
+    for (double m : s.onset_mean) out += " " + format_real(m);
+    for (double sp : s.onset_spread) out += " " + format_real(sp);
+    out += "\n";
+  }
   return out;
 }
 

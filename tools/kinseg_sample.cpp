@@ -1,5 +1,6 @@
 #include "tools/kinseg_sample.hpp"
 
+#include <cmath>
 #include <string>
 
 namespace kinsim {
@@ -41,6 +42,10 @@ kinseg::Sample kinseg_sample(const Settings& settings, const Sample& drawn) {
     s.proband.push_back(static_cast<int8_t>(p.prob));
     for (size_t j = 0; j < settings.covariates.size(); ++j) s.covariates.push_back(p.cov[j]);
     s.line.push_back(s.persons());
+    if (settings.onset) {
+      s.onset_name = "age";
+      s.onset.push_back(p.trait == 3 ? NAN : static_cast<double>(p.age));
+    }
   }
   s.start.push_back(s.persons());
   return s;

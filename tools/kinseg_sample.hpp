@@ -1,7 +1,7 @@
 // A sample drawn by kinsim as kinseg holds it in memory (pedigree/sample.hpp),
 // for tests and benchmarks that work on simulated samples without a file:
 // pedigree and person ids are kinsim's numbers, the covariates those of the
-// settings.
+// settings, and with ages at onset the column age (NaN for an unknown trait).
 #pragma once
 
 #include "engine/point.hpp"

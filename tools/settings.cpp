@@ -205,6 +205,25 @@ class Parser {
       }
     } else if (n == "unknown") {
       s_.unknown = as_real(n, v);
+    } else if (n == "onset") {
+      auto w = words(v);
+      if (w.size() != 4 && w.size() != 6) bad(n, v, "\"M1 M2 M3 S\" or \"M1 M2 M3 S1 S2 S3\"");
+      s_.onset = true;
+      for (int g = 0; g < 3; ++g) {
+        s_.onset_mean[static_cast<size_t>(g)] = as_real(n, w[static_cast<size_t>(g)]);
+        s_.onset_spread[static_cast<size_t>(g)] = as_real(n, w[w.size() == 4 ? 3 : static_cast<size_t>(3 + g)]);
+      }
+    } else if (n == "study_year") {
+      s_.study_year = as_int(n, v);
+    } else if (n == "born" || n == "mother_age") {
+      auto w = words(v);
+      if (w.size() != 2) bad(n, v, "\"LO HI\"");
+      (n == "born" ? s_.born_first : s_.gap_min) = as_int(n, w[0]);
+      (n == "born" ? s_.born_last : s_.gap_max) = as_int(n, w[1]);
+    } else if (n == "spouse_gap") {
+      s_.spouse_gap = as_int(n, v);
+    } else if (n == "oldest_seen") {
+      s_.oldest_seen = as_int(n, v);
     } else if (n == "trait_sex") {
       long x = 0;
       if (!parse_long(v, x) || x < 0 || x > 2) bad(n, v, "0, 1 or 2");
@@ -420,6 +439,21 @@ void validate_shape(const Settings& s) {
     refuse("unknown = " + num(s.unknown) + ": expected a probability 0 <= p < 1");
   if (s.ascertainment == Settings::kSingle && !(s.pi > 0.0 && s.pi <= 1.0))
     refuse("ascertainment = single " + num(s.pi) + ": expected 0 < PI <= 1");
+  if (s.onset) {
+    for (int g = 0; g < 3; ++g)
+      if (!(std::isfinite(s.onset_mean[static_cast<size_t>(g)]) && s.onset_spread[static_cast<size_t>(g)] > 0 &&
+            s.onset_spread[static_cast<size_t>(g)] <= 100))
+        refuse("onset: expected finite mean ages and spreads above 0 (at most 100)");
+    if (s.born_first > s.born_last || s.born_last > s.study_year)
+      refuse("born = " + std::to_string(s.born_first) + " " + std::to_string(s.born_last) +
+             ": expected LO <= HI <= study_year");
+    if (s.gap_min < 10 || s.gap_max < s.gap_min || s.gap_max > 60)
+      refuse("mother_age = " + std::to_string(s.gap_min) + " " + std::to_string(s.gap_max) +
+             ": expected 10 <= LO <= HI <= 60");
+    if (s.spouse_gap < 0 || s.spouse_gap > 30) refuse("spouse_gap = " + std::to_string(s.spouse_gap) + ": expected 0..30");
+    if (s.oldest_seen < 1 || s.oldest_seen > 130)
+      refuse("oldest_seen = " + std::to_string(s.oldest_seen) + ": expected 1..130");
+  }
   if (s.max_draws < 0 || (s.max_draws > 0 && s.max_draws < s.families))
     refuse("max_draws = " + std::to_string(s.max_draws) + ": expected at least families = " +
            std::to_string(s.families) + " (or 0 for the default)");
@@ -450,6 +484,7 @@ void validate_files_and_covariates(const Settings& s) {
              "\": expected at most 20 letters, digits, '_', '-' or '.'");
     for (const char* r : {"ped", "id", "fa", "mo", "sex", "prob", "trait"})
       if (c.name == r) refuse(key + ": name \"" + c.name + "\" is a column of its own");
+    if (s.onset && c.name == "age") refuse(key + ": name \"age\" is the column of the ages at onset");
     for (int k = 1; k < j; ++k)
       if (s.covariates[static_cast<size_t>(k - 1)].name == c.name)
         refuse(key + ": name \"" + c.name + "\" is also the name of cov" + std::to_string(k));

@@ -100,6 +100,18 @@ struct Settings {
   // and the sample may be as large as kinsim can draw (kMaxSamplePersons).
   enum Limits { kProgramLimits, kNoLimits } limits = kProgramLimits;
   std::vector<Covariate> covariates;
+  // Ages at onset (tools/README.md): with `onset` the logistic probability is
+  // the susceptibility, the susceptible of genotype g fall ill at a logistic
+  // age of mean onset_mean[g] and spread onset_spread[g], and each person is
+  // seen at the age reached in study_year (at most oldest_seen).
+  bool onset = false;
+  std::array<double, 3> onset_mean{{50, 50, 50}};
+  std::array<double, 3> onset_spread{{5, 5, 5}};
+  int study_year = 2020;
+  int born_first = 1910, born_last = 1930;  // the founder couple's birth years
+  int gap_min = 20, gap_max = 40;           // a mother's age at a child's birth
+  int spouse_gap = 5;                       // a spouse married in: born within this of the partner
+  int oldest_seen = 90;
   std::array<Param, kParams> params = default_params();  // params[i-1] is slot i
   // maxpar.inp
   int iprint = 0;

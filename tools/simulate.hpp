@@ -20,6 +20,14 @@
 // (code 3) with the probability `unknown`, drawn right after the trait, and
 // children count their parents' recorded codes, so that a parent of unknown
 // trait counts as neither affected nor unaffected, as in the fitted model.
+//
+// With ages at onset that probability is the susceptibility: a susceptible
+// person of genotype g falls ill at an age drawn from the logistic
+// distribution of mean M_g and spread S_g, and is recorded affected (at that
+// age, in whole years) when it is at most the age at which the person is last
+// seen: the age reached in the study year, at most the oldest age seen.
+// Founders are born in a range of years, a spouse married in near the
+// partner, a child when the mother is of an age in a range.
 // With trait_sex, the other sex's trait is unknown (their rows in the data file
 // hold another trait's values instead, for a reader to leave out).
 #pragma once
@@ -41,6 +49,8 @@ struct Person {
   int other_trait = 0;                  // trait_sex: the other sex's recorded value (1, 2 or 3), else 0
   int genotype = 1;                     // 1, 2, 3: two, one, no copies of the Q allele
   std::array<int, kMaxCovs> cov{};      // covariates 1..ncov
+  int birth = 0;                        // with onset: the year of birth
+  int age = 0;                          // with onset: age at onset (affected) or when last seen
 };
 
 struct Sample {

@@ -21,9 +21,23 @@ Penetrance logistic_penetrance(const kinseg::Point& pt) {
   };
 }
 
+Penetrance onset_penetrance(const kinseg::Point& pt) {
+  kinseg::Point susceptibility = pt;
+  susceptibility.onset = false;
+  const Penetrance logistic = logistic_penetrance(susceptibility);
+  return [pt, logistic](const kinseg::Sample& s, int p, int g) {
+    const double l = logistic(s, p, g);
+    const double y = s.trait[p] == 2 ? l : 1.0 - l;
+    const double z = (s.onset[p] - pt.m[g]) / pt.s[g];
+    const double cdf = 1.0 / (1.0 + std::exp(-z));
+    const double density = std::exp(-z) / (pt.s[g] * (1.0 + std::exp(-z)) * (1.0 + std::exp(-z)));
+    return s.trait[p] == 2 ? y * density : 1.0 - y * cdf;
+  };
+}
+
 BruteForce brute_force(const kinseg::Sample& s, int k, const kinseg::Point& pt, kinseg::Ascertainment a,
                        const Penetrance& given) {
-  const Penetrance model = given ? given : logistic_penetrance(pt);
+  const Penetrance model = given ? given : pt.onset ? onset_penetrance(pt) : logistic_penetrance(pt);
   const int o = s.first(k), n = s.size(k);
   const bool proband_mode = a == kinseg::Ascertainment::kProband;
   BruteForce bf;

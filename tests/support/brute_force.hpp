@@ -31,6 +31,13 @@ using Penetrance = std::function<double(const kinseg::Sample& s, int p, int g)>;
 // and Ro2 per affected parent.
 Penetrance logistic_penetrance(const kinseg::Point& point);
 
+// The age-of-onset model at the point (Point::onset), from the sample's ages:
+// the logistic probability above is the susceptibility y, the age at onset
+// logistic with mean M_g and spread S_g; an affected person of age a gives
+// y f_g(a), an unaffected one 1 - y F_g(a). brute_force takes it by default
+// for a point with onset terms.
+Penetrance onset_penetrance(const kinseg::Point& point);
+
 struct BruteForce {
   double lnl_all = 0.0;
   double lnl_cond = 0.0;  // 0 without a conditioning pass

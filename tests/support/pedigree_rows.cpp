@@ -1,5 +1,6 @@
 #include "tests/support/pedigree_rows.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 
@@ -31,6 +32,12 @@ void add_pedigree(kinseg::Sample& s, const std::string& id, const std::vector<Ro
     for (int j = 0; j < s.ncov(); ++j)
       s.covariates.push_back(j < static_cast<int>(r.cov.size()) ? r.cov[static_cast<size_t>(j)] : 0.0);
     s.line.push_back(static_cast<int>(i) + 2);
+  }
+  bool ages = s.has_onset();
+  for (const Row& r : rows) ages = ages || !std::isnan(r.age);
+  if (ages) {
+    s.onset.resize(static_cast<size_t>(o), NAN);
+    for (const Row& r : rows) s.onset.push_back(r.age);
   }
   s.start.push_back(s.persons());
 }

@@ -6,6 +6,7 @@
 // covariates and the file line of each row.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct Row {
   int trait = 3;
   int prob = 2;
   std::vector<double> cov;  // the sample's number of covariates (missing ones are 0)
+  double age = NAN;         // age at onset or last seen; a row with one gives the sample ages
 };
 
 // A sample with no pedigree and ncov covariates named c1, c2, ...

@@ -1,0 +1,31 @@
+// What kinseg writes of an age-of-onset fit's risks (analysis/onset_risk.hpp),
+// one writer for every format: PREFIX.risks.tsv (model genotype sex age risk
+// ci_low ci_high), the "risks" object of the JSON, the log's section and the
+// console's short table (risk by the asked ages, and over a lifetime, for
+// each distinct genotype). Nothing here computes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "analysis/risk_result.hpp"
+#include "kinseg/table_writers.hpp"
+
+namespace kinseg::cli {
+
+// PREFIX.risks.tsv: the header, then the rows of each model's curves.
+TsvTable risks_tsv_table();
+void add_risk_rows(TsvTable& table, const RiskResult& r);
+// The Risks object of a Fit in the JSON (docs/json.md).
+nlohmann::ordered_json risks_json(const RiskResult& r);
+std::string risks_log(const RiskResult& r);
+std::string risks_table(const RiskResult& r);
+
+// "carriers", "non-carriers", "two copies", ... as the model's type groups the
+// genotypes; "everyone" for the sporadic model.
+std::string genotype_label(const RiskResult& r, int genotype);
+std::string sex_label(int sex);  // "all", "men", "women"
+
+}  // namespace kinseg::cli
