@@ -22,7 +22,7 @@ targets=("$@")
 deps/install.sh fuzz
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKINSEG_FUZZ=ON -DKINSEG_TESTS=OFF >/dev/null
+  -DKINSEG_FUZZ=ON -DKINSEG_TESTS=OFF -DKINSEG_WERROR=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc 2>/dev/null || echo 2)" --target fuzz_targets
 
 max_len() {
