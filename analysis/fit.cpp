@@ -324,7 +324,7 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
     for (int a = 0; a < n; ++a) {
       const int c = info.covered[a];
       r.covariance_names.push_back(names[c]);
-      se[c] = std::sqrt(info.covariance[static_cast<size_t>(a) * n + a]);
+      se[c] = info.se[a];
       // A Wald interval wider than the parameter's whole range: ln L hardly
       // changes over it (a ridge, such as a penetrance driven to 1 along a
       // combination of baseline and sex increment).

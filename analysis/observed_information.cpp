@@ -87,18 +87,22 @@ ObservedInformation observed_information(const std::function<double(const std::v
     return lnl(y);
   };
   const int m = static_cast<int>(cover.size());
-  // d[i][j]: the difference along j (step h_j) of the difference along i (step h_i / 2).
+  // d[i][j]: the difference along j (step h_j) of the difference along i (step
+  // h_i / 2), on the parameters' scales (the steps divided by them): a
+  // coefficient of scale 1e-300 has a curvature near 1e600 in its own units,
+  // more than a double holds, and a finite one on its scale.
   std::vector<double> d(static_cast<size_t>(m) * m, 0.0);
   auto cross = [&](int i, int j) {
     const double hi = 0.5 * h[i], hj = h[j];
+    const double on_scales = 2 * (hi / scale[i]) * 2 * (hj / scale[j]);
     if (i == j) {
       return (f(shifted({{i, 1.5 * h[i]}})) - f(shifted({{i, 0.5 * h[i]}})) - f(shifted({{i, -0.5 * h[i]}})) +
               f(shifted({{i, -1.5 * h[i]}}))) /
-             (2 * hi * 2 * hj);
+             on_scales;
     }
     return (f(shifted({{i, hi}, {j, hj}})) - f(shifted({{i, -hi}, {j, hj}})) - f(shifted({{i, hi}, {j, -hj}})) +
             f(shifted({{i, -hi}, {j, -hj}}))) /
-           (2 * hi * 2 * hj);
+           on_scales;
   };
   std::vector<bool> refused(m, false);
   for (int a = 0; a < m; ++a)
@@ -135,7 +139,7 @@ ObservedInformation observed_information(const std::function<double(const std::v
       for (int b = 0; b < n; ++b) {
         const int ra = rows[a], rb = rows[b];
         s[static_cast<size_t>(a) * n + b] =
-            -0.5 * (D(ra, rb) + D(rb, ra)) * scale[cover[ra]] * scale[cover[rb]];
+            -0.5 * (D(ra, rb) + D(rb, ra));
       }
     const SymmetricEigen e = symmetric_eigen(s, n);
     const double largest = std::max(0.0, e.values.back());
@@ -145,6 +149,7 @@ ObservedInformation observed_information(const std::function<double(const std::v
       for (int a : rows) out.covered.push_back(cover[a]);
       out.information.assign(static_cast<size_t>(n) * n, 0.0);
       out.covariance.assign(static_cast<size_t>(n) * n, 0.0);
+      out.se.assign(n, 0.0);
       for (int a = 0; a < n; ++a)
         for (int b = 0; b < n; ++b) {
           const double sa = scale[out.covered[a]], sb = scale[out.covered[b]];
@@ -152,6 +157,7 @@ ObservedInformation observed_information(const std::function<double(const std::v
           double c = 0;
           for (int j = 0; j < n; ++j) c += e.vector(a, j) * e.vector(b, j) / e.values[j];
           out.covariance[static_cast<size_t>(a) * n + b] = c * sa * sb;
+          if (a == b) out.se[a] = std::sqrt(c) * sa;
         }
       return out;
     }
