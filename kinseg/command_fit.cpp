@@ -45,6 +45,12 @@ void progress_bar(const std::string& stage, int done, int total) {
 
 int run_fit(const FitCommandOptions& o) {
   const auto started = std::chrono::steady_clock::now();
+  if (prefix_status(o.out) != kDone) return kUsage;
+  std::vector<std::string> names;
+  for (const char* suffix : {".log", ".estimates.tsv", ".families.tsv", ".json"}) names.push_back(o.out + suffix);
+  // The sporadic model has no major type and writes no genotypes.
+  if (o.model.rfind("sporadic", 0) != 0) names.push_back(o.out + ".genotypes.tsv");
+  if (outputs_status(names) != kDone) return kUsage;
   DataRead read;
   const int loaded = load_data(o.data, read, std::cerr);
   if (loaded != kDone) return loaded;

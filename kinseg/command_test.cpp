@@ -77,7 +77,19 @@ std::string bar(int done, int total) {
   return "[" + std::string(n, '#') + std::string(20 - n, '.') + "]";
 }
 
+// The files of the run, by their suffixes after PREFIX.
+std::vector<std::string> output_names(const TestOptions& o) {
+  std::vector<std::string> names;
+  for (const char* suffix : {".models.tsv", ".tests.tsv", ".estimates.tsv", ".families.tsv", ".genotypes.tsv", ".json", ".log"})
+    names.push_back(o.out + suffix);
+  if (o.html) names.push_back(o.out + ".html");
+  return names;
+}
+
 int run_test(const TestOptions& o) {
+  if (prefix_status(o.out) != kDone) return kUsage;
+  const std::vector<std::string> names = output_names(o);
+  if (outputs_status(names) != kDone) return kUsage;
   DataRead read;
   const int status = load_data(o.data, read, std::cerr);
   if (status != kDone) return status;
@@ -175,16 +187,18 @@ int run_test(const TestOptions& o) {
 
   const std::string& p = o.out;
   try {
-    std::vector<std::pair<std::string, std::string>> files = {
-        {p + ".models.tsv", models_tsv(result)},
-        {p + ".tests.tsv", tests_tsv(result)},
-        {p + ".estimates.tsv", estimates_tsv(result)},
-        {p + ".families.tsv", families_tsv(result)},
-        {p + ".genotypes.tsv", genotypes_tsv(result)},
-        {p + ".json", battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"},
-        {p + ".log", test_log(result, facts, data_text.str() + scan.str(), fitting.str())},
+    std::vector<std::string> contents = {
+        models_tsv(result),
+        tests_tsv(result),
+        estimates_tsv(result),
+        families_tsv(result),
+        genotypes_tsv(result),
+        battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+        test_log(result, facts, data_text.str() + scan.str(), fitting.str()),
     };
-    if (o.html) files.emplace_back(p + ".html", report::html_page(test_report(read, summary, result, facts, o.draw)));
+    if (o.html) contents.push_back(report::html_page(test_report(read, summary, result, facts, o.draw)));
+    std::vector<std::pair<std::string, std::string>> files;
+    for (size_t i = 0; i < names.size(); ++i) files.emplace_back(names[i], std::move(contents[i]));
     write_whole_files(files);
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
