@@ -8,6 +8,7 @@
 #include <string>
 
 #include "kinseg/read_description.hpp"
+#include "pedigree/counted.hpp"
 
 namespace kinseg::cli {
 
@@ -88,18 +89,18 @@ void write_check_text(const DataRead& d, const DataSummary& r, std::ostream& out
       << total[1] << std::setw(10) << total[2] << std::setw(10) << total[3] << "\n\n";
 
   row(out, "probands", std::to_string(r.probands) +
-                           (r.always_conditioned ? " (and " + std::to_string(r.always_conditioned) +
-                                                       " members always conditioned on)"
+                           (r.always_conditioned ? " (and " + counted(r.always_conditioned, "member") +
+                                                       " always conditioned on)"
                                                  : ""));
   row(out, "pedigrees w/o proband", id_list(r.without_proband));
   row(out, "pedigrees w/o affected", id_list(r.without_affected));
-  row(out, "connected to nobody", std::to_string(r.unconnected) + " persons (" +
-                                      std::to_string(r.single_person_pedigrees) + " one-person pedigrees)");
+  row(out, "connected to nobody", persons(r.unconnected) + " (" +
+                                      counted(r.single_person_pedigrees, "one-person pedigree") + ")");
   int loops = 0;
   for (const PedigreeLoops& l : r.loops) loops += l.loops;
   row(out, "loops", r.loops.empty() ? "none"
-                                    : std::to_string(loops) + " in " + std::to_string(r.loops.size()) +
-                                          (r.loops.size() == 1 ? " pedigree" : " pedigrees"));
+                                    : std::to_string(loops) + " in " +
+                                          counted(static_cast<long>(r.loops.size()), "pedigree"));
   for (size_t i = 0; i < r.loops.size() && i < 50; ++i) {
     const PedigreeLoops& l = r.loops[i];
     std::string b;

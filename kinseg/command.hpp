@@ -29,7 +29,7 @@ Command add_check_command(CLI::App& app);
 Command add_export_command(CLI::App& app);
 Command add_eval_command(CLI::App& app);
 Command add_fit_command(CLI::App& app);
-Command add_test_command(CLI::App& app);
+Command add_battery_command(CLI::App& app);
 Command add_draw_command(CLI::App& app);
 
 // Flushes standard output: kDone when all was written, else kUsage with a

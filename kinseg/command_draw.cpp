@@ -1,4 +1,5 @@
-// kinseg draw DATA --family ID --out FILE.svg [--genotypes FILE]: one
+// kinseg draw DATA --family ID --out FILE.svg [--genotypes FILE] [--trim]
+// [--width PX]: one
 // pedigree drawn alone as SVG, in the conventions of genetic counselling, with
 // the carrier probabilities of a file of genotype probabilities under the ids
 // when one is given.
@@ -10,8 +11,11 @@
 #include "kinseg/genotype_file.hpp"
 #include "pedigree/whole_files.hpp"
 #include "report/pedigree_svg.hpp"
+#include "pedigree/counted.hpp"
 
 namespace kinseg::cli {
+
+using kinseg::persons;
 
 namespace {
 
@@ -20,6 +24,7 @@ struct DrawOptions {
   std::string family;
   std::string out;
   std::string genotypes;
+  report::DrawingOptions drawing;
 };
 
 int run_draw(const DrawOptions& o) {
@@ -52,13 +57,25 @@ int run_draw(const DrawOptions& o) {
       return kRefused;
     }
   }
+  const report::PedigreeLayout layout = report::pedigree_layout(sample, k, carrier, o.drawing);
   try {
-    write_whole_file(o.out, report::draw_pedigree(sample, k, carrier));
+    write_whole_file(o.out, report::pedigree_svg(layout));
   } catch (const FileError& e) {
     std::cerr << "kinseg: " << e.what() << "\n";
     return kUsage;
   }
-  std::cerr << "kinseg: wrote " << o.out << " (pedigree " << o.family << ", " << sample.size(k) << " persons)\n";
+  std::cerr << "kinseg: wrote " << o.out << " (pedigree " << o.family << ", " << persons(sample.size(k));
+  if (o.drawing.trim) {
+    int stubs = 0;
+    for (const auto& p : layout.persons) stubs += p.folded > 0;
+    std::cerr << "; " << persons(layout.folded) << " of unknown trait folded into " << stubs
+              << (stubs == 1 ? " stub" : " stubs");
+  }
+  if (layout.unlinked > 0) std::cerr << "; " << persons(layout.unlinked) << " tied to no one, drawn apart";
+  if (layout.scale < 1)
+    std::cerr << "; scaled from " << static_cast<long>(layout.width + 0.5) << " to " << static_cast<long>(o.drawing.width)
+              << " px wide";
+  std::cerr << ")\n";
   return kDone;
 }
 
@@ -83,6 +100,15 @@ Command add_draw_command(CLI::App& app) {
                   "a header naming family, id, and p1 p2 p3 or carrier); the probability of carrying at least "
                   "one copy of the risk allele, p1 + p2, is shown under each id")
       ->option_text("FILE");
+  sub->add_flag("--trim", options->drawing.trim,
+                "Draw the informative core: each branch in which nobody's trait is known (a child, the "
+                "descendants and the spouses who married in) folded into a dashed stub giving its number of "
+                "persons");
+  sub->add_option("--width", options->drawing.width,
+                  "The widest the drawing is shown, in pixels: a wider one is scaled down to it (the SVG's "
+                  "viewBox keeps its own coordinates); default: its own width")
+      ->option_text("PX")
+      ->check(CLI::PositiveNumber);
   return {sub, [options] { return run_draw(*options); }};
 }
 

@@ -6,6 +6,7 @@
 
 #include "kinseg/command.hpp"
 #include "kinseg/data_options.hpp"
+#include "pedigree/counted.hpp"
 #include "pedigree/kinsort_export.hpp"
 
 namespace kinseg::cli {
@@ -34,7 +35,7 @@ int run_export(const ExportOptions& o) {
     return kUsage;
   }
   std::cerr << "kinseg: wrote " << o.kinsort << "/" << kKinsortDataFile << ", task.inp and idmap.tsv ("
-            << read.sample.persons() << " persons in " << read.sample.pedigrees() << " pedigrees)\n";
+            << persons(read.sample.persons()) << " in " << counted(read.sample.pedigrees(), "pedigree") << ")\n";
   return kDone;
 }
 

@@ -22,7 +22,7 @@
 #include "kinseg/data_options.hpp"
 #include "kinseg/fit_files.hpp"
 #include "kinseg/model_options.hpp"
-#include "kinseg/test_tables.hpp"
+#include "kinseg/battery_tables.hpp"
 #include "pedigree/whole_files.hpp"
 
 namespace kinseg::cli {

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "kinseg " + version);
   app.require_subcommand(1);
   std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_eval_command(app),
-                                   add_fit_command(app), add_test_command(app),
+                                   add_fit_command(app), add_battery_command(app),
                                    add_draw_command(app)};
   kinseg::cli::version() = version;
   for (int i = 0; i < argc; ++i) {

@@ -41,14 +41,21 @@ struct Graph {
   std::vector<std::vector<std::vector<int>>> rows;
 };
 
+using Rows = std::vector<std::vector<std::vector<int>>>;
+
 // Generation rows, families, pass-through nodes and blocks of pedigree k, the
 // rows in a first order from a walk down the pedigree. Throws
 // std::invalid_argument when a person is their own ancestor.
 Graph generation_rows(const Sample& sample, int k);
 
 // Reorders blocks within rows (and turns blocks round) so that few lines of
-// descent cross.
-void order_rows(Graph& g);
+// descent cross. Returns the distinct orders the sweeps went through, fewest
+// crossings (counted between neighbouring rows, by order alone) first, at
+// most kOrderCandidates of them, and leaves g.rows at the first: the drawing
+// keeps the one whose drawn lines cross least, which the order alone cannot
+// tell (where a line of descent comes down depends on the positions).
+inline constexpr size_t kOrderCandidates = 16;
+std::vector<Rows> order_rows(Graph& g);
 
 // Horizontal centres of the nodes: adjacent nodes at least their half widths
 // apart (more between blocks), children centred under their parents and

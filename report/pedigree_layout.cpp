@@ -17,6 +17,8 @@
 #include <stdexcept>
 
 #include "report/layout_graph.hpp"
+#include "report/line_crossings.hpp"
+#include "report/pedigree_trim.hpp"
 #include "report/symbol_outline.hpp"
 
 namespace kinseg::report {
@@ -40,6 +42,7 @@ std::string carrier_text(double p) {
 }  // namespace
 
 const char* const kCarrierNote = "under each id: probability of carrying the risk allele (one or two copies)";
+const char* const kUnlinkedNote = "tied to no one else in this pedigree:";
 
 namespace {
 
@@ -109,6 +112,10 @@ class Geometry {
     double top = margin + title;
     double bottom = top;
     for (size_t r = 0; r < rows; ++r) {
+      if (out_.unlinked > 0 && r + 1 == rows) {
+        top += 1.6 * fs;
+        out_.unlinked_caption_y = top - 0.4 * fs;
+      }
       const int over = std::min(routed[r], 3);
       const double over_room = over > 0 ? 0.3 * s_ + 0.2 * s_ * over : 0.0;
       y_[r] = top + over_room + 0.5 * s_;
@@ -136,7 +143,9 @@ class Geometry {
 
     double right = 0;
     for (size_t v = 0; v < g_.nodes.size(); ++v) right = std::max(right, x_[v] + g_.nodes[v].half_width);
-    out_.width = std::max(right, margin + text_width(kCarrierNote, fs) * (out_.carriers ? 1.0 : 0.0)) + margin;
+    out_.width = std::max({right, margin + text_width(kCarrierNote, fs) * (out_.carriers ? 1.0 : 0.0),
+                           margin + text_width(kUnlinkedNote, fs) * (out_.unlinked > 0 ? 1.0 : 0.0)}) +
+                 margin;
     out_.height = bottom + margin;
     out_.rows = static_cast<int>(rows);
 
@@ -285,7 +294,66 @@ class Geometry {
         --above_count[static_cast<size_t>(j)];
       }
     }
+    fewer_crossings(fams, level);
     return level;
+  }
+
+  // Crossings in one gap that involve family i of fams at level li: its line
+  // of descent through a higher sibship line, its children's drops through a
+  // lower one, and the same of the others' lines through its own.
+  int gap_crossings(const std::vector<int>& fams, const std::vector<int>& level, size_t i, int li) const {
+    const double tol = 0.5;
+    auto inside = [&](double x, int f) { return x > span_low(f) + tol && x < span_high(f) - tol; };
+    const int fi = fams[i];
+    int n = 0;
+    for (size_t j = 0; j < fams.size(); ++j) {
+      if (j == i) continue;
+      const int fj = fams[j], lj = level[j];
+      if (lj < li && inside(descent_x(fi), fj)) ++n;
+      if (li < lj && inside(descent_x(fj), fi)) ++n;
+      if (lj > li)
+        for (int c : g_.families[static_cast<size_t>(fi)].children) n += inside(x_of(c), fj);
+      if (li > lj)
+        for (int c : g_.families[static_cast<size_t>(fj)].children) n += inside(x_of(c), fi);
+    }
+    return n;
+  }
+
+  // Moves sibship lines to other tracks (a new one below the others
+  // included) while that removes crossings, never onto a track where it
+  // would overlap another line: the constraints above cannot all hold when
+  // families are entangled, and then the order they were placed in decides
+  // more than it should.
+  void fewer_crossings(const std::vector<int>& fams, std::vector<int>& level) const {
+    const size_t n = fams.size();
+    if (n < 2 || n > 400) return;
+    for (int pass = 0; pass < 3; ++pass) {
+      bool moved = false;
+      for (size_t i = 0; i < n; ++i) {
+        const int now = gap_crossings(fams, level, i, level[i]);
+        if (now == 0) continue;
+        const int tracks = *std::max_element(level.begin(), level.end()) + 1;
+        int best = level[i], fewest = now;
+        for (int t = 0; t <= tracks; ++t) {
+          if (t == level[i]) continue;
+          bool clash = false;
+          for (size_t k = 0; k < n && !clash; ++k)
+            clash = k != i && level[k] == t && span_low(fams[k]) < span_high(fams[i]) + 0.4 * s_ &&
+                    span_low(fams[i]) < span_high(fams[k]) + 0.4 * s_;
+          if (clash) continue;
+          const int c = gap_crossings(fams, level, i, t);
+          if (c < fewest) {
+            fewest = c;
+            best = t;
+          }
+        }
+        if (best != level[i]) {
+          level[i] = best;
+          moved = true;
+        }
+      }
+      if (!moved) break;
+    }
   }
 
   void line(double x1, double y1, double x2, double y2, LineKind kind) {
@@ -386,16 +454,13 @@ class Geometry {
 
 }  // namespace
 
-PedigreeLayout pedigree_layout(const Sample& sample, int k, const std::vector<double>& carrier) {
-  if (k < 0 || k >= sample.pedigrees()) throw std::invalid_argument("no pedigree number " + std::to_string(k));
-  const int n = sample.size(k), base = sample.first(k);
-  if (!carrier.empty() && static_cast<int>(carrier.size()) != n)
-    throw std::invalid_argument("carrier probabilities for " + std::to_string(carrier.size()) +
-                                " persons, the pedigree has " + std::to_string(n));
-  for (double p : carrier)
-    if (!std::isnan(p) && !(p >= 0.0 && p <= 1.0))
-      throw std::invalid_argument("a carrier probability outside [0, 1]");
+namespace {
 
+// The layout proper; folded, when not empty, marks the stubs of a trimmed
+// pedigree (by member).
+PedigreeLayout lay_out(const Sample& sample, int k, const std::vector<double>& carrier,
+                       const std::vector<int>& folded) {
+  const int n = sample.size(k), base = sample.first(k);
   PedigreeLayout out;
   out.pedigree_id = sample.pedigree_ids[static_cast<size_t>(k)];
   // Smaller symbols for larger pedigrees; the page grows wider instead.
@@ -414,11 +479,41 @@ PedigreeLayout pedigree_layout(const Sample& sample, int k, const std::vector<do
     p.trait = sample.trait[static_cast<size_t>(person)];
     p.proband = sample.proband[static_cast<size_t>(person)] == kProband;
     p.carrier = carrier.empty() ? std::nan("") : carrier[static_cast<size_t>(m)];
-    p.labels.push_back(p.id);
+    p.folded = folded.empty() ? 0 : folded[static_cast<size_t>(m)];
+    p.labels.push_back(p.folded > 0 ? "folded" : p.id);
     if (out.carriers) p.labels.push_back(std::isnan(p.carrier) ? "" : carrier_text(p.carrier));
   }
 
   Graph g = layout::generation_rows(sample, k);
+  // Persons tied to no one (no parent, child or spouse in the pedigree) go to
+  // a row of their own under the others, where nothing suggests a tie.
+  std::vector<int> unlinked;
+  for (int m = 0; m < n; ++m)
+    if (g.nodes[static_cast<size_t>(m)].families.empty() && g.nodes[static_cast<size_t>(m)].parent_family < 0)
+      unlinked.push_back(m);
+  if (!unlinked.empty() && static_cast<int>(unlinked.size()) < n) {
+    for (auto& row : g.rows)
+      row.erase(std::remove_if(row.begin(), row.end(),
+                               [&](const std::vector<int>& block) {
+                                 return block.size() == 1 && std::binary_search(unlinked.begin(), unlinked.end(),
+                                                                                block.front());
+                               }),
+                row.end());
+    g.rows.erase(std::remove_if(g.rows.begin(), g.rows.end(), [](const auto& row) { return row.empty(); }),
+                 g.rows.end());
+    for (size_t r = 0; r < g.rows.size(); ++r)
+      for (const auto& block : g.rows[r])
+        for (int v : block) g.nodes[static_cast<size_t>(v)].row = static_cast<int>(r);
+    for (auto& f : g.families)
+      f.row = std::max(g.nodes[static_cast<size_t>(f.a)].row, f.b >= 0 ? g.nodes[static_cast<size_t>(f.b)].row : 0);
+    g.rows.emplace_back();
+    for (int m : unlinked) {
+      g.nodes[static_cast<size_t>(m)].row = static_cast<int>(g.rows.size() - 1);
+      g.rows.back().push_back({m});
+      out.persons[static_cast<size_t>(m)].unlinked = true;
+    }
+    out.unlinked = static_cast<int>(unlinked.size());
+  }
   for (Node& node : g.nodes) {
     if (node.member < 0) {
       node.half_width = 0.35 * s;
@@ -427,20 +522,77 @@ PedigreeLayout pedigree_layout(const Sample& sample, int k, const std::vector<do
     double w = 0;
     for (const std::string& l : out.persons[static_cast<size_t>(node.member)].labels)
       w = std::max(w, text_width(l, out.font));
-    node.half_width = std::max(1.2 * s, 0.5 * w + 0.25 * s);
+    // Large pedigrees are drawn closer: their width is what limits them.
+    node.half_width = std::max((n <= 120 ? 1.2 : 1.0) * s, 0.5 * w + 0.25 * s);
   }
-  layout::order_rows(g);
-  std::vector<double> x = layout::place_rows(g, 0.35 * s);
-  double left = 0;
-  bool first = true;
-  for (size_t v = 0; v < g.nodes.size(); ++v) {
-    const double l = x[v] - g.nodes[v].half_width;
-    if (first || l < left) left = l;
-    first = false;
+  // Each candidate order placed and drawn; the drawing whose lines of descent
+  // cross least is kept (the first, of fewest crossings by order, on a tie).
+  const std::vector<layout::Rows> orders = layout::order_rows(g);
+  PedigreeLayout best;
+  long best_crossings = -1;
+  for (const layout::Rows& rows : orders) {
+    Graph candidate = g;
+    candidate.rows = rows;
+    std::vector<double> x = layout::place_rows(candidate, 0.35 * s);
+    if (out.unlinked > 0) {
+      // The row of persons tied to no one starts at the others' left edge.
+      double others = 0, at = 0;
+      bool any = false;
+      for (size_t v = 0; v < candidate.nodes.size(); ++v) {
+        if (v < out.persons.size() && out.persons[v].unlinked) continue;
+        const double l = x[v] - candidate.nodes[v].half_width;
+        if (!any || l < others) others = l;
+        any = true;
+      }
+      at = others;
+      for (const auto& block : candidate.rows.back())
+        for (int v : block) {
+          x[static_cast<size_t>(v)] = at + candidate.nodes[static_cast<size_t>(v)].half_width;
+          at += 2 * candidate.nodes[static_cast<size_t>(v)].half_width;
+        }
+    }
+    double left = 0;
+    bool first = true;
+    for (size_t v = 0; v < candidate.nodes.size(); ++v) {
+      const double l = x[v] - candidate.nodes[v].half_width;
+      if (first || l < left) left = l;
+      first = false;
+    }
+    for (double& xv : x) xv += 0.6 * s - left;
+    PedigreeLayout drawn = out;
+    Geometry(candidate, std::move(x), drawn).build();
+    const long crossings = descent_crossings(drawn.lines);
+    if (best_crossings < 0 || crossings < best_crossings) {
+      best = std::move(drawn);
+      best_crossings = crossings;
+    }
+    if (best_crossings == 0) break;
   }
-  for (double& xv : x) xv += 0.6 * s - left;
+  out = std::move(best);
+  return out;
+}
 
-  Geometry(g, std::move(x), out).build();
+}  // namespace
+
+PedigreeLayout pedigree_layout(const Sample& sample, int k, const std::vector<double>& carrier,
+                               const DrawingOptions& options) {
+  if (k < 0 || k >= sample.pedigrees()) throw std::invalid_argument("no pedigree number " + std::to_string(k));
+  const int n = sample.size(k);
+  if (!carrier.empty() && static_cast<int>(carrier.size()) != n)
+    throw std::invalid_argument("carrier probabilities for " + std::to_string(carrier.size()) +
+                                " persons, the pedigree has " + std::to_string(n));
+  for (double p : carrier)
+    if (!std::isnan(p) && !(p >= 0.0 && p <= 1.0))
+      throw std::invalid_argument("a carrier probability outside [0, 1]");
+  PedigreeLayout out;
+  if (options.trim) {
+    const TrimmedPedigree t = trim_pedigree(sample, k, carrier);
+    out = lay_out(t.sample, 0, t.carrier, t.folded);
+    out.folded = t.folded_persons;
+  } else {
+    out = lay_out(sample, k, carrier, {});
+  }
+  if (options.width > 0 && out.width > options.width) out.scale = options.width / out.width;
   return out;
 }
 

@@ -6,8 +6,8 @@
 // that the person carries at least one copy of the risk allele under the id.
 //
 // The layout is computed once and then written as SVG (pedigree_svg.hpp); the
-// drawing rules are checked on it (drawing_checks.hpp). Coordinates are SVG
-// user units (pixels), y downwards.
+// tests check the drawing rules on it (tests/support/drawing_checks.hpp).
+// Coordinates are SVG user units (pixels), y downwards.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +31,8 @@ struct PlacedPerson {
   int row = 0;         // generation row, 0 at the top
   std::vector<std::string> labels;  // lines under the symbol: the id, then the carrier probability
   std::vector<double> label_baselines;
+  int folded = 0;      // a stub standing for this many persons of a folded branch (--trim); 0: a person
+  bool unlinked = false;  // tied to no one else in the pedigree: drawn apart, in the last row
 };
 
 enum class LineKind {
@@ -58,6 +60,10 @@ struct PedigreeLayout {
   double width = 0, height = 0;
   int rows = 0;
   bool carriers = false;  // carrier probabilities given
+  double scale = 1;       // the drawing is shown at this scale (below 1 to meet a target width)
+  int unlinked = 0;       // persons tied to no one, in the last row under a caption at unlinked_caption_y
+  double unlinked_caption_y = 0;
+  int folded = 0;         // persons folded into stubs (--trim)
   std::vector<PlacedPerson> persons;  // by member number
   std::vector<LineSegment> lines;
   std::vector<ProbandArrow> arrows;
@@ -66,11 +72,19 @@ struct PedigreeLayout {
 // The line under the title of a drawing with carrier probabilities.
 extern const char* const kCarrierNote;
 
+struct DrawingOptions {
+  bool trim = false;  // fold branches without any person of known trait (pedigree_trim.hpp)
+  double width = 0;   // the widest the drawing is shown, in pixels (scaled down to it); 0: its own width
+};
+
+// The caption over the persons tied to no one.
+extern const char* const kUnlinkedNote;
+
 // The layout of pedigree k of the sample. carrier, when not empty, holds one
 // probability per member of the pedigree (NaN: none for that person); a value
 // outside [0, 1] is refused (std::invalid_argument). A pedigree in which a
 // person is their own ancestor is refused the same way.
-PedigreeLayout pedigree_layout(const Sample& sample, int k,
-                               const std::vector<double>& carrier = {});
+PedigreeLayout pedigree_layout(const Sample& sample, int k, const std::vector<double>& carrier = {},
+                               const DrawingOptions& options = {});
 
 }  // namespace kinseg::report

@@ -80,8 +80,11 @@ std::string pedigree_svg(const PedigreeLayout& L) {
   std::ostringstream o;
   const std::string id = xml_escape(L.pedigree_id);
   const double s = L.symbol, fs = L.font;
+  // The viewBox holds the drawing's own coordinates; width and height are
+  // the size it is shown at, so that a page can scale it to its width.
   o << "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"pedigree\" data-pedigree=\"" << id << "\" width=\""
-    << c(L.width) << "\" height=\"" << c(L.height) << "\" viewBox=\"0 0 " << c(L.width) << " " << c(L.height)
+    << c(L.width * L.scale) << "\" height=\"" << c(L.height * L.scale) << "\" viewBox=\"0 0 " << c(L.width) << " "
+    << c(L.height)
     << "\" font-family=\"DejaVu Sans, Arial, Helvetica, sans-serif\" font-size=\"" << c(fs) << "\">\n";
   o << "<title>Pedigree " << id << "</title>\n";
   o << "<rect x=\"0\" y=\"0\" width=\"" << c(L.width) << "\" height=\"" << c(L.height) << "\" fill=\"#fff\"/>\n";
@@ -90,6 +93,9 @@ std::string pedigree_svg(const PedigreeLayout& L) {
   if (L.carriers)
     o << "<text class=\"caption\" x=\"" << c(0.6 * s) << "\" y=\"" << c(0.6 * s + 2.6 * fs) << "\" fill=\"#444\">"
       << kCarrierNote << "</text>\n";
+  if (L.unlinked > 0)
+    o << "<text class=\"caption unlinked\" x=\"" << c(0.6 * s) << "\" y=\"" << c(L.unlinked_caption_y)
+      << "\" fill=\"#444\">" << kUnlinkedNote << "</text>\n";
 
   o << "<g class=\"lines\" stroke=\"#000\" stroke-width=\"1.3\" fill=\"none\">\n";
   for (const LineSegment& l : L.lines)
@@ -99,9 +105,23 @@ std::string pedigree_svg(const PedigreeLayout& L) {
 
   for (const PlacedPerson& p : L.persons) {
     const std::string pid = xml_escape(p.id);
-    o << "<g class=\"person\" data-id=\"" << pid << "\">";
+    if (p.folded > 0) {
+      // A stub: a dashed diamond with the number of persons it stands for.
+      o << "<g class=\"person\" data-id=\"" << pid << "\" data-folded=\"" << p.folded << "\"><title>" << p.folded
+        << (p.folded == 1 ? " person" : " persons")
+        << " folded: a branch in which nobody's trait is known</title>";
+      o << "<polygon class=\"symbol\" points=\"" << c(p.x) << "," << c(p.y - s / 2) << " " << c(p.x + s / 2) << ","
+        << c(p.y) << " " << c(p.x) << "," << c(p.y + s / 2) << " " << c(p.x - s / 2) << "," << c(p.y)
+        << "\" fill=\"#f4f4f4\" stroke=\"#555\" stroke-width=\"1.2\" stroke-dasharray=\"3 2\"/>";
+      o << "<text class=\"count\" x=\"" << c(p.x) << "\" y=\"" << c(p.y + 0.3 * fs) << "\" text-anchor=\"middle\">"
+        << p.folded << "</text>";
+      o << "<text class=\"id\" x=\"" << c(p.x) << "\" y=\"" << c(p.label_baselines[0])
+        << "\" text-anchor=\"middle\" fill=\"#555\">folded</text></g>\n";
+      continue;
+    }
+    o << "<g class=\"person\" data-id=\"" << pid << "\"" << (p.unlinked ? " data-unlinked=\"1\"" : "") << ">";
     o << "<title>" << pid << ": " << sex_words(p.shape) << ", " << trait_words(p.trait)
-      << (p.proband ? ", proband" : "");
+      << (p.proband ? ", proband" : "") << (p.unlinked ? ", tied to no one else in the pedigree" : "");
     if (!std::isnan(p.carrier))
       o << "; probability of carrying at least one copy of the risk allele " << format_number(p.carrier);
     o << "</title>";
@@ -126,8 +146,9 @@ std::string pedigree_svg(const PedigreeLayout& L) {
   return o.str();
 }
 
-std::string draw_pedigree(const Sample& sample, int k, const std::vector<double>& carrier) {
-  return pedigree_svg(pedigree_layout(sample, k, carrier));
+std::string draw_pedigree(const Sample& sample, int k, const std::vector<double>& carrier,
+                          const DrawingOptions& options) {
+  return pedigree_svg(pedigree_layout(sample, k, carrier, options));
 }
 
 std::string pedigree_key_svg() {

@@ -6,7 +6,10 @@
 // (class "symbol": rect, circle or polygon), the "?" of an unknown trait, the
 // id and the carrier probability; every line is a <line> with the class of
 // its kind (marriage, descent, sibship, drop, pass); a proband's arrow is a
-// group <g class="arrow" data-id="ID">. drawing_checks.hpp reads these back.
+// group <g class="arrow" data-id="ID">. A stub of a trimmed drawing is a person
+// group with data-folded="N" (the persons it stands for), a person tied to no
+// one has data-unlinked="1". The tests read these back
+// (tests/support/drawing_checks.hpp).
 #pragma once
 
 #include <string>
@@ -20,7 +23,8 @@ namespace kinseg::report {
 std::string pedigree_svg(const PedigreeLayout& layout);
 
 // Layout and SVG in one step.
-std::string draw_pedigree(const Sample& sample, int k, const std::vector<double>& carrier = {});
+std::string draw_pedigree(const Sample& sample, int k, const std::vector<double>& carrier = {},
+                          const DrawingOptions& options = {});
 
 // A small key to the symbols, for a page that shows several drawings.
 std::string pedigree_key_svg();

@@ -224,28 +224,30 @@ class Sweeper {
 
 }  // namespace
 
-void order_rows(Graph& g) {
+std::vector<Rows> order_rows(Graph& g) {
   Sweeper sweep(g);
-  auto best_rows = g.rows;
-  long best = sweep.crossings();
+  std::vector<std::pair<long, Rows>> seen{{sweep.crossings(), g.rows}};
   const size_t rows = g.rows.size();
-  for (int round = 0; round < 8 && best > 0; ++round) {
+  auto keep = [&] {
+    const long now = sweep.crossings();
+    for (const auto& s : seen)
+      if (s.second == g.rows) return;
+    seen.emplace_back(now, g.rows);
+  };
+  for (int round = 0; round < 8; ++round) {
     for (size_t r = 1; r < rows; ++r) sweep.down(r);
     for (size_t r = 0; r < rows; ++r) sweep.transpose(r);
-    long now = sweep.crossings();
-    if (now < best) {
-      best = now;
-      best_rows = g.rows;
-    }
+    keep();
     for (size_t r = rows; r-- > 1;) sweep.up(r - 1);
     for (size_t r = 0; r < rows; ++r) sweep.transpose(r);
-    now = sweep.crossings();
-    if (now < best) {
-      best = now;
-      best_rows = g.rows;
-    }
+    keep();
   }
-  g.rows = std::move(best_rows);
+  std::stable_sort(seen.begin(), seen.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Rows> out;
+  for (auto& s : seen)
+    if (out.size() < kOrderCandidates) out.push_back(std::move(s.second));
+  g.rows = out.front();
+  return out;
 }
 
 }  // namespace kinseg::report::layout

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/model.hpp"
-#include "tests/sample_builder.hpp"
+#include "tests/support/kinfit_families.hpp"
 
 namespace {
 

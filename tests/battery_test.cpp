@@ -15,6 +15,7 @@
 
 #include "analysis/battery.hpp"
 #include "analysis/nested_model.hpp"
+#include "tests/support/pedigree_rows.hpp"
 
 namespace {
 
@@ -124,12 +125,6 @@ const kinseg::LikelihoodRatioTest& test_of(const BatteryResult& r, const std::st
   return none;
 }
 
-kinseg::Sample empty_sample() {
-  kinseg::Sample s;
-  s.start = {0};
-  return s;
-}
-
 // Every model's ln L, the tests' statistics and p-values, against the closed forms.
 void expect_closed_forms(const Synthetic& s, const BatteryResult& r) {
   for (const auto& m : r.models) {
@@ -177,7 +172,7 @@ void expect_closed_forms(const Synthetic& s, const BatteryResult& r) {
 
 TEST(Battery, MendelianDominantMajorGene) {
   const Synthetic s;  // Q = 0.2, W = 1.5, 1.5, -1, Mendelian
-  const BatteryResult r = run_battery(empty_sample(), likelihood_of(s), quick_options());
+  const BatteryResult r = run_battery(kintest::empty_sample(0), likelihood_of(s), quick_options());
   ASSERT_EQ(r.models.size(), 10u);
   const char* order[] = {"sporadic", "no_transmission:dominant", "no_transmission:recessive",
                          "no_transmission:codominant", "mendelian:dominant", "mendelian:recessive",
@@ -233,7 +228,7 @@ TEST(Battery, ProfileIntervalsForTheSelectedModelOnly) {
   const Synthetic s;
   BatteryOptions o = quick_options();
   o.profile_selected = true;
-  const BatteryResult r = run_battery(empty_sample(), likelihood_of(s), o);
+  const BatteryResult r = run_battery(kintest::empty_sample(0), likelihood_of(s), o);
   ASSERT_EQ(r.selected_model, "mendelian:dominant");
   const kinseg::FitResult& f = r.selected()->fit;
   EXPECT_TRUE(f.profiled);
@@ -272,7 +267,7 @@ TEST(Battery, VerdictsOfOtherTruths) {
     s.q0 = c.q0;
     s.weigh = c.weigh;
     for (int g = 0; g < 3; ++g) s.w0[g] = c.w0[g], s.tau0[g] = c.tau0[g];
-    const BatteryResult r = run_battery(empty_sample(), likelihood_of(s), quick_options());
+    const BatteryResult r = run_battery(kintest::empty_sample(0), likelihood_of(s), quick_options());
     if (!s.weigh) {
       EXPECT_EQ(r.best_mendelian_type, c.type) << c.what;
       expect_closed_forms(s, r);
@@ -290,7 +285,7 @@ TEST(Battery, NoLargerModelEndsBelowOneNestedInIt) {
   BatteryOptions o = quick_options();
   o.start_from_nested = false;
   o.fit.search.max_evaluations = 25;
-  const BatteryResult r = run_battery(empty_sample(), likelihood_of(s), o);
+  const BatteryResult r = run_battery(kintest::empty_sample(0), likelihood_of(s), o);
   int refits = 0;
   for (const auto& m : r.models) {
     EXPECT_TRUE(m.started_from.empty());
@@ -313,7 +308,7 @@ TEST(Battery, OptionsApplyWhereTheParameterIsEstimated) {
   BatteryOptions o = quick_options();
   o.model.fix = {{"tr2", 0.5}};
   o.model.start = {{"q", 0.25}};
-  const BatteryResult r = run_battery(empty_sample(), likelihood_of(s), o);
+  const BatteryResult r = run_battery(kintest::empty_sample(0), likelihood_of(s), o);
   // tr2 is held only in tau_ab_free and general; q is not in the sporadic model.
   auto notes = [&](const std::string& model) {
     std::string all;
@@ -334,7 +329,7 @@ TEST(Battery, OptionsApplyWhereTheParameterIsEstimated) {
 
   // Fixing tr2 elsewhere than 1/2 takes Mendelian transmission out of the general model.
   o.model.fix = {{"tr2", 0.3}};
-  const BatteryResult r2 = run_battery(empty_sample(), likelihood_of(s), o);
+  const BatteryResult r2 = run_battery(kintest::empty_sample(0), likelihood_of(s), o);
   const auto& t2 = test_of(r2, "mendelian:dominant", "general:dominant");
   EXPECT_FALSE(t2.available());
   EXPECT_NE(t2.unavailable.find("not nested"), std::string::npos);
@@ -349,7 +344,7 @@ TEST(Battery, OptionsApplyWhereTheParameterIsEstimated) {
   for (const auto& fix : std::vector<kinseg::NamedValue>{{"tr4", 0.5}, {"q", 1.5}}) {
     BatteryOptions bad = quick_options();
     bad.model.fix = {fix};
-    EXPECT_THROW(run_battery(empty_sample(), likelihood_of(s), bad), kinseg::ModelError) << fix.name;
+    EXPECT_THROW(run_battery(kintest::empty_sample(0), likelihood_of(s), bad), kinseg::ModelError) << fix.name;
   }
 }
 

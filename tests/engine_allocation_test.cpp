@@ -11,8 +11,7 @@
 #include <random>
 
 #include "engine/engine.hpp"
-#include "tests/engine_samples.hpp"
-#include "tests/sample_builder.hpp"
+#include "tests/support/kinfit_families.hpp"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define KINSEG_COUNT_ALLOCATIONS 0

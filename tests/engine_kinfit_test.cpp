@@ -15,8 +15,7 @@
 #include "fit/blocks.hpp"
 #include "fit/family_scan.hpp"
 #include "fit/likelihood.hpp"
-#include "tests/engine_samples.hpp"
-#include "tests/sample_builder.hpp"
+#include "tests/support/kinfit_families.hpp"
 #include "tests/test_util.hpp"
 
 namespace {

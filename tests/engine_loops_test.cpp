@@ -15,7 +15,8 @@
 #include <vector>
 
 #include "engine/engine.hpp"
-#include "tests/engine_samples.hpp"
+#include "tests/support/brute_force.hpp"
+#include "tests/support/kinfit_families.hpp"
 
 namespace {
 

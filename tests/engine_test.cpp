@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "engine/engine.hpp"
-#include "tests/engine_samples.hpp"
-#include "tests/sample_builder.hpp"
+#include "tests/support/kinfit_families.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "pedigree/read_sample.hpp"
-#include "report/drawing_checks.hpp"
+#include "tests/support/drawing_checks.hpp"
 #include "tests/kinseg_run.hpp"
 
 namespace {

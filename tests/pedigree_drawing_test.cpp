@@ -12,10 +12,10 @@
 #include <tuple>
 
 #include "pedigree/read_sample.hpp"
-#include "report/drawing_checks.hpp"
 #include "report/pedigree_layout.hpp"
 #include "report/pedigree_svg.hpp"
-#include "tests/drawn_pedigrees.hpp"
+#include "tests/support/drawing_checks.hpp"
+#include "tests/support/drawn_pedigrees.hpp"
 #include "tools/kinseg_sample.hpp"
 #include "tools/settings.hpp"
 #include "tools/simulate.hpp"

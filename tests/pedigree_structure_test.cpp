@@ -12,6 +12,7 @@
 
 #include "pedigree/pedigree_structure.hpp"
 #include "prep/inform.hpp"
+#include "tests/support/pedigree_rows.hpp"
 #include "test_util.hpp"
 
 namespace {
@@ -19,25 +20,20 @@ namespace {
 using kinseg::PedigreeStructure;
 using kinseg::Sample;
 
-// One pedigree from rows (id, father, mother) with ids 1..n in row order and 0
+// One pedigree from rows (father, mother) with ids 1..n in row order and 0
 // for an unknown parent.
 struct Row {
   int fa, mo;
 };
 
 Sample sample_of(const std::vector<Row>& rows) {
-  Sample s;
-  s.pedigree_ids = {"1"};
-  s.start = {0, static_cast<int>(rows.size())};
+  std::vector<kintest::Row> full(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
-    s.ids.push_back(std::to_string(i + 1));
-    s.father.push_back(rows[i].fa - 1);
-    s.mother.push_back(rows[i].mo - 1);
-    s.sex.push_back(1);
-    s.trait.push_back(3);
-    s.proband.push_back(2);
-    s.line.push_back(static_cast<int>(i) + 2);
+    full[i].fa = rows[i].fa;
+    full[i].mo = rows[i].mo;
   }
+  Sample s = kintest::empty_sample(0);
+  kintest::add_pedigree(s, "1", full);
   return s;
 }
 

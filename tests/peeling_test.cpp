@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "fit/likelihood.hpp"
-#include "tests/sample_builder.hpp"
+#include "tests/support/kinfit_families.hpp"
 
 namespace {
 

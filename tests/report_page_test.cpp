@@ -12,7 +12,7 @@
 #include "report/number_format.hpp"
 #include "report/pedigree_svg.hpp"
 #include "report/profile_plot.hpp"
-#include "tests/drawn_pedigrees.hpp"
+#include "tests/support/drawn_pedigrees.hpp"
 
 namespace {
 

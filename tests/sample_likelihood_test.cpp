@@ -10,7 +10,7 @@
 #include "common/text_file.hpp"
 #include "fit/likelihood.hpp"
 #include "fit/setup.hpp"
-#include "tests/sample_builder.hpp"
+#include "tests/support/kinfit_families.hpp"
 #include "tests/test_util.hpp"
 
 namespace {

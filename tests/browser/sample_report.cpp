@@ -7,7 +7,7 @@
 
 #include "report/html_page.hpp"
 #include "report/pedigree_svg.hpp"
-#include "tests/drawn_pedigrees.hpp"
+#include "tests/support/drawn_pedigrees.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/drawn_pedigrees.hpp"
+#include "tests/support/drawn_pedigrees.hpp"
 
 #include <cstdint>
 #include <stdexcept>
@@ -11,33 +11,6 @@ using kinseg::kMale;
 using kinseg::kUnaffected;
 using kinseg::kUnknownSex;
 using kinseg::kUnknownTrait;
-
-PedigreeBuilder::PedigreeBuilder(const std::string& pedigree_id) {
-  s_.file = "hand-built";
-  s_.pedigree_ids = {pedigree_id};
-  s_.start = {0, 0};
-}
-
-int PedigreeBuilder::find(const std::string& id) const {
-  for (size_t i = 0; i < s_.ids.size(); ++i)
-    if (s_.ids[i] == id) return static_cast<int>(i);
-  throw std::invalid_argument("no person " + id + " yet");
-}
-
-PedigreeBuilder& PedigreeBuilder::add(const std::string& id, const std::string& father, const std::string& mother,
-                                      int sex, int trait, bool proband) {
-  s_.ids.push_back(id);
-  s_.father.push_back(father.empty() ? -1 : find(father));
-  s_.mother.push_back(mother.empty() ? -1 : find(mother));
-  s_.sex.push_back(static_cast<int8_t>(sex));
-  s_.trait.push_back(static_cast<int8_t>(trait));
-  s_.proband.push_back(proband ? kinseg::kProband : kinseg::kOrdinary);
-  s_.line.push_back(count() + 1);
-  s_.start.back() = count();
-  return *this;
-}
-
-kinseg::Sample PedigreeBuilder::sample() const { return s_; }
 
 kinseg::Sample nuclear_family() {
   PedigreeBuilder b("1");
@@ -197,27 +170,6 @@ std::vector<NamedPedigree> all_drawn_pedigrees() {
           {"half-sibs", half_sibs()},           {"first cousins", first_cousins()},
           {"uncle and niece", uncle_niece()},   {"three husbands", three_husbands()},
           {"230 persons", large_pedigree()}};
-}
-
-kinseg::Sample several(const std::vector<kinseg::Sample>& pedigrees) {
-  kinseg::Sample all;
-  all.file = "hand-built";
-  all.start = {0};
-  for (const kinseg::Sample& s : pedigrees) {
-    const int base = all.persons();
-    all.pedigree_ids.push_back(s.pedigree_ids.at(0));
-    for (int p = 0; p < s.persons(); ++p) {
-      all.ids.push_back(s.ids[static_cast<size_t>(p)]);
-      all.father.push_back(s.father[static_cast<size_t>(p)] < 0 ? -1 : s.father[static_cast<size_t>(p)] + base);
-      all.mother.push_back(s.mother[static_cast<size_t>(p)] < 0 ? -1 : s.mother[static_cast<size_t>(p)] + base);
-      all.sex.push_back(s.sex[static_cast<size_t>(p)]);
-      all.trait.push_back(s.trait[static_cast<size_t>(p)]);
-      all.proband.push_back(s.proband[static_cast<size_t>(p)]);
-      all.line.push_back(s.line[static_cast<size_t>(p)]);
-    }
-    all.start.push_back(all.persons());
-  }
-  return all;
 }
 
 }  // namespace kintest

@@ -1,15 +1,22 @@
-// Test samples for the likelihood: families described member by member and
-// nuclear family by nuclear family, loaded into a fresh state (and checked by
-// the prepared-file structure check, so every sample is one that a prepared file
-// could carry); the model parameters; a random pedigree generator; and an
-// independent brute-force likelihood that sums over every genotype assignment.
+// kinfit's test samples: families described member by member and nuclear
+// family by nuclear family, loaded into a fresh state (and checked by the
+// prepared-file structure check, so every sample is one that a prepared file
+// could carry); the model parameters; a random pedigree generator. The same
+// families as a kinseg sample (built with tests/support/pedigree_rows.hpp) with
+// the very nuclear families kinfit peels, the parameters as an engine point,
+// and a family's contribution from the brute-force oracle
+// (tests/support/brute_force.hpp).
 #pragma once
 
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "engine/point.hpp"
 #include "fit/blocks.hpp"
+#include "pedigree/pedigree_structure.hpp"
+#include "pedigree/sample.hpp"
+#include "tests/support/pedigree_rows.hpp"
 
 namespace kintest {
 
@@ -77,10 +84,18 @@ std::unique_ptr<kinfit::KinfitState> make_state(const std::vector<Family>& fams,
 Family random_family(std::mt19937& rng, int ncov, int max_in_ways, int max_unattached);
 Params random_params(std::mt19937& rng, int ncov);
 
-// The log-likelihood contribution of one family, summed over all genotype
-// assignments of the members of its nuclear families: ln L(all traits) minus,
-// when the mode asks for a conditioning pass, ln L(traits of the conditioning
-// set). Written from the model's definition, independently of the peeling code.
+// The families as a sample: pedigree F is family F, member m its row m; a
+// child's parents are those of the nuclear family that lists it.
+kinseg::Sample sample_of(const std::vector<Family>& fams, int ncov);
+// Their nuclear families, in kinfit's order and with its links, as structures.
+std::vector<kinseg::PedigreeStructure> structures_of(const std::vector<Family>& fams);
+
+kinseg::Point point_of(const Params& p, int ncov);
+
+// The log-likelihood contribution of one family by the brute-force oracle:
+// ln L(all traits) minus, when the mode asks for a conditioning pass (mode 1
+// always, modes 0 and 2 when a member has proband code 0), ln L(traits of the
+// conditioning set).
 double brute_force_contribution(const Family& fam, const Params& p, int mode);
 
 }  // namespace kintest

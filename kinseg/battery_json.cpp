@@ -1,4 +1,4 @@
-#include "kinseg/test_json.hpp"
+#include "kinseg/battery_json.hpp"
 
 #include "report/number_format.hpp"
 
@@ -80,7 +80,7 @@ json fit_json(const BatteryModel& m) {
 
 }  // namespace
 
-json battery_json(const BatteryResult& r, const TestRunFacts& facts) {
+json battery_json(const BatteryResult& r, const BatteryRunFacts& facts) {
   json j;
   j["program"] = "kinseg test";
   j["version"] = facts.version;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "analysis/battery_result.hpp"
-#include "kinseg/test_json.hpp"
+#include "kinseg/battery_json.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/read_sample.hpp"
 #include "report/report_input.hpp"
@@ -24,7 +24,8 @@ inline constexpr int kDrawnTopFamilies = 10;
 std::vector<int> families_to_draw(const BatteryResult& result, const Sample& sample,
                                   const std::vector<std::string>& named, int top = kDrawnTopFamilies);
 
-report::ReportInput test_report(const DataRead& read, const DataSummary& summary, const BatteryResult& result,
-                                const TestRunFacts& facts, const std::vector<std::string>& named);
+report::ReportInput battery_page_input(const DataRead& read, const DataSummary& summary,
+                                       const BatteryResult& result,
+                                       const BatteryRunFacts& facts, const std::vector<std::string>& named);
 
 }  // namespace kinseg::cli

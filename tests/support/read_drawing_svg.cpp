@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "report/drawing_checks.hpp"
+#include "tests/support/drawing_checks.hpp"
 
 namespace kinseg::report {
 

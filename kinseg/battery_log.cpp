@@ -1,10 +1,10 @@
-#include "kinseg/test_log.hpp"
+#include "kinseg/battery_log.hpp"
 
 #include <algorithm>
 #include <limits>
 #include <sstream>
 
-#include "kinseg/test_tables.hpp"
+#include "kinseg/battery_tables.hpp"
 #include "report/number_format.hpp"
 
 namespace kinseg::cli {
@@ -12,8 +12,8 @@ namespace kinseg::cli {
 using report::format_number;
 using report::json_number;
 
-std::string test_log(const BatteryResult& r, const TestRunFacts& facts, const std::string& data_text,
-                     const std::string& fitting) {
+std::string battery_log(const BatteryResult& r, const BatteryRunFacts& facts, const std::string& data_text,
+                        const std::string& fitting) {
   std::ostringstream out;
   out << "kinseg test " << facts.version << "\n";
   out << "command: " << facts.command << "\n\n";

@@ -1,4 +1,4 @@
-#include "kinseg/test_report.hpp"
+#include "kinseg/battery_page.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +8,7 @@
 
 #include "analysis/message_text.hpp"
 #include "analysis/profile_interval.hpp"
-#include "kinseg/test_tables.hpp"
+#include "kinseg/battery_tables.hpp"
 #include "pedigree/file_format.hpp"
 #include "pedigree/trait_coding.hpp"
 #include "report/number_format.hpp"
@@ -30,7 +30,7 @@ std::string column_text(const kinseg::ColumnUse& u) {
   return s + (u.given ? ", as named on the command line" : "");
 }
 
-report::DataSummary data_summary(const DataRead& read, const DataSummary& s, const TestRunFacts& facts) {
+report::DataSummary data_summary(const DataRead& read, const DataSummary& s, const BatteryRunFacts& facts) {
   report::DataSummary d;
   d.file = read.sample.file;
   d.pedigrees = s.pedigrees;
@@ -98,8 +98,9 @@ std::vector<int> families_to_draw(const BatteryResult& result, const Sample& sam
   return out;
 }
 
-report::ReportInput test_report(const DataRead& read, const DataSummary& summary, const BatteryResult& result,
-                                const TestRunFacts& facts, const std::vector<std::string>& named) {
+report::ReportInput battery_page_input(const DataRead& read, const DataSummary& summary,
+                                       const BatteryResult& result,
+                                       const BatteryRunFacts& facts, const std::vector<std::string>& named) {
   const Sample& sample = read.sample;
   report::ReportInput in;
   in.title = "Segregation analysis of " + sample.file;

@@ -1,4 +1,4 @@
-#include "report/drawing_checks.hpp"
+#include "tests/support/drawing_checks.hpp"
 
 #include <algorithm>
 #include <cstdio>

@@ -22,10 +22,10 @@
 #include "kinseg/command.hpp"
 #include "kinseg/data_options.hpp"
 #include "kinseg/model_options.hpp"
-#include "kinseg/test_json.hpp"
-#include "kinseg/test_log.hpp"
-#include "kinseg/test_report.hpp"
-#include "kinseg/test_tables.hpp"
+#include "kinseg/battery_json.hpp"
+#include "kinseg/battery_log.hpp"
+#include "kinseg/battery_page.hpp"
+#include "kinseg/battery_tables.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/whole_files.hpp"
 #include "report/html_page.hpp"
@@ -38,7 +38,7 @@ using report::json_number;
 
 namespace {
 
-struct TestOptions {
+struct BatteryCommandOptions {
   DataOptions data;
   ModelCommandOptions model;  // as kinseg fit's; --no-profile concerns the selected model
   double alpha = 0.05;
@@ -78,7 +78,7 @@ std::string bar(int done, int total) {
 }
 
 // The files of the run, by their suffixes after PREFIX.
-std::vector<std::string> output_names(const TestOptions& o) {
+std::vector<std::string> output_names(const BatteryCommandOptions& o) {
   std::vector<std::string> names;
   for (const char* suffix : {".models.tsv", ".tests.tsv", ".estimates.tsv", ".families.tsv", ".genotypes.tsv", ".json", ".log"})
     names.push_back(o.out + suffix);
@@ -86,7 +86,7 @@ std::vector<std::string> output_names(const TestOptions& o) {
   return names;
 }
 
-int run_test(const TestOptions& o) {
+int run_battery(const BatteryCommandOptions& o) {
   if (prefix_status(o.out) != kDone) return kUsage;
   const std::vector<std::string> names = output_names(o);
   if (outputs_status(names) != kDone) return kUsage;
@@ -175,7 +175,7 @@ int run_test(const TestOptions& o) {
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
 
   const DataSummary summary = summarize(read);
-  TestRunFacts facts;
+  BatteryRunFacts facts;
   facts.version = version();
   facts.command = command_line();
   facts.data = check_json(read, &summary);
@@ -194,9 +194,9 @@ int run_test(const TestOptions& o) {
         families_tsv(result),
         genotypes_tsv(result),
         battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
-        test_log(result, facts, data_text.str() + scan.str(), fitting.str()),
+        battery_log(result, facts, data_text.str() + scan.str(), fitting.str()),
     };
-    if (o.html) contents.push_back(report::html_page(test_report(read, summary, result, facts, o.draw)));
+    if (o.html) contents.push_back(report::html_page(battery_page_input(read, summary, result, facts, o.draw)));
     std::vector<std::pair<std::string, std::string>> files;
     for (size_t i = 0; i < names.size(); ++i) files.emplace_back(names[i], std::move(contents[i]));
     write_whole_files(files);
@@ -213,8 +213,8 @@ int run_test(const TestOptions& o) {
 
 }  // namespace
 
-Command add_test_command(CLI::App& app) {
-  auto options = std::make_shared<TestOptions>();
+Command add_battery_command(CLI::App& app) {
+  auto options = std::make_shared<BatteryCommandOptions>();
   CLI::App* sub = app.add_subcommand(
       "test",
       "Fit the standard segregation models (sporadic; no_transmission, mendelian: dominant, recessive, "
@@ -241,7 +241,7 @@ Command add_test_command(CLI::App& app) {
                   "in DATA")
       ->option_text("FAMILY[,FAMILY...]")
       ->delimiter(',');
-  return {sub, [options] { return run_test(*options); }};
+  return {sub, [options] { return run_battery(*options); }};
 }
 
 }  // namespace kinseg::cli

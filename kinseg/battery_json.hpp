@@ -16,7 +16,7 @@
 namespace kinseg::cli {
 
 // What the run adds to the result.
-struct TestRunFacts {
+struct BatteryRunFacts {
   std::string version;
   std::string command;          // the command line as given
   nlohmann::json data;          // how the file was read and its summary (kinseg check's JSON)
@@ -25,6 +25,6 @@ struct TestRunFacts {
   double seconds = 0.0;         // wall time of the battery
 };
 
-nlohmann::json battery_json(const BatteryResult& r, const TestRunFacts& facts);
+nlohmann::json battery_json(const BatteryResult& r, const BatteryRunFacts& facts);
 
 }  // namespace kinseg::cli

@@ -1,4 +1,4 @@
-#include "kinseg/test_tables.hpp"
+#include "kinseg/battery_tables.hpp"
 
 #include <algorithm>
 #include <cmath>

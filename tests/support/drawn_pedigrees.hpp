@@ -8,23 +8,9 @@
 #include <vector>
 
 #include "pedigree/sample.hpp"
+#include "tests/support/pedigree_rows.hpp"
 
 namespace kintest {
-
-// Adds persons to a one-pedigree sample by id: parents by id ("" for a
-// founder), who must have been added before.
-class PedigreeBuilder {
- public:
-  explicit PedigreeBuilder(const std::string& pedigree_id);
-  PedigreeBuilder& add(const std::string& id, const std::string& father, const std::string& mother, int sex,
-                       int trait, bool proband = false);
-  kinseg::Sample sample() const;
-  int count() const { return static_cast<int>(s_.ids.size()); }
-
- private:
-  int find(const std::string& id) const;
-  kinseg::Sample s_;
-};
 
 struct NamedPedigree {
   std::string name;
@@ -41,8 +27,5 @@ kinseg::Sample three_husbands();
 kinseg::Sample large_pedigree();
 
 std::vector<NamedPedigree> all_drawn_pedigrees();
-
-// Several pedigrees in one sample (the families of the test page).
-kinseg::Sample several(const std::vector<kinseg::Sample>& pedigrees);
 
 }  // namespace kintest

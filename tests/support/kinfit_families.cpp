@@ -1,4 +1,4 @@
-#include "tests/sample_builder.hpp"
+#include "tests/support/kinfit_families.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +8,7 @@
 #include "fit/setup.hpp"
 #include "fit/work_table.hpp"
 #include "fit/wwdat.hpp"
+#include "tests/support/brute_force.hpp"
 #include "tests/test_util.hpp"
 
 namespace kintest {
@@ -260,101 +261,76 @@ Params random_params(std::mt19937& rng, int ncov) {
 }
 
 // ---------------------------------------------------------------------------
-// Brute force.
+// The same families as a kinseg sample.
 
-namespace {
-
-double logistic_probability(const Member& m, const Params& p, int g, int nU, int nA) {
-  double x = 0.0;
-  for (size_t j = 0; j < m.cov.size(); ++j) x += m.cov[j] * p.d[j];
-  x += p.w[g] + (m.sex == 2 && p.sex_effects ? p.v[g] : 0.0);
-  x += nU * p.ro[0] + nA * p.ro[1];
-  const double affected = 1.0 / (1.0 + std::exp(-x));
-  return m.trait == 2 ? affected : 1.0 - affected;
+kinseg::Sample sample_of(const std::vector<Family>& fams, int ncov) {
+  kinseg::Sample s = empty_sample(ncov);
+  for (size_t F = 0; F < fams.size(); ++F) {
+    const Family& fam = fams[F];
+    std::vector<Row> rows(fam.members.size());
+    for (size_t m = 0; m < fam.members.size(); ++m) {
+      const Member& mem = fam.members[m];
+      rows[m].sex = mem.sex;
+      rows[m].trait = mem.trait;
+      rows[m].prob = mem.prob;
+      for (int j = 0; j < ncov; ++j)
+        rows[m].cov.push_back(j < static_cast<int>(mem.cov.size()) ? mem.cov[static_cast<size_t>(j)] : 0);
+    }
+    for (const Way& w : fam.ways)
+      for (size_t i = 2; i < w.members.size(); ++i) {
+        rows[static_cast<size_t>(w.members[i] - 1)].fa = w.members[0];
+        rows[static_cast<size_t>(w.members[i] - 1)].mo = w.members[1];
+      }
+    add_pedigree(s, std::to_string(F + 1), rows);
+  }
+  return s;
 }
 
-// Likelihood of the family with only the traits that `counts` selects.
-double likelihood(const Family& fam, const Params& p, const std::function<bool(const Member&)>& counts) {
-  const int n = static_cast<int>(fam.members.size());
-  const double freq[3] = {p.q * p.q, 2 * p.q * (1 - p.q), (1 - p.q) * (1 - p.q)};
-  const double tau[3] = {p.free_transmission ? p.tr[0] : 1.0,
-                         p.free_transmission ? p.tr[1] : 0.5,
-                         p.free_transmission ? p.tr[2] : 0.0};
-  // Probability that a parent of genotype g passes the Q allele is tau[g];
-  // a child has genotype 0 (QQ), 1 (one Q) or 2 (none).
-  auto transmission = [&](int gc, int gf, int gm) {
-    const double a = tau[gf], b = tau[gm];
-    return gc == 0 ? a * b : gc == 1 ? a * (1 - b) + (1 - a) * b : (1 - a) * (1 - b);
-  };
-  std::vector<int> father(static_cast<size_t>(n + 1), 0), mother(static_cast<size_t>(n + 1), 0);
-  std::vector<bool> in_way(static_cast<size_t>(n + 1), false);
-  for (const Way& w : fam.ways) {
-    for (int m : w.members) in_way[static_cast<size_t>(m)] = true;
-    for (size_t i = 2; i < w.members.size(); ++i) {
-      father[static_cast<size_t>(w.members[i])] = w.members[0];
-      mother[static_cast<size_t>(w.members[i])] = w.members[1];
+std::vector<kinseg::PedigreeStructure> structures_of(const std::vector<Family>& fams) {
+  std::vector<kinseg::PedigreeStructure> out;
+  for (const Family& fam : fams) {
+    kinseg::PedigreeStructure ps;
+    ps.size = static_cast<int>(fam.members.size());
+    std::vector<bool> in(fam.members.size(), false);
+    for (const Way& w : fam.ways) {
+      kinseg::NuclearFamily nf;
+      nf.father = w.members[0] - 1;
+      nf.mother = w.members[1] - 1;
+      for (size_t i = 2; i < w.members.size(); ++i) nf.children.push_back(w.members[i] - 1);
+      nf.link = w.link - 1;
+      for (int m : w.members) in[static_cast<size_t>(m - 1)] = true;
+      ps.families.push_back(nf);
     }
+    for (int m = 0; m < ps.size; ++m)
+      if (!in[static_cast<size_t>(m)]) ps.unattached.push_back(m);
+    out.push_back(ps);
   }
-  auto pen = [&](int m, int g) {
-    const Member& mem = fam.members[static_cast<size_t>(m - 1)];
-    if (mem.trait == 3 || !counts(mem)) return 1.0;
-    int nU = 0, nA = 0;
-    for (int par : {father[static_cast<size_t>(m)], mother[static_cast<size_t>(m)]}) {
-      if (par == 0) continue;
-      const int t = fam.members[static_cast<size_t>(par - 1)].trait;
-      nU += t == 1;
-      nA += t == 2;
-    }
-    return logistic_probability(mem, p, g, nU, nA);
-  };
-
-  std::vector<int> ids;
-  for (int m = 1; m <= n; ++m)
-    if (in_way[static_cast<size_t>(m)]) ids.push_back(m);
-  std::vector<int> geno(static_cast<size_t>(n + 1), 0);
-  double total = 0.0;
-  const size_t k = ids.size();
-  long combos = 1;
-  for (size_t i = 0; i < k; ++i) combos *= 3;
-  for (long c = 0; c < combos; ++c) {
-    long r = c;
-    for (int id : ids) {
-      geno[static_cast<size_t>(id)] = static_cast<int>(r % 3);
-      r /= 3;
-    }
-    double prod = 1.0;
-    for (int id : ids) {
-      const int g = geno[static_cast<size_t>(id)];
-      const int fa = father[static_cast<size_t>(id)];
-      if (fa == 0)
-        prod *= freq[g] * pen(id, g);
-      else
-        prod *= transmission(g, geno[static_cast<size_t>(fa)],
-                             geno[static_cast<size_t>(mother[static_cast<size_t>(id)])]) *
-                pen(id, g);
-    }
-    total += prod;
-  }
-  for (int m = 1; m <= n; ++m)
-    if (!in_way[static_cast<size_t>(m)]) {
-      double sm = 0.0;
-      for (int g = 0; g < 3; ++g) sm += freq[g] * pen(m, g);
-      total *= sm;
-    }
-  return total;
+  return out;
 }
 
-}  // namespace
+kinseg::Point point_of(const Params& p, int ncov) {
+  kinseg::Point pt;
+  pt.q = p.q;
+  pt.sex_effect = p.sex_effects;
+  pt.free_transmission = p.free_transmission;
+  for (int g = 0; g < 3; ++g) {
+    pt.w[g] = p.w[g];
+    pt.v[g] = p.v[g];
+    pt.tau[g] = p.tr[g];
+  }
+  pt.d.assign(p.d, p.d + ncov);
+  pt.ro[0] = p.ro[0];
+  pt.ro[1] = p.ro[1];
+  return pt;
+}
 
 double brute_force_contribution(const Family& fam, const Params& p, int mode) {
-  const double all = std::log(likelihood(fam, p, [](const Member&) { return true; }));
-  bool has0 = false;
-  for (const Member& m : fam.members) has0 = has0 || m.prob == 0;
-  if (mode == 0 && !has0) return all;
-  const auto conditioning = [mode](const Member& m) {
-    return mode == 1 ? m.prob != 2 : m.prob == 0;
-  };
-  return all - std::log(likelihood(fam, p, conditioning));
+  int widest = 0;  // covariates a member lacks are 0
+  for (const Member& m : fam.members) widest = std::max(widest, static_cast<int>(m.cov.size()));
+  const kinseg::Sample s = sample_of({fam}, widest);
+  return brute_force(s, 0, point_of(p, widest),
+                     mode == 1 ? kinseg::Ascertainment::kProband : kinseg::Ascertainment::kNone)
+      .contribution();
 }
 
 }  // namespace kintest
