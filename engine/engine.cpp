@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/conditioning.hpp"
 #include "engine/family_evaluation.hpp"
 #include "engine/model_quantities.hpp"
 #include "engine/penetrance_run.hpp"
@@ -145,9 +146,7 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     pedigree.push_back(k);
     EngineFamily f;
     f.mode = mode;
-    bool has0 = false;
-    for (int p = s.first(k); p < s.end(k); ++p) has0 = has0 || prob[p] == kAlwaysConditioned;
-    f.conditioning = mode != 0 || has0;
+    f.conditioning = kin::conditioning_pass(mode, kin::any_always_conditioned(prob.data(), s.first(k), s.end(k)));
     f.peeling.persons = ps->size;
     f.peeling.members = ps->members();
     f.peeling.base = s.first(k) - 1;

@@ -1,5 +1,7 @@
 #include "engine/family_selection.hpp"
 
+#include "engine/family_scan_rule.hpp"
+
 namespace kinseg {
 
 FamilySelection select_families(const Sample& sample, Ascertainment ascertainment) {
@@ -8,32 +10,26 @@ FamilySelection select_families(const Sample& sample, Ascertainment ascertainmen
   const bool proband_mode = ascertainment == Ascertainment::kProband;
   for (int k = 0; k < sample.pedigrees(); ++k) {
     const std::string& id = sample.pedigree_ids[k];
-    int informative = 0, affected = 0, probands = 0;
-    for (int p = sample.first(k); p < sample.end(k); ++p) {
-      const int code = sample.proband[p];
-      informative += code != kAlwaysConditioned && sample.trait[p] != kUnknownTrait;
-      affected += code != kAlwaysConditioned && sample.trait[p] == kAffected;
-      probands += code == kProband;
-    }
-    if (informative == 0) {
+    kin::ScanCounts c;
+    for (int p = sample.first(k); p < sample.end(k); ++p) kin::count_member(c, sample.proband[p], sample.trait[p]);
+    if (c.informative == 0) {
       sel.notes.push_back({k, "pedigree " + id +
                                   ": no member of known trait outside those always conditioned on "
                                   "(proband code 0); not analysed"});
       continue;
     }
-    if (proband_mode && affected == 0) {
+    if (kin::excluded_for_want_of_affected(c, proband_mode)) {
       sel.notes.push_back({k, "pedigree " + id +
                                   ": no affected member; excluded under proband ascertainment"});
       continue;
     }
-    if (proband_mode && probands == 0) {
-      for (int p = sample.first(k); p < sample.end(k); ++p)
-        if (sample.trait[p] == kAffected) {
-          sel.proband[p] = kProband;
-          sel.notes.push_back({k, "pedigree " + id + ": no proband; its first affected member, " +
-                                      sample.ids[p] + ", is taken as the proband"});
-          break;
-        }
+    if (kin::takes_first_affected_as_proband(c, proband_mode)) {
+      const int p = kin::first_affected(sample.trait.data(), sample.first(k), sample.end(k));
+      if (p < sample.end(k)) {
+        sel.proband[p] = kProband;
+        sel.notes.push_back({k, "pedigree " + id + ": no proband; its first affected member, " + sample.ids[p] +
+                                    ", is taken as the proband"});
+      }
     }
     sel.analysed.push_back(k);
   }

@@ -1,5 +1,5 @@
-// Which pedigrees the likelihood analyses, by the rules of kinfit's family
-// scan, so that both programs analyse the same families:
+// Which pedigrees the likelihood analyses, by the family scan's rule that
+// kinfit runs too (engine/family_scan_rule.hpp):
 // - a pedigree none of whose members has a known trait and a proband code
 //   other than 0 is not analysed (it would carry no information);
 // - under proband ascertainment a pedigree with no affected member (counting

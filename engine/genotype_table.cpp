@@ -2,6 +2,7 @@
 // penetrances computed beforehand.
 #include "engine/genotype_table.hpp"
 
+#include "engine/conditioning.hpp"
 #include "engine/pair2.hpp"
 
 namespace kin {
@@ -18,7 +19,7 @@ int fill_genotype_table(const PeelingFamily& f, const PassRecords& r, const doub
   // branching: traits and proband codes follow no pattern.
   auto lanes = [&](int p) {
     const bool first = r.trait[p] != 3;
-    const bool second = !both ? first : first && (mode == 1 ? r.prob[p] != 2 : r.prob[p] == 0);
+    const bool second = !both ? first : first && in_conditioning_set(mode, r.prob[p]);
     return Mask2{-static_cast<long long>(first), -static_cast<long long>(second)};
   };
   const Pair2 one = splat(1.0);

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/genotype_model.hpp"
+
 namespace kinseg {
 
 namespace {
@@ -35,25 +37,14 @@ void check_point(const Point& point, int ncov) {
 }
 
 void derive_quantities(const Point& point, std::vector<double>& d, ModelQuantities& q) {
-  const double x = point.q;
-  q.P[0] = x * x;
-  q.P[1] = ((1 - x) + (1 - x)) * x;
-  q.P[2] = 1 - (q.P[0] + q.P[1]);
-
-  const double mendelian[3] = {1.0, 0.5, 0.0};
-  const double* tau = point.free_transmission ? point.tau : mendelian;
-  for (int k = 0; k < 3; ++k)
-    for (int j = 0; j < 3; ++j) {
-      q.tranc[0 + 3 * j + 9 * k] = tau[k] * tau[j];
-      q.tranc[1 + 3 * j + 9 * k] = tau[k] * (1 - tau[j]) + (1 - tau[k]) * tau[j];
-      q.tranc[2 + 3 * j + 9 * k] = (1 - tau[k]) * (1 - tau[j]);
-    }
+  kin::genotype_frequencies(point.q, q.P);
+  kin::transmission_table(point.free_transmission ? point.tau : kin::kMendelianTau, q.tranc);
   kin::make_pair_table(q.tranc, q.pairs);
 
   kin::PenetranceModel& m = q.penetrance;
   for (int g = 0; g < 3; ++g) {
     m.w[g] = point.w[g];
-    m.wv[g] = point.sex_effect ? point.w[g] + point.v[g] : point.w[g];
+    m.wv[g] = kin::sex_two_baseline(point.w[g], point.v[g], point.sex_effect);
   }
   d.assign(point.d.begin(), point.d.end());
   m.d = d.data();

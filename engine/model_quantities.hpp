@@ -1,13 +1,8 @@
-// The quantities the likelihood reads, derived from a point of the model with
-// exactly the arithmetic of kinfit's set-up, so that both give the same
-// likelihood bit for bit:
-//   P1 = q q; P2 = ((1 - q) + (1 - q)) q; P3 = 1 - (P1 + P2);
-//   baselines W(g) for sex code 1 and W(g) + V(g) for sex code 2 (W(g) when
-//   the V terms are off);
-//   TRANC(1, j, k) = Tr(k) Tr(j),
-//   TRANC(2, j, k) = Tr(k) (1 - Tr(j)) + (1 - Tr(k)) Tr(j),
-//   TRANC(3, j, k) = (1 - Tr(k)) (1 - Tr(j)), with Tr = (1, 0.5, 0) under
-//   Mendelian transmission.
+// The quantities the likelihood reads, derived from a point of the model by
+// the routines kinfit's set-up uses (engine/genotype_model.hpp), so that both
+// give the same likelihood bit for bit: the genotype frequencies, the
+// transmission table (Mendelian unless the point frees it) and the baselines
+// of the penetrance for each sex.
 #pragma once
 
 #include <vector>

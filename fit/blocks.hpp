@@ -8,9 +8,10 @@
 #include <cstdint>
 
 #include "common/console.hpp"
+#include "common/table_limits.hpp"
 #include "common/tables.hpp"
 #include "common/text_file.hpp"
-#include "fit/limits.hpp"
+#include "engine/genotype_model.hpp"
 
 namespace kinfit {
 
@@ -86,19 +87,14 @@ struct MaxBlock {
 using Tranc = Table3<double, 3, 3, 3>;
 
 // TRANC(i, j, k): probability of a child's genotype i given parents j and k,
-// from the probabilities TAU(g) that a parent of genotype g transmits the Q allele.
-constexpr Tranc tranc_from_tau(double t1, double t2, double t3) {
+// from the probabilities TAU(g) that a parent of genotype g transmits the Q
+// allele (engine/genotype_model.hpp); here under Mendelian transmission.
+constexpr Tranc mendelian_tranc() {
   Tranc t{};
-  const double tau[3] = {t1, t2, t3};
-  for (int k = 0; k < 3; ++k)
-    for (int j = 0; j < 3; ++j) {
-      t.a[0 + 3 * j + 9 * k] = tau[k] * tau[j];
-      t.a[1 + 3 * j + 9 * k] = tau[k] * (1 - tau[j]) + (1 - tau[k]) * tau[j];
-      t.a[2 + 3 * j + 9 * k] = (1 - tau[k]) * (1 - tau[j]);
-    }
+  kin::transmission_table(kin::kMendelianTau, t.a);
   return t;
 }
-inline constexpr Tranc kMendelian = tranc_from_tau(1.0, 0.5, 0.0);
+inline constexpr Tranc kMendelian = mendelian_tranc();
 
 // The names of the 20 parameter slots, five characters each.
 inline constexpr const char* PARNAM[NSLOT] = {

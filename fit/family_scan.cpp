@@ -2,6 +2,7 @@
 
 #include "common/edit_output.hpp"
 #include "common/free_output.hpp"
+#include "engine/family_scan_rule.hpp"
 
 namespace kinfit {
 
@@ -14,28 +15,23 @@ void scan_families(KinfitState& s, kin::Console& con) {
     const int first = s.BUF1(F + 1) + 1;
     const int last = s.BUF1(F + 2);
     if (s.LUK(F) == 0 || first > last) continue;
-    int ni = 0, affected = 0, probands = 0;
-    for (int p = first; p <= last; ++p) {
-      if (s.PROB(p) == 0) ++code0;
-      if (s.PROB(p) != 0 && s.TRAIT(p) != 3) ++ni;
-      if (s.PROB(p) != 0 && s.TRAIT(p) == 2) ++affected;
-      if (s.PROB(p) == 1) ++probands;
-    }
+    kin::ScanCounts c;
+    for (int p = first; p <= last; ++p) kin::count_member(c, s.PROB(p), s.TRAIT(p));
+    code0 += c.always_conditioned;
+    const int ni = c.informative;
     s.NOBS += ni;
     s.NG(F) = ni != 0 ? 1.0 / ni : 0.0;
-    if (mode == 1 && affected == 0) {
+    if (kin::excluded_for_want_of_affected(c, mode == 1)) {
       s.LUK(F) = 0;
       kin::say(con, kin::free_line({" WARNING:No affected members in the famili", F}));
       kin::say(con, kin::free_line({" This family is excluded from analysis"}));
     }
-    if (mode == 1 && probands == 0) {
+    if (kin::takes_first_affected_as_proband(c, mode == 1)) {
       kin::say(con, kin::edit("(' No proband in the family',I3)", {F}));
       kin::say(con, kin::free_line({"First affected person is proband"}));
-      for (int p = first; p <= last; ++p)
-        if (s.TRAIT(p) == 2) {
-          s.PROB(p) = 1;
-          break;
-        }
+      // Person row p is record p - 1 of the trait table.
+      const int record = kin::first_affected(&s.TRAIT(1), first - 1, last);
+      if (record < last) s.PROB(record + 1) = 1;
     }
   }
   kin::say(con, kin::free_line({"N_izm=", s.NOBS, " loop=", code0}));

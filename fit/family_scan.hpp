@@ -5,7 +5,9 @@
 
 namespace kinfit {
 
-// Fixes, for the families 1..NFAMP that par.inp flags, the weight NG = 1/NI
+// The family scan (its rule in engine/family_scan_rule.hpp, shared with
+// kinseg's engine). Fixes, for the families 1..NFAMP that par.inp flags, the
+// weight NG = 1/NI
 // (NI: members of known trait whose proband code is not 0) and, under proband
 // ascertainment (MODE 1), excludes families without an affected member and
 // makes the first affected member the proband of a family that has none.

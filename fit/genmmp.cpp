@@ -15,6 +15,7 @@
 // trait has a vanishing probability, or when a family's likelihood vanishes or
 // cannot be represented; either pass refuses as the first would.
 #include "common/edit_output.hpp"
+#include "engine/conditioning.hpp"
 #include "engine/family_log_likelihood.hpp"
 #include "fit/likelihood.hpp"
 #include "fit/setup.hpp"
@@ -48,12 +49,12 @@ void GENMMP(KinfitState& s, double& FLH) {
     const int o = s.BUF1(F + 1);
     const int n = s.BUF1(F + 2) - o;
 
-    int has0 = 0;
-    for (int m = 1; m <= n; ++m) has0 |= s.PROB(o + m) == 0;
-    s.ASCERT.IHAS0 = has0;
+    // Person row o + m is record o + m - 1 of the proband codes.
+    const bool has0 = kin::any_always_conditioned(records.prob, o, o + n);
+    s.ASCERT.IHAS0 = has0 ? 1 : 0;
     // The conditioning pass, run side by side with the first. ICOND tells, as
     // after the passes one by one, which pass came last.
-    const bool conditioning = s.ASCERT.MODE != 0 || has0 == 1;
+    const bool conditioning = kin::conditioning_pass(s.ASCERT.MODE, has0);
     s.ASCERT.ICOND = conditioning ? 1 : 0;
 
     // The family in the peeling's terms: person row o + m is record o + m - 1.

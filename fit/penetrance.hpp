@@ -6,6 +6,7 @@
 // the regressive products once per person instead of once per genotype.
 #pragma once
 
+#include "engine/conditioning.hpp"
 #include "engine/penetrance_arithmetic.hpp"
 #include "fit/blocks.hpp"
 
@@ -20,10 +21,7 @@ using kin::trait_probability_of_exp;
 // codes 0 and 1 under mode 1, code 0 under any other mode).
 inline bool trait_enters(const KinfitState& s, int p) {
   if (s.BUF2.TRAIT(p) == 3) return false;
-  if (s.ASCERT.ICOND != 0) {
-    if (s.ASCERT.MODE == 1) return s.BUF2.PROB(p) != 2;
-    return s.BUF2.PROB(p) == 0;
-  }
+  if (s.ASCERT.ICOND != 0) return kin::in_conditioning_set(s.ASCERT.MODE, s.BUF2.PROB(p));
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "fit/setup.hpp"
 
 #include "common/edit_output.hpp"
+#include "engine/genotype_model.hpp"
 
 namespace kinfit {
 
@@ -18,9 +19,11 @@ namespace {
 
 // Genotype frequencies from the allele frequency q; P3 by subtraction.
 void frequencies(PrPar& p, double q) {
-  p.P1 = q * q;
-  p.P2 = ((1 - q) + (1 - q)) * q;
-  p.P3 = 1 - (p.P1 + p.P2);
+  double P[3];
+  kin::genotype_frequencies(q, P);
+  p.P1 = P[0];
+  p.P2 = P[1];
+  p.P3 = P[2];
 }
 
 void copy_links(KinfitState& s) {
@@ -42,16 +45,11 @@ void transmission_and_baselines(KinfitState& s) {
   PrPar& p = s.PRPAR;
   if (s.IUSE(8) != 0) {
     for (int g = 1; g <= 3; ++g) p.TAU(g) = s.X(7 + g);
-    for (int k = 1; k <= 3; ++k)
-      for (int j = 1; j <= 3; ++j) {
-        s.TRANC(1, j, k) = p.TAU(k) * p.TAU(j);
-        s.TRANC(2, j, k) = p.TAU(k) * (1 - p.TAU(j)) + (1 - p.TAU(k)) * p.TAU(j);
-        s.TRANC(3, j, k) = (1 - p.TAU(k)) * (1 - p.TAU(j));
-      }
+    kin::transmission_table(p.TAU.a, s.TRANC.a);
   }
   for (int g = 1; g <= 3; ++g) {
     p.W(g) = s.X(1 + g);
-    p.WV(g) = (s.IUSE(5) != 0) ? p.W(g) + s.X(4 + g) : p.W(g);
+    p.WV(g) = kin::sex_two_baseline(p.W(g), s.X(4 + g), s.IUSE(5) != 0);
   }
 }
 

@@ -7,7 +7,7 @@
 //
 // Checked besides crashes, hangs and sanitizer reports: the log-likelihood is
 // the rejection value or a finite number, and it equals, bit for bit, what the
-// plain routines give (MASSIX to fill each family's work table, MMPFAM to peel
+// reference routines give (MASSIX to fill each family's work table, MMPFAM to peel
 // it, the members in no nuclear family added, the conditioning pass
 // subtracted), refusing the same points.
 #include <cmath>
@@ -18,6 +18,7 @@
 #include "common/text_file.hpp"
 #include "fit/blocks.hpp"
 #include "fit/likelihood.hpp"
+#include "fit/reference/reference_likelihood.hpp"
 #include "fit/wwdat.hpp"
 #include "fuzz/harness.hpp"
 

@@ -233,9 +233,12 @@ Command add_battery_command(CLI::App& app) {
                   "Prefix of the files written: PREFIX.models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, "
                   ".genotypes.tsv, .json, .log and the report page PREFIX.html (default kinseg)")
       ->option_text("PREFIX");
-  sub->add_flag("--html,!--no-html", options->html,
-               "Write the report page PREFIX.html: the data, the tables, the verdict, the profile likelihoods and "
-               "pedigree drawings in one file for a browser (the default; --no-html: not)");
+  // Two flags rather than one with its negation, whose help line would show
+  // the negation's value.
+  sub->add_flag_callback("--html", [options] { options->html = true; },
+                         "Write the report page PREFIX.html: the data, the tables, the verdict, the profile "
+                         "likelihoods and pedigree drawings in one file for a browser (the default)");
+  sub->add_flag_callback("--no-html", [options] { options->html = false; }, "Write no report page");
   sub->add_option("--draw", options->draw,
                   "Pedigrees to draw in the report besides the ten that most support a major gene, by their ids "
                   "in DATA")

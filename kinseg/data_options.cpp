@@ -13,6 +13,7 @@ void add_data_options(CLI::App& sub, DataOptions& o) {
                  "The pedigree file: a table with a header line (fields separated by commas, "
                  "semicolons, tabs or blanks, found from the file), a headerless LINKAGE "
                  "pre-makeped or PLINK .fam file, or a kinsort data file")
+      ->option_text("FILE")
       ->required();
   const char* col = "COL";
   auto column = [&](const char* name, ColumnRole r, const std::string& what) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kinseg/command.hpp"
+#include "kinseg/suggest.hpp"
 
 #ifndef KINSEG_VERSION
 #define KINSEG_VERSION ""
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
                "kinseg");
   app.set_version_flag("--version", "kinseg " + version);
   app.require_subcommand(1);
+  // Help lines: a required option says so in words; subcommands made after
+  // this share the formatter.
+  app.get_formatter()->label("REQUIRED", "(required)");
   std::vector<Command> commands = {add_check_command(app), add_export_command(app), add_eval_command(app),
                                    add_fit_command(app), add_battery_command(app),
                                    add_draw_command(app)};
@@ -41,6 +45,21 @@ int main(int argc, char** argv) {
       arg = quoted + "'";
     }
     kinseg::cli::command_line() += (i ? " " : "") + arg;
+  }
+  if (argc == 1) {
+    std::cerr << "kinseg: a subcommand is needed: check, export, eval, fit, test or draw (kinseg test DATA runs "
+                 "the whole analysis of a pedigree file)\nkinseg: see kinseg --help\n";
+    return kUsage;
+  }
+  // A mistyped subcommand or option is named as such, with the nearest
+  // known word, before CLI11 would call it a stray argument.
+  const std::string unknown = unknown_word(app, std::vector<std::string>(argv + 1, argv + argc));
+  if (!unknown.empty()) {
+    std::string sub;
+    for (const Command& c : commands)
+      if (argc > 1 && c.app->get_name() == argv[1]) sub = c.app->get_name() + " ";
+    std::cerr << "kinseg: " << unknown << "\nkinseg: see kinseg " << sub << "--help\n";
+    return kUsage;
   }
   try {
     app.parse(argc, argv);

@@ -9,11 +9,10 @@
 #include <set>
 #include <vector>
 
-#include "fit/limits.hpp"
+#include "common/table_limits.hpp"
 #include "pedigree/file_error.hpp"
 #include "pedigree/pedigree_structure.hpp"
 #include "pedigree/whole_files.hpp"
-#include "prep/limits.hpp"
 
 namespace kinseg {
 

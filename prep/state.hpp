@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/tables.hpp"
-#include "prep/limits.hpp"
+#include "common/table_limits.hpp"
 
 namespace kinsort {
 

@@ -79,7 +79,7 @@ TEST(KinsegProgram, ExitStatusAndMessages) {
       {"check " + study + " --affected 1", 2, {}, {"kinseg: --affected requires --unaffected", "see kinseg check --help"}},
       {"check " + study + " --sep colon", 2, {}, {"--sep takes comma, semicolon, tab or blanks"}},
       {"check", 2, {}, {"kinseg: DATA is required"}},
-      {"", 2, {}, {"kinseg: A subcommand is required", "see kinseg --help"}},
+      {"", 2, {}, {"kinseg: a subcommand is needed", "see kinseg --help"}},
       {"--version", 0, {"kinseg "}, {}},
   };
   kintest::TempDir tmp;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "format/records.hpp"
-#include "prep/limits.hpp"
+#include "common/table_limits.hpp"
 #include "prep/read_file.hpp"
 #include "tests/kinsort_util.hpp"
 

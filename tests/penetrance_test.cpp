@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "fit/likelihood.hpp"
+#include "fit/reference/reference_likelihood.hpp"
 #include "tests/support/kinfit_families.hpp"
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "common/text_file.hpp"
 #include "fit/likelihood.hpp"
+#include "fit/reference/reference_likelihood.hpp"
 #include "fit/setup.hpp"
 #include "tests/support/kinfit_families.hpp"
 #include "tests/test_util.hpp"

@@ -6,8 +6,7 @@
 #include <set>
 #include <tuple>
 
-#include "fit/limits.hpp"
-#include "prep/limits.hpp"
+#include "common/table_limits.hpp"
 #include "tools/simulate.hpp"
 
 namespace kinsim {

@@ -1,7 +1,7 @@
 // FEN: the probability of one person's observed trait given a genotype of the
 // major locus and the trait codes of the person's parents, under the regressive
 // logistic model.
-#include "fit/likelihood.hpp"
+#include "fit/reference/reference_likelihood.hpp"
 #include "fit/penetrance.hpp"
 
 namespace kinfit {

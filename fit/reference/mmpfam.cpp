@@ -21,7 +21,7 @@
 #include <cmath>
 #include <limits>
 
-#include "fit/likelihood.hpp"
+#include "fit/reference/reference_likelihood.hpp"
 
 namespace kinfit {
 

@@ -8,7 +8,7 @@
 //
 // The sample likelihood builds the same tables its own way
 // (engine/genotype_table.cpp).
-#include "fit/likelihood.hpp"
+#include "fit/reference/reference_likelihood.hpp"
 #include "fit/penetrance.hpp"
 
 namespace kinfit {
