@@ -44,7 +44,7 @@ struct Fitted {
 
 class Battery {
  public:
-  Battery(const Sample& sample, const BatteryLikelihood& likelihood, const BatteryOptions& options)
+  Battery(const Sample& sample, const SampleLikelihood& likelihood, const BatteryOptions& options)
       : sample_(sample), likelihood_(likelihood), options_(options), summary_(summarise(sample)) {}
 
   BatteryResult run();
@@ -62,7 +62,7 @@ class Battery {
   void families_and_carriers();
 
   const Sample& sample_;
-  const BatteryLikelihood& likelihood_;
+  const SampleLikelihood& likelihood_;
   const BatteryOptions& options_;
   const SampleSummary summary_;
   std::vector<Fitted> fitted_;
@@ -406,7 +406,7 @@ void check_battery_options(const ModelOptions& options) {
   if (!problems.empty()) throw ModelError(problems);
 }
 
-BatteryResult run_battery(const Sample& sample, const BatteryLikelihood& likelihood, const BatteryOptions& options) {
+BatteryResult run_battery(const Sample& sample, const SampleLikelihood& likelihood, const BatteryOptions& options) {
   check_battery_options(options.model);
   return Battery(sample, likelihood, options).run();
 }

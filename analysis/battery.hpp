@@ -43,22 +43,10 @@
 #include "analysis/carrier_probabilities.hpp"
 #include "analysis/fit.hpp"
 #include "analysis/model.hpp"
+#include "analysis/sample_likelihood.hpp"
 #include "pedigree/sample.hpp"
 
 namespace kinseg {
-
-// What the battery asks of the sample's likelihood (the engine provides it).
-struct BatteryLikelihood {
-  LogLikelihood lnl;                  // the sample's ln L at a point; -inf where refused
-  std::vector<int> family_pedigrees;  // the analysed families' pedigree numbers, in order
-  // Every person's proband code as the likelihood reads it (after it chose a
-  // proband for a family without one); empty: the sample's own.
-  std::vector<int8_t> proband;
-  // Each analysed family's contribution to ln L at a point, in that order.
-  std::function<std::vector<double>(const Point&)> contributions;
-  // Every person's posterior genotype probabilities given the family's traits.
-  std::function<GenotypePosteriors(const Point&)> genotypes;
-};
 
 // The fit's options as the battery sets them: its searches stop polishing when
 // a restart gains less than 1e-4 in ln L (NLopt's own stop at 1e-7), instead
@@ -106,6 +94,6 @@ ModelOptions options_for_model(const std::string& model_name, const ModelOptions
 void check_battery_options(const ModelOptions& options);
 
 // Runs the battery. Throws ModelError for options refused by check_battery_options.
-BatteryResult run_battery(const Sample& sample, const BatteryLikelihood& likelihood, const BatteryOptions& options);
+BatteryResult run_battery(const Sample& sample, const SampleLikelihood& likelihood, const BatteryOptions& options);
 
 }  // namespace kinseg

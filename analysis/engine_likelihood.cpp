@@ -1,12 +1,10 @@
 #include "analysis/engine_likelihood.hpp"
 
-#include "engine/family_selection.hpp"
-
 namespace kinseg {
 
-BatteryLikelihood engine_battery_likelihood(Engine& engine, const Sample& sample, Ascertainment ascertainment) {
-  BatteryLikelihood l;
-  l.proband = select_families(sample, ascertainment).proband;
+SampleLikelihood engine_sample_likelihood(Engine& engine) {
+  SampleLikelihood l;
+  l.proband = engine.proband_codes();
   l.lnl = [&engine](const Point& p) { return engine.evaluate(p); };
   for (int f = 0; f < engine.families(); ++f) l.family_pedigrees.push_back(engine.pedigree(f));
   l.contributions = [&engine](const Point& p) {

@@ -7,26 +7,47 @@
 
 namespace kinseg {
 
+std::vector<FamilyContribution> family_contributions(const Sample& sample, const std::vector<int>& family_pedigrees,
+                                                     const std::vector<double>& contributions,
+                                                     const std::vector<int8_t>& proband) {
+  if (contributions.size() != family_pedigrees.size())
+    throw std::invalid_argument("family_contributions: one contribution per family");
+  if (!proband.empty() && proband.size() != sample.proband.size())
+    throw std::invalid_argument("family_contributions: one proband code per person");
+  const std::vector<int8_t>& codes = proband.empty() ? sample.proband : proband;
+  std::vector<FamilyContribution> out;
+  out.reserve(family_pedigrees.size());
+  for (size_t f = 0; f < family_pedigrees.size(); ++f) {
+    FamilyContribution c;
+    c.pedigree = family_pedigrees[f];
+    c.id = sample.pedigree_ids.at(c.pedigree);
+    c.persons = sample.size(c.pedigree);
+    for (int p = sample.first(c.pedigree); p < sample.end(c.pedigree); ++p) {
+      if (sample.trait[p] == kAffected) ++c.affected;
+      if (codes[p] == kProband) ++c.probands;
+    }
+    c.contribution = contributions[f];
+    out.push_back(c);
+  }
+  return out;
+}
+
 std::vector<FamilySupport> rank_families(const Sample& sample, const std::vector<int>& family_pedigrees,
                                          const std::vector<double>& mendelian, const std::vector<double>& sporadic,
                                          const std::vector<int8_t>& proband) {
-  if (mendelian.size() != family_pedigrees.size() || sporadic.size() != family_pedigrees.size())
+  if (sporadic.size() != family_pedigrees.size())
     throw std::invalid_argument("rank_families: one contribution per family under each model");
-  if (!proband.empty() && proband.size() != sample.proband.size())
-    throw std::invalid_argument("rank_families: one proband code per person");
-  const std::vector<int8_t>& codes = proband.empty() ? sample.proband : proband;
+  const std::vector<FamilyContribution> families = family_contributions(sample, family_pedigrees, mendelian, proband);
   const double inf = std::numeric_limits<double>::infinity();
   std::vector<FamilySupport> out;
   out.reserve(family_pedigrees.size());
   for (size_t f = 0; f < family_pedigrees.size(); ++f) {
     FamilySupport s;
-    s.pedigree = family_pedigrees[f];
-    s.id = sample.pedigree_ids.at(s.pedigree);
-    s.persons = sample.size(s.pedigree);
-    for (int p = sample.first(s.pedigree); p < sample.end(s.pedigree); ++p) {
-      if (sample.trait[p] == kAffected) ++s.affected;
-      if (codes[p] == kProband) ++s.probands;
-    }
+    s.pedigree = families[f].pedigree;
+    s.id = families[f].id;
+    s.persons = families[f].persons;
+    s.affected = families[f].affected;
+    s.probands = families[f].probands;
     s.mendelian = std::isfinite(mendelian[f]) ? mendelian[f] : -inf;
     s.sporadic = std::isfinite(sporadic[f]) ? sporadic[f] : -inf;
     const bool m = std::isfinite(s.mendelian), sp = std::isfinite(s.sporadic);

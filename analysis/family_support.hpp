@@ -14,6 +14,15 @@
 
 namespace kinseg {
 
+// An analysed family's contribution to ln L at one point (kinseg fit's
+// families table), with its size, affected members and probands.
+struct FamilyContribution {
+  int pedigree = 0;  // pedigree number in the sample
+  std::string id;    // the pedigree's original id
+  int persons = 0, affected = 0, probands = 0;
+  double contribution = 0.0;  // -inf when the point refuses the family
+};
+
 struct FamilySupport {
   int pedigree = 0;  // pedigree number in the sample
   std::string id;    // the pedigree's original id
@@ -24,6 +33,13 @@ struct FamilySupport {
   // when only one model refuses the family, absent when both do.
   std::optional<double> log10_ratio;
 };
+
+// FAMILY_PEDIGREES: the pedigree number of each analysed family;
+// CONTRIBUTIONS: its contribution, in the same order; PROBAND: every person's
+// proband code as the likelihood read it (empty: the sample's).
+std::vector<FamilyContribution> family_contributions(const Sample& sample, const std::vector<int>& family_pedigrees,
+                                                     const std::vector<double>& contributions,
+                                                     const std::vector<int8_t>& proband = {});
 
 // FAMILY_PEDIGREES: the pedigree number of each analysed family; MENDELIAN
 // and SPORADIC: its contributions, in the same order; PROBAND: every person's

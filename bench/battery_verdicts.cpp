@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
       kinseg::Engine engine(sample, eo);
       kinseg::BatteryOptions o;
       const kinseg::BatteryResult r =
-          kinseg::run_battery(sample, kinseg::engine_battery_likelihood(engine, sample, eo.ascertainment), o);
+          kinseg::run_battery(sample, kinseg::engine_sample_likelihood(engine), o);
       ++verdicts[kind(r.verdict)];
       ++types[r.best_mendelian_type];
       for (int c = 0; c < 3; ++c) holds[c] += r.criteria[c].holds;

@@ -276,6 +276,7 @@ int Engine::families() const { return static_cast<int>(impl_->family.size()); }
 int Engine::pedigree(int family) const { return impl_->pedigree[family]; }
 int Engine::loop_breakers(int family) const { return impl_->family[family].nbreakers; }
 int Engine::threads() const { return impl_->pool->threads(); }
+std::vector<int8_t> Engine::proband_codes() const { return {impl_->prob.begin(), impl_->prob.end()}; }
 const std::vector<FamilyLikelihood>& Engine::results() const { return impl_->results; }
 
 double Engine::evaluate(const Point& point) {

@@ -71,6 +71,9 @@ class Engine {
   int pedigree(int family) const;       // its pedigree number in the sample
   int loop_breakers(int family) const;  // the loop breakers of its pedigree
   int threads() const;
+  // Every person's proband code as the likelihood reads it, after the family
+  // scan (which may choose a proband for a family without one).
+  std::vector<int8_t> proband_codes() const;
 
   // Evaluates the sample at the point (std::invalid_argument for a point the
   // likelihood cannot read, see check_point) and returns the total; a family

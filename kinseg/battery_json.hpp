@@ -1,30 +1,19 @@
 // kinseg test's JSON file: everything of the run in one document for programs
-// (the report page among them): how the data were read, every model with its
-// estimates, variance-covariance matrix, starts and messages, the tests, the
-// verdict, the family ranking and the carrier probabilities. Numbers are
-// those of the tables (format_number read back); a number that does not
-// exist, or is infinite, is null.
+// (the report page among them): the Run object's keys (how the data were
+// read, the ascertainment, the family scan), every model as a Fit object
+// (kinseg/fit_output.hpp, the same keys as kinseg fit's) with what the
+// battery adds, the tests, the verdict, the family ranking and the carrier
+// probabilities. docs/json.md documents every key. Numbers are those of the
+// tables (format_number read back); a number that does not exist, or is
+// infinite, is null.
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include <nlohmann/json.hpp>
-
 #include "analysis/battery_result.hpp"
+#include "kinseg/fit_output.hpp"
+#include "kinseg/run_facts.hpp"
 
 namespace kinseg::cli {
 
-// What the run adds to the result.
-struct BatteryRunFacts {
-  std::string version;
-  std::string command;          // the command line as given
-  nlohmann::json data;          // how the file was read and its summary (kinseg check's JSON)
-  std::string ascertainment;    // "proband" or "none"
-  int threads = 0;
-  double seconds = 0.0;         // wall time of the battery
-};
-
-nlohmann::json battery_json(const BatteryResult& r, const BatteryRunFacts& facts);
+Json battery_json(const BatteryResult& r, const RunFacts& facts);
 
 }  // namespace kinseg::cli

@@ -12,7 +12,7 @@ namespace kinseg::cli {
 using report::format_number;
 using report::json_number;
 
-std::string battery_log(const BatteryResult& r, const BatteryRunFacts& facts, const std::string& data_text,
+std::string battery_log(const BatteryResult& r, const RunFacts& facts, const std::string& data_text,
                         const std::string& fitting) {
   std::ostringstream out;
   out << "kinseg test " << facts.version << "\n";

@@ -8,13 +8,13 @@
 #include <string>
 
 #include "analysis/battery_result.hpp"
-#include "kinseg/battery_json.hpp"
+#include "kinseg/run_facts.hpp"
 
 namespace kinseg::cli {
 
 // DATA_TEXT: the data report (as kinseg check prints it); FITTING: the account
 // of the models and their starts gathered while they were fitted.
-std::string battery_log(const BatteryResult& r, const BatteryRunFacts& facts, const std::string& data_text,
+std::string battery_log(const BatteryResult& r, const RunFacts& facts, const std::string& data_text,
                         const std::string& fitting);
 
 }  // namespace kinseg::cli

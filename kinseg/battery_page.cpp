@@ -7,8 +7,7 @@
 #include <limits>
 
 #include "analysis/message_text.hpp"
-#include "analysis/profile_interval.hpp"
-#include "kinseg/battery_tables.hpp"
+#include "kinseg/fit_output.hpp"
 #include "pedigree/file_format.hpp"
 #include "pedigree/trait_coding.hpp"
 #include "report/number_format.hpp"
@@ -30,7 +29,7 @@ std::string column_text(const kinseg::ColumnUse& u) {
   return s + (u.given ? ", as named on the command line" : "");
 }
 
-report::DataSummary data_summary(const DataRead& read, const DataSummary& s, const BatteryRunFacts& facts) {
+report::DataSummary data_summary(const DataRead& read, const DataSummary& s, const RunFacts& facts) {
   report::DataSummary d;
   d.file = read.sample.file;
   d.pedigrees = s.pedigrees;
@@ -100,7 +99,7 @@ std::vector<int> families_to_draw(const BatteryResult& result, const Sample& sam
 
 report::ReportInput battery_page_input(const DataRead& read, const DataSummary& summary,
                                        const BatteryResult& result,
-                                       const BatteryRunFacts& facts, const std::vector<std::string>& named) {
+                                       const RunFacts& facts, const std::vector<std::string>& named) {
   const Sample& sample = read.sample;
   report::ReportInput in;
   in.title = "Segregation analysis of " + sample.file;
@@ -120,9 +119,7 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
     row.aic = value(f.aic());
     row.delta_aic = value(m.delta_aic);
     row.status = status_name(f.status) + (m.refit ? ", refitted from a nested model" : "");
-    if (f.lnl)
-      for (const ParameterEstimate& p : f.parameters)
-        if (p.role == ParameterRole::estimated) row.estimates.push_back({p.name, p.estimate});
+    row.estimates = estimates_text(f);
     row.selected = m.name == result.selected_model;
     in.models.push_back(row);
   }
@@ -137,24 +134,9 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
   for (const VerdictCriterion& c : result.criteria) in.verdict.criteria.push_back({c.text, c.holds});
   in.selected_model = result.selected_model;
 
-  if (const BatteryModel* selected = result.selected(); selected && selected->fit.lnl) {
-    const FitResult& f = selected->fit;
-    const double drop = profile_drop(0.95) / 2;
-    for (const ParameterEstimate& p : f.parameters) {
-      std::string status = p.status;
-      if (!p.note.empty()) status += " (" + p.note + ")";
-      in.estimates.push_back({p.name, p.estimate, value(p.se), value(p.ci_low), value(p.ci_high), status});
-      if (p.profile.size() < 2) continue;
-      report::ProfileCurve c;
-      c.parameter = p.name;
-      for (const auto& [x, lnl] : p.profile) c.points.push_back({x, lnl});
-      c.estimate = p.estimate;
-      c.max_lnl = *f.lnl;
-      c.cut_lnl = *f.lnl - drop;
-      c.ci_low = value(p.ci_low);
-      c.ci_high = value(p.ci_high);
-      in.profiles.push_back(c);
-    }
+  if (const BatteryModel* selected = result.selected()) {
+    in.estimates = page_estimates(selected->fit);
+    in.profiles = page_profiles(selected->fit);
   }
 
   for (const FamilySupport& f : result.families)

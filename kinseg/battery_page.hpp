@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "analysis/battery_result.hpp"
-#include "kinseg/battery_json.hpp"
+#include "kinseg/run_facts.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/read_sample.hpp"
 #include "report/report_input.hpp"
@@ -26,6 +26,6 @@ std::vector<int> families_to_draw(const BatteryResult& result, const Sample& sam
 
 report::ReportInput battery_page_input(const DataRead& read, const DataSummary& summary,
                                        const BatteryResult& result,
-                                       const BatteryRunFacts& facts, const std::vector<std::string>& named);
+                                       const RunFacts& facts, const std::vector<std::string>& named);
 
 }  // namespace kinseg::cli

@@ -1,129 +1,59 @@
 #include "kinseg/battery_tables.hpp"
 
-#include <algorithm>
-#include <cmath>
-#include <limits>
 #include <optional>
 #include <sstream>
 #include <vector>
 
 #include "analysis/message_text.hpp"
-#include "report/number_format.hpp"
+#include "kinseg/table_writers.hpp"
 
 namespace kinseg::cli {
 
-using report::format_number;
-using report::json_number;
-
 namespace {
 
-constexpr double kNA = std::numeric_limits<double>::quiet_NaN();
-
-std::string num(double x) { return format_number(x); }
-std::string num(const std::optional<double>& x) { return format_number(x ? *x : kNA); }
-
-// A field of a tab-separated file: tabs and line ends inside become blanks.
-std::string field(std::string s) {
-  for (char& c : s)
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  return s.empty() ? "NA" : s;
-}
-
-std::string row(const std::vector<std::string>& fields) {
-  std::string out;
-  for (size_t i = 0; i < fields.size(); ++i) out += (i ? "\t" : "") + field(fields[i]);
-  return out + "\n";
-}
-
-// A table for the console: columns padded to their widest cell, numbers to the right.
-class ConsoleTable {
- public:
-  explicit ConsoleTable(std::vector<std::string> header, std::vector<bool> right)
-      : right_(std::move(right)) {
-    rows_.push_back(std::move(header));
-  }
-  void add(std::vector<std::string> cells) { rows_.push_back(std::move(cells)); }
-  std::string str() const {
-    std::vector<size_t> width(rows_[0].size(), 0);
-    for (const auto& r : rows_)
-      for (size_t c = 0; c < r.size(); ++c) width[c] = std::max(width[c], r[c].size());
-    std::string out;
-    for (const auto& r : rows_) {
-      std::string line;
-      for (size_t c = 0; c < r.size(); ++c) {
-        const std::string pad(width[c] - r[c].size(), ' ');
-        const bool last = c + 1 == r.size();
-        line += right_[c] ? pad + r[c] : r[c] + (last ? "" : pad);
-        if (!last) line += "  ";
-      }
-      while (!line.empty() && line.back() == ' ') line.pop_back();
-      out += line + "\n";
-    }
-    return out;
-  }
-
- private:
-  std::vector<bool> right_;
-  std::vector<std::vector<std::string>> rows_;
-};
+std::string num(double x) { return number_text(x); }
+std::string num(const std::optional<double>& x) { return number_text(x); }
 
 }  // namespace
 
-std::string estimates_text(const FitResult& fit) {
-  std::vector<std::string> parts;
-  for (const auto& p : fit.parameters)
-    if (p.role == ParameterRole::estimated) parts.push_back(p.name + "=" + num(p.estimate));
-  return join(parts, " ");
-}
-
 std::string models_tsv(const BatteryResult& r) {
-  std::string out = row({"model", "k", "lnl", "minus2lnl", "aic", "delta_aic", "status", "refit", "started_from",
-                         "estimates"});
+  TsvTable t({"model", "k", "lnl", "minus2lnl", "aic", "delta_aic", "status", "refit", "started_from", "estimates"});
   for (const auto& m : r.models) {
     const FitResult& f = m.fit;
-    out += row({m.name, std::to_string(f.k), num(f.lnl), num(f.minus_two_lnl()), num(f.aic()), num(m.delta_aic),
-                status_name(f.status), m.refit ? "yes" : "no", join(m.started_from, ","),
-                f.lnl ? estimates_text(f) : ""});
+    t.add({m.name, std::to_string(f.k), num(f.lnl), num(f.minus_two_lnl()), num(f.aic()), num(m.delta_aic),
+           status_name(f.status), yes_no(m.refit), join(m.started_from, ","), estimates_text(f)});
   }
-  return out;
+  return t.str();
 }
 
 std::string tests_tsv(const BatteryResult& r) {
-  std::string out = row({"null", "alternative", "statistic", "reference", "p", "flags"});
+  TsvTable table({"null", "alternative", "statistic", "reference", "p", "flags"});
   for (const auto& t : r.tests)
-    out += row({t.null_model, t.alternative, num(t.statistic), t.reference_text, num(t.p), t.flags_text()});
-  return out;
+    table.add({t.null_model, t.alternative, num(t.statistic), t.reference_text, num(t.p), t.flags_text()});
+  return table.str();
 }
 
 std::string estimates_tsv(const BatteryResult& r) {
-  std::string out = row({"model", "parameter", "estimate", "se", "ci_low", "ci_high", "status"});
-  for (const auto& m : r.models) {
-    if (!m.fit.lnl) continue;
-    for (const auto& p : m.fit.parameters) {
-      std::string status = p.status;
-      if (!p.note.empty()) status += " (" + p.note + ")";
-      out += row({m.name, p.name, num(p.estimate), num(p.se), num(p.ci_low), num(p.ci_high), status});
-    }
-  }
-  return out;
+  TsvTable t = estimates_tsv_table();
+  for (const auto& m : r.models) add_estimate_rows(t, m.fit);
+  return t.str();
 }
 
 std::string families_tsv(const BatteryResult& r) {
-  std::string out =
-      row({"family", "persons", "affected", "probands", "lnl_mendelian", "lnl_sporadic", "log10_ratio"});
+  TsvTable t({"family", "persons", "affected", "probands", "lnl_mendelian", "lnl_sporadic", "log10_ratio"});
   for (const auto& f : r.families)
-    out += row({f.id, std::to_string(f.persons), std::to_string(f.affected), std::to_string(f.probands),
-                num(f.mendelian), num(f.sporadic), num(f.log10_ratio)});
-  return out;
+    t.add({f.id, std::to_string(f.persons), std::to_string(f.affected), std::to_string(f.probands),
+           num(f.mendelian), num(f.sporadic), num(f.log10_ratio)});
+  return t.str();
 }
 
 std::string genotypes_tsv(const BatteryResult& r) { return genotypes_tsv(r.carriers); }
 
 std::string genotypes_tsv(const std::vector<CarrierProbability>& carriers) {
-  std::string out = row({"family", "id", "p1", "p2", "p3", "carrier"});
+  TsvTable t({"family", "id", "p1", "p2", "p3", "carrier"});
   for (const auto& c : carriers)
-    out += row({c.pedigree, c.id, num(c.genotype[0]), num(c.genotype[1]), num(c.genotype[2]), num(c.carrier)});
-  return out;
+    t.add({c.pedigree, c.id, num(c.genotype[0]), num(c.genotype[1]), num(c.genotype[2]), num(c.carrier)});
+  return t.str();
 }
 
 std::string model_line(const BatteryModel& m) {
@@ -146,7 +76,7 @@ std::string console_tables(const BatteryResult& r) {
     const FitResult& f = m.fit;
     models.add({m.name + (m.name == r.selected_model ? " *" : ""), std::to_string(f.k), num(f.lnl),
                 num(f.minus_two_lnl()), num(f.aic()), num(m.delta_aic), status_name(f.status),
-                f.lnl ? estimates_text(f) : ""});
+                estimates_text(f)});
   }
   out << models.str();
   if (!r.selected_model.empty())

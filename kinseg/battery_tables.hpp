@@ -5,7 +5,7 @@
 //
 //   PREFIX.models.tsv     model k lnl minus2lnl aic delta_aic status refit started_from estimates
 //   PREFIX.tests.tsv      null alternative statistic reference p flags
-//   PREFIX.estimates.tsv  model parameter estimate se ci_low ci_high status
+//   PREFIX.estimates.tsv  as kinseg fit's (kinseg/fit_output.hpp), every model
 //   PREFIX.families.tsv   family persons affected probands lnl_mendelian lnl_sporadic log10_ratio
 //   PREFIX.genotypes.tsv  family id p1 p2 p3 carrier
 #pragma once
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "analysis/battery_result.hpp"
+#include "kinseg/fit_output.hpp"
 
 namespace kinseg::cli {
 
@@ -22,9 +23,6 @@ std::string estimates_tsv(const BatteryResult& r);
 std::string families_tsv(const BatteryResult& r);
 std::string genotypes_tsv(const BatteryResult& r);
 std::string genotypes_tsv(const std::vector<CarrierProbability>& carriers);
-
-// The estimated parameters of a fit as "q=0.1 w1=2.5 ...".
-std::string estimates_text(const FitResult& fit);
 
 // One model's line as it is fitted: ln L, k, status, starts.
 std::string model_line(const BatteryModel& m);

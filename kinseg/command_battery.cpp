@@ -4,11 +4,8 @@
 // terminal); the model table, the tests and the verdict on standard output;
 // every table, the JSON document, the log and the report page in PREFIX.*
 // files, all written whole or none.
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -22,10 +19,12 @@
 #include "kinseg/command.hpp"
 #include "kinseg/data_options.hpp"
 #include "kinseg/model_options.hpp"
+#include "kinseg/progress_line.hpp"
 #include "kinseg/battery_json.hpp"
 #include "kinseg/battery_log.hpp"
 #include "kinseg/battery_page.hpp"
 #include "kinseg/battery_tables.hpp"
+#include "kinseg/fit_output.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/whole_files.hpp"
 #include "report/html_page.hpp"
@@ -47,31 +46,9 @@ struct BatteryCommandOptions {
   std::vector<std::string> draw;  // pedigrees to draw in the report besides the top-ranked
 };
 
-// The progress line on a terminal: rewritten in place, cleared before each
-// model's own line.
-class Progress {
- public:
-  Progress() : terminal_(isatty(fileno(stderr)) != 0) {}
-  void show(const std::string& text) {
-    if (!terminal_) return;
-    std::string line = "kinseg: " + text;
-    if (line.size() > 79) line.resize(79);
-    std::cerr << "\r" << line << std::string(width_ > line.size() ? width_ - line.size() : 0, ' ') << std::flush;
-    width_ = line.size();
-  }
-  void clear() {
-    if (!terminal_ || width_ == 0) return;
-    std::cerr << "\r" << std::string(width_, ' ') << "\r" << std::flush;
-    width_ = 0;
-  }
-
- private:
-  bool terminal_;
-  size_t width_ = 0;
-};
-
 constexpr size_t kShownNotes = 10;
 
+<<<<<<< HEAD
 std::string bar(int done, int total) {
   const int n = total > 0 ? 20 * done / total : 0;
   return "[" + std::string(n, '#') + std::string(20 - n, '.') + "]";
@@ -86,6 +63,8 @@ std::vector<std::string> output_names(const BatteryCommandOptions& o) {
   return names;
 }
 
+=======
+>>>>>>> main
 int run_battery(const BatteryCommandOptions& o) {
   if (prefix_status(o.out) != kDone) return kUsage;
   const std::vector<std::string> names = output_names(o);
@@ -111,7 +90,8 @@ int run_battery(const BatteryCommandOptions& o) {
 
   BatteryOptions bo;
   std::vector<std::string> problems;
-  bo.model = model_options(o.model, summarise(read.sample), o.data.read.columns.covariates, problems);
+  const SampleSummary sample_summary = summarise(read.sample);
+  bo.model = model_options(o.model, sample_summary, o.data.read.columns.covariates, problems);
   if (problems.empty()) {
     try {
       check_battery_options(bo.model);
@@ -147,18 +127,15 @@ int run_battery(const BatteryCommandOptions& o) {
     return kRefused;
   }
 
-  Progress progress;
+  ProgressLine progress;
   std::ostringstream fitting;  // the log's account of every model and start
   bo.on_model_start = [&](const std::string& model, int index, int total) {
-    progress.show(bar(index - 1, total) + " " + model);
+    progress.show(progress_bar(index - 1, total) + " " + model);
     fitting << "\n[" << index << "/" << total << "] " << model << "\n";
   };
   bo.on_start = [&](const std::string& model, const StartRecord& s, int done, int total) {
     progress.show(model + ": start " + std::to_string(done) + " of " + std::to_string(total));
-    fitting << "  start " << done << " (" << s.origin << "): ln L "
-            << (s.start_lnl ? format_number(*s.start_lnl) : std::string("refused")) << " -> "
-            << (s.lnl ? format_number(*s.lnl) : std::string("refused")) << ", " << search_end_name(s.end_state)
-            << ", " << s.evaluations << " evaluations" << (s.turned_round ? ", turned round" : "") << "\n";
+    fitting << "  " << start_line(s, done, total) << "\n";
   };
   bo.on_model_done = [&](const BatteryModel& m, int index, int total) {
     progress.clear();
@@ -169,17 +146,21 @@ int run_battery(const BatteryCommandOptions& o) {
 
   const auto begin = std::chrono::steady_clock::now();
   const BatteryResult result =
-      run_battery(read.sample, engine_battery_likelihood(*engine, read.sample, eo.ascertainment), bo);
+      run_battery(read.sample, engine_sample_likelihood(*engine), bo);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   progress.clear();
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
 
   const DataSummary summary = summarize(read);
-  BatteryRunFacts facts;
+  RunFacts facts;
+  facts.program = "kinseg test";
   facts.version = version();
   facts.command = command_line();
   facts.data = check_json(read, &summary);
   facts.ascertainment = ascertainment_name(eo.ascertainment);
+  facts.analysed_families = engine->families();
+  for (const ScanNote& n : notes) facts.family_scan.push_back(n.text);
+  facts.prevalence = sample_summary.prevalence;
   facts.threads = engine->threads();
   facts.seconds = seconds;
   std::ostringstream data_text;
@@ -187,6 +168,7 @@ int run_battery(const BatteryCommandOptions& o) {
 
   const std::string& p = o.out;
   try {
+<<<<<<< HEAD
     std::vector<std::string> contents = {
         models_tsv(result),
         tests_tsv(result),
@@ -195,6 +177,16 @@ int run_battery(const BatteryCommandOptions& o) {
         genotypes_tsv(result),
         battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
         battery_log(result, facts, data_text.str() + scan.str(), fitting.str()),
+=======
+    std::vector<std::pair<std::string, std::string>> files = {
+        {p + ".models.tsv", models_tsv(result)},
+        {p + ".tests.tsv", tests_tsv(result)},
+        {p + ".estimates.tsv", estimates_tsv(result)},
+        {p + ".families.tsv", families_tsv(result)},
+        {p + ".genotypes.tsv", genotypes_tsv(result)},
+        {p + ".json", battery_json(result, facts).dump(2, ' ', false, Json::error_handler_t::replace) + "\n"},
+        {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str())},
+>>>>>>> main
     };
     if (o.html) contents.push_back(report::html_page(battery_page_input(read, summary, result, facts, o.draw)));
     std::vector<std::pair<std::string, std::string>> files;

@@ -3,26 +3,27 @@
 // several starts, with standard errors, the variance-covariance matrix and
 // profile-likelihood intervals; writes PREFIX.log, PREFIX.estimates.tsv,
 // PREFIX.families.tsv, PREFIX.json and, for a model with a major type,
-// PREFIX.genotypes.tsv (each whole or not at all) and shows the estimates. On a terminal each start gets a line and the intervals a
-// progress bar on standard error; elsewhere only the messages are written there.
-#include <unistd.h>
-
+// PREFIX.genotypes.tsv (each whole or not at all) and shows the estimates.
+// On a terminal each start gets a line and the intervals a progress line on
+// standard error; elsewhere only the messages are written there.
 #include <chrono>
-#include <cstdio>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 #include "analysis/carrier_probabilities.hpp"
+#include "analysis/engine_likelihood.hpp"
+#include "analysis/family_support.hpp"
 #include "analysis/fit.hpp"
 #include "analysis/sample_summary.hpp"
 #include "engine/engine.hpp"
-#include "engine/family_selection.hpp"
+#include "kinseg/battery_tables.hpp"
+#include "kinseg/check_json.hpp"
 #include "kinseg/command.hpp"
 #include "kinseg/data_options.hpp"
 #include "kinseg/fit_files.hpp"
 #include "kinseg/model_options.hpp"
-#include "kinseg/battery_tables.hpp"
+#include "kinseg/progress_line.hpp"
+#include "pedigree/data_summary.hpp"
 #include "pedigree/whole_files.hpp"
 
 namespace kinseg::cli {
@@ -35,13 +36,6 @@ struct FitCommandOptions {
   ModelCommandOptions m;
   std::string out = "kinseg";
 };
-
-void progress_bar(const std::string& stage, int done, int total) {
-  const int width = 20;
-  const int filled = total > 0 ? width * done / total : width;
-  std::cerr << "\rkinseg: " << stage << " [" << std::string(filled, '#') << std::string(width - filled, ' ')
-            << "] " << done << "/" << total << "   " << std::flush;
-}
 
 int run_fit(const FitCommandOptions& o) {
   const auto started = std::chrono::steady_clock::now();
@@ -78,70 +72,60 @@ int run_fit(const FitCommandOptions& o) {
   const std::unique_ptr<Engine> engine = make_engine(sample, eo, std::cerr, engine_status);
   if (!engine) return engine_status;
   FitRun run;
-  run.version = version();
-  run.command = command_line();
+  run.facts.program = "kinseg fit";
+  run.facts.version = version();
+  run.facts.command = command_line();
+  const DataSummary data_summary = summarize(read);
+  run.facts.data = check_json(read, &data_summary);
+  run.facts.ascertainment = ascertainment_name(eo.ascertainment);
+  run.facts.analysed_families = engine->families();
+  run.facts.prevalence = summary.prevalence;
+  run.facts.threads = engine->threads();
   run.data_file = o.data.data;
   run.summary = summary;
-  run.ascertainment = ascertainment_name(eo.ascertainment);
-  run.threads = engine->threads();
   for (const ScanNote& n : engine->notes()) {
     std::cerr << "kinseg: note: " << n.text << "\n";
-    run.scan_notes.push_back(n.text);
+    run.facts.family_scan.push_back(n.text);
   }
   if (engine->families() == 0) {
     std::cerr << "kinseg: " << o.data.data << ": no family to analyse\n";
     return kRefused;
   }
 
-  const bool terminal = isatty(fileno(stderr)) == 1;
+  const SampleLikelihood likelihood = engine_sample_likelihood(*engine);
+  ProgressLine progress;
   FitOptions fo;
   fo.starts = o.m.starts;
   fo.profile = !o.m.no_profile;
-  if (terminal) {
-    fo.on_start = [](const StartRecord& s, int done, int total) {
+  if (progress.shown()) {
+    fo.on_start = [&](const StartRecord& s, int done, int total) {
+      progress.clear();
       std::cerr << "kinseg: " << start_line(s, done, total) << "\n";
     };
-    fo.on_progress = [](const std::string& stage, int done, int total) {
-      progress_bar(stage, done, total);
-      if (done == total) std::cerr << "\n";
+    fo.on_progress = [&](const std::string& stage, int done, int total) {
+      progress.show(stage + " " + progress_bar(done, total) + " " + std::to_string(done) + "/" +
+                    std::to_string(total));
+      if (done == total) progress.clear();
     };
   }
-  const FitResult result = fit(*model, [&](const Point& p) { return engine->evaluate(p); }, summary, fo);
+  const FitResult result = fit(*model, likelihood.lnl, summary, fo);
+  progress.clear();
 
-  // Each family's contribution at the estimates, with its persons, affected
-  // members and probands (after the family scan).
-  if (result.lnl) {
-    engine->evaluate(result.point);
-    const FamilySelection selection = select_families(sample, eo.ascertainment);
-    const auto& values = engine->results();
-    for (int f = 0; f < engine->families(); ++f) {
-      const int k = engine->pedigree(f);
-      FamilyRow row;
-      row.family = sample.pedigree_ids[k];
-      row.persons = sample.size(k);
-      for (int p = sample.first(k); p < sample.end(k); ++p) {
-        row.affected += sample.trait[p] == kAffected;
-        row.probands += selection.proband[p] == kProband;
-      }
-      row.contribution = values[f].contribution;
-      run.families.push_back(row);
-    }
-  }
-  // Every person's genotype probabilities at the estimates, for the drawings
-  // (kinseg draw --genotypes); the sporadic model has no major type to carry.
+  // Each family's contribution at the estimates, and every person's genotype
+  // probabilities there, for the drawings (kinseg draw --genotypes); the
+  // sporadic model has no major type to carry.
   std::vector<std::pair<std::string, std::string>> files;
-  if (result.lnl && model->transmission() != Transmission::sporadic) {
-    GenotypeProbabilities g = engine->genotype_probabilities(result.point);
-    GenotypePosteriors posteriors;
-    posteriors.probability = std::move(g.all);
-    posteriors.known = std::move(g.known);
-    files.emplace_back(o.out + ".genotypes.tsv", genotypes_tsv(carrier_probabilities(sample, posteriors)));
+  if (result.lnl) {
+    run.families = family_contributions(sample, likelihood.family_pedigrees, likelihood.contributions(result.point),
+                                        likelihood.proband);
+    if (model->transmission() != Transmission::sporadic)
+      files.emplace_back(o.out + ".genotypes.tsv",
+                         genotypes_tsv(carrier_probabilities(sample, likelihood.genotypes(result.point))));
   }
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  run.facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
-  const std::string json =
-      fit_json(result, *model, run).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  const std::string json = fit_document(result, run).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
   try {
     files.insert(files.begin(), {{o.out + ".log", fit_log(result, *model, run)},
                                  {o.out + ".estimates.tsv", estimates_tsv(result)},

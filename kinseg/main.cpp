@@ -19,7 +19,7 @@
 
 int main(int argc, char** argv) {
   using namespace kinseg::cli;
-  const std::string version = std::string(KINSEG_VERSION).empty() ? "0.1.0" : KINSEG_VERSION;
+  const std::string version = std::string(KINSEG_VERSION).empty() ? "0.2.0" : KINSEG_VERSION;
   CLI::App app("kinseg " + version +
                    ": segregation analysis of a binary trait in pedigrees. Messages go to standard error "
                    "(prefixed kinseg:), results to standard output or files. Exit status: 0 done, 1 the "

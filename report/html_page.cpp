@@ -116,10 +116,8 @@ void models_section(std::ostream& o, const ReportInput& in) {
   o << "<tbody>\n";
   for (const ModelRow& m : in.models) {
     o << "<tr" << (m.selected ? " class=\"selected\"" : "") << ">" << text(m.model) << num(m.k) << num(m.lnl)
-      << num(m.minus2lnl) << num(m.aic) << num(m.delta_aic) << text(m.status) << "<td><code>";
-    for (size_t i = 0; i < m.estimates.size(); ++i)
-      o << (i ? " " : "") << e(m.estimates[i].name) << "=" << format_number(m.estimates[i].value);
-    o << "</code></td></tr>\n";
+      << num(m.minus2lnl) << num(m.aic) << num(m.delta_aic) << text(m.status) << "<td><code>" << e(m.estimates)
+      << "</code></td></tr>\n";
   }
   o << "</tbody></table>\n";
   if (!in.selected_model.empty())

@@ -26,18 +26,13 @@ struct DataSummary {
   std::vector<std::string> notes;  // further lines, e.g. the trait codes or the ascertainment
 };
 
-struct NamedValue {
-  std::string name;
-  double value = 0;
-};
-
 // One row of the model table.
 struct ModelRow {
   std::string model;  // e.g. "mendelian:dominant"
   int k = 0;          // free parameters
   double lnl = 0, minus2lnl = 0, aic = 0, delta_aic = 0;
   std::string status;             // e.g. "converged", "at bound: Q"
-  std::vector<NamedValue> estimates;
+  std::string estimates;          // the estimated parameters, "q=0.1 w1=2.5 ..."
   bool selected = false;          // the model the estimates and drawings are of
 };
 
@@ -55,7 +50,8 @@ struct Criterion {
   bool holds = false;
 };
 
-struct Verdict {
+// The verdict as the page shows it.
+struct VerdictView {
   std::string text;  // the conclusion in words
   double alpha = 0.05;
   std::vector<Criterion> criteria;
@@ -104,7 +100,7 @@ struct ReportInput {
   DataSummary data;
   std::vector<ModelRow> models;
   std::vector<TestRow> tests;
-  Verdict verdict;
+  VerdictView verdict;
   std::string selected_model;
   std::vector<EstimateRow> estimates;
   std::vector<ProfileCurve> profiles;

@@ -55,7 +55,7 @@ Drawn run(const std::string& model_values, uint64_t seed) {
   kinseg::BatteryOptions o;
   o.fit.starts = 2;
   out.result =
-      kinseg::run_battery(out.sample, kinseg::engine_battery_likelihood(engine, out.sample, eo.ascertainment), o);
+      kinseg::run_battery(out.sample, kinseg::engine_sample_likelihood(engine), o);
   return out;
 }
 

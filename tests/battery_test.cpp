@@ -19,7 +19,7 @@
 
 namespace {
 
-using kinseg::BatteryLikelihood;
+using kinseg::SampleLikelihood;
 using kinseg::BatteryOptions;
 using kinseg::BatteryResult;
 using kinseg::Point;
@@ -104,8 +104,8 @@ struct Synthetic {
   }
 };
 
-BatteryLikelihood likelihood_of(const Synthetic& s) {
-  BatteryLikelihood l;
+SampleLikelihood likelihood_of(const Synthetic& s) {
+  SampleLikelihood l;
   l.lnl = [s](const Point& p) { return s(p); };
   return l;
 }
@@ -365,7 +365,7 @@ TEST(Battery, FamiliesRankedAndCarriersUnderTheSelectedModel) {
 
   const Synthetic s;
   auto effect = [](const Point& p) { return p.w[0] - p.w[2]; };
-  BatteryLikelihood l;
+  SampleLikelihood l;
   l.family_pedigrees = {0, 2};
   l.contributions = [&](const Point& p) { return std::vector<double>{s(p) + 0.5 * effect(p), -0.1 * effect(p)}; };
   l.lnl = [&](const Point& p) {

@@ -45,7 +45,7 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   EXPECT_EQ(j["k"], 8);
   // Numbers are written by the report's rule (three decimals for these).
   EXPECT_NEAR(j["aic"].get<double>(), -2 * lnl + 16, 2e-3);
-  EXPECT_NEAR(j["minus_two_lnl"].get<double>(), -2 * lnl, 2e-3);
+  EXPECT_NEAR(j["minus2lnl"].get<double>(), -2 * lnl, 2e-3);
   EXPECT_EQ(j["ascertainment"], "proband");
   EXPECT_EQ(j["starts"]["count"], 6);
   EXPECT_EQ(j["starts"]["list"].size(), 6u);
@@ -57,12 +57,13 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   // The estimates: one row per parameter of the model, the numbers of the JSON.
   const auto est = rows_of(read_file("ex.estimates.tsv"));
   ASSERT_EQ(est.size(), 9u);
-  EXPECT_EQ(est[0], (std::vector<std::string>{"model", "parameter", "estimate", "se", "ci_low", "ci_high", "status"}));
+  EXPECT_EQ(est[0], (std::vector<std::string>{"model", "parameter", "estimate", "se", "ci_low", "ci_high",
+                                              "ci_low_at_bound", "ci_high_at_bound", "status", "note"}));
   std::vector<std::string> names;
   for (size_t i = 1; i < est.size(); ++i) {
     names.push_back(est[i][1]);
     const auto& p = j["parameters"][i - 1];
-    EXPECT_EQ(p["name"], est[i][1]);
+    EXPECT_EQ(p["parameter"], est[i][1]);
     EXPECT_EQ(num(est[i][2]), p["estimate"].get<double>());
     if (est[i][3] != "NA") {
       EXPECT_EQ(num(est[i][3]), p["se"].get<double>());
@@ -72,7 +73,10 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
     EXPECT_GE(num(est[i][5]), num(est[i][2]));
   }
   EXPECT_EQ(names, (std::vector<std::string>{"q", "w1", "w2", "w3", "v1", "v2", "v3", "d.smoker"}));
-  EXPECT_EQ(est[2][6], "not identified; interval cut at the upper bound");  // w1
+  // w1: not identified, its interval cut at the upper bound.
+  EXPECT_EQ(est[2][8], "not identified");
+  EXPECT_EQ(est[2][6], "no");
+  EXPECT_EQ(est[2][7], "yes");
 
   // The variance-covariance matrix: symmetric, its diagonal the SEs squared.
   const auto& cov = j["covariance"];
@@ -124,7 +128,7 @@ TEST(KinsegFit, GenotypesAtTheEstimatesFeedTheDrawing) {
     std::ostringstream v;
     v.precision(17);
     v << p["estimate"].get<double>();
-    at += (at.empty() ? "" : ",") + p["name"].get<std::string>() + "=" + v.str();
+    at += (at.empty() ? "" : ",") + p["parameter"].get<std::string>() + "=" + v.str();
   }
   const auto e = kinseg("eval " + kExample + " --covar smoker --at " + at + " --genotypes e.tsv");
   ASSERT_EQ(e.status, 0) << e.err;
@@ -163,14 +167,14 @@ TEST(KinsegFit, OptionsShapeTheModel) {
   EXPECT_EQ(j["starts"]["list"][0]["start"]["q"], 0.2);
   EXPECT_EQ(j["starts"]["list"][0]["start"]["w1"], 1.0);
   for (const auto& p : j["parameters"]) {
-    if (p["name"] == "d.smoker") {
+    if (p["parameter"] == "d.smoker") {
       EXPECT_EQ(p["estimate"], 0.5);
       EXPECT_EQ(p["status"], "fixed");
     }
-    if (p["name"] == "w2") {
+    if (p["parameter"] == "w2") {
       EXPECT_EQ(p["estimate"], j["parameters"][1]["estimate"]);
     }
-    if (p["name"] == "w3") {
+    if (p["parameter"] == "w3") {
       EXPECT_EQ(p["bounds"], nlohmann::json::parse("[-6, 0]"));
     }
     EXPECT_TRUE(p["ci_low"].is_null());

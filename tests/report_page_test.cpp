@@ -67,8 +67,8 @@ kinseg::report::ReportInput filled() {
   in.data.file = "study.txt";
   in.data.pedigrees = 2;
   in.data.columns = {{"pedigree", "fam&ily"}};
-  in.models = {{"sporadic", 1, -180.41249, 360.82498, 362.82498, 21.35, "converged", {{"W", -1.2}}, false},
-               {"mendelian:dominant", 3, -167.737, 335.474, 341.474, 0, "converged", {{"Q", 0.04123456}}, true}};
+  in.models = {{"sporadic", 1, -180.41249, 360.82498, 362.82498, 21.35, "converged", "W=-1.2", false},
+               {"mendelian:dominant", 3, -167.737, 335.474, 341.474, 0, "converged", "Q=0.0412346", true}};
   in.tests = {{"sporadic", "mendelian:dominant", 25.35, "chi2(2)", 3.1e-6, "Q not identified"}};
   in.verdict.text = "Evidence for a major gene";
   in.verdict.criteria = {{"sporadic rejected", true}, {"Mendelian rejected against general", false}};
@@ -102,7 +102,7 @@ TEST(ReportPage, ShowsEverySectionWithNumbersByTheRule) {
     EXPECT_NE(page.find(id), std::string::npos) << id;
   // Numbers as the files write them.
   for (const char* cell : {"<td class=\"num\">-180.412</td>", "<td class=\"num\">3.1e-06</td>",
-                           "<td class=\"num\">-0.000123</td>", "<td class=\"num\">NA</td>", "Q=0.0412346"})
+                           "<td class=\"num\">-0.000123</td>", "<td class=\"num\">NA</td>", "<td class=\"num\">0.0412346</td>"})
     EXPECT_NE(page.find(cell), std::string::npos) << cell;
   EXPECT_NE(page.find("<tr class=\"selected\"><td>mendelian:dominant</td>"), std::string::npos);
   EXPECT_NE(page.find("<li class=\"holds\">sporadic rejected</li>"), std::string::npos);

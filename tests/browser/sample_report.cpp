@@ -54,12 +54,12 @@ int main(int argc, char** argv) {
                      {"sex", "sex"},      {"trait", "aff"}, {"proband", "prob"}};
   in.data.notes = {"Ascertainment: through probands (single ascertainment correction)."};
   in.models = {
-      {"sporadic", 1, -180.412, 360.824, 362.824, 21.35, "converged", {{"W", -1.2}}, false},
+      {"sporadic", 1, -180.412, 360.824, 362.824, 21.35, "converged", "W=-1.2", false},
       {"no_transmission:codominant", 4, -176.9, 353.8, 361.8, 20.326, "converged",
-       {{"Q", 0.3}, {"W1", 1.1}, {"W2", -0.5}, {"W3", -2.0}}, false},
+       "Q=0.3 W1=1.1 W2=-0.5 W3=-2", false},
       {"mendelian:dominant", 3, -167.737, 335.474, 341.474, 0, "converged",
-       {{"Q", 0.0412}, {"W1", 1.53}, {"W3", -2.71}}, true},
-      {"general", 6, -166.9, 333.8, 345.8, 4.326, "at bound: Tr3", {{"Q", 0.05}, {"Tr1", 1}, {"Tr2", 0.45}}, false},
+       "Q=0.0412 W1=1.53 W3=-2.71", true},
+      {"general", 6, -166.9, 333.8, 345.8, 4.326, "at bound: Tr3", "Q=0.05 Tr1=1 Tr2=0.45", false},
   };
   in.tests = {{"sporadic", "mendelian:dominant", 25.35, "chi2(2)", 3.1e-6, "Q not identified under the null"},
               {"no_transmission", "general", 20, "chi2(3)", 0.00017, ""},

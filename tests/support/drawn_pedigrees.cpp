@@ -1,8 +1,5 @@
 #include "tests/support/drawn_pedigrees.hpp"
 
-#include <cstdint>
-#include <stdexcept>
-
 namespace kintest {
 
 using kinseg::kAffected;

@@ -1,7 +1,6 @@
 #include "tests/support/kinfit_families.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <stdexcept>
 
