@@ -7,7 +7,7 @@
 
 namespace kinseg {
 
-SampleSummary summarise(const Sample& sample) {
+SampleSummary summarize(const Sample& sample) {
   SampleSummary s;
   s.pedigrees = sample.pedigrees();
   s.persons = sample.persons();

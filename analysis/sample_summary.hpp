@@ -34,6 +34,6 @@ struct SampleSummary {
   std::vector<CovariateSpread> covariates;  // over the members of known trait
 };
 
-SampleSummary summarise(const Sample& sample);
+SampleSummary summarize(const Sample& sample);
 
 }  // namespace kinseg

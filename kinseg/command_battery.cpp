@@ -48,12 +48,6 @@ struct BatteryCommandOptions {
 
 constexpr size_t kShownNotes = 10;
 
-<<<<<<< HEAD
-std::string bar(int done, int total) {
-  const int n = total > 0 ? 20 * done / total : 0;
-  return "[" + std::string(n, '#') + std::string(20 - n, '.') + "]";
-}
-
 // The files of the run, by their suffixes after PREFIX.
 std::vector<std::string> output_names(const BatteryCommandOptions& o) {
   std::vector<std::string> names;
@@ -63,8 +57,6 @@ std::vector<std::string> output_names(const BatteryCommandOptions& o) {
   return names;
 }
 
-=======
->>>>>>> main
 int run_battery(const BatteryCommandOptions& o) {
   if (prefix_status(o.out) != kDone) return kUsage;
   const std::vector<std::string> names = output_names(o);
@@ -90,7 +82,7 @@ int run_battery(const BatteryCommandOptions& o) {
 
   BatteryOptions bo;
   std::vector<std::string> problems;
-  const SampleSummary sample_summary = summarise(read.sample);
+  const SampleSummary sample_summary = summarize(read.sample);
   bo.model = model_options(o.model, sample_summary, o.data.read.columns.covariates, problems);
   if (problems.empty()) {
     try {
@@ -168,25 +160,14 @@ int run_battery(const BatteryCommandOptions& o) {
 
   const std::string& p = o.out;
   try {
-<<<<<<< HEAD
     std::vector<std::string> contents = {
         models_tsv(result),
         tests_tsv(result),
         estimates_tsv(result),
         families_tsv(result),
         genotypes_tsv(result),
-        battery_json(result, facts).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+        battery_json(result, facts).dump(2, ' ', false, Json::error_handler_t::replace) + "\n",
         battery_log(result, facts, data_text.str() + scan.str(), fitting.str()),
-=======
-    std::vector<std::pair<std::string, std::string>> files = {
-        {p + ".models.tsv", models_tsv(result)},
-        {p + ".tests.tsv", tests_tsv(result)},
-        {p + ".estimates.tsv", estimates_tsv(result)},
-        {p + ".families.tsv", families_tsv(result)},
-        {p + ".genotypes.tsv", genotypes_tsv(result)},
-        {p + ".json", battery_json(result, facts).dump(2, ' ', false, Json::error_handler_t::replace) + "\n"},
-        {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str())},
->>>>>>> main
     };
     if (o.html) contents.push_back(report::html_page(battery_page_input(read, summary, result, facts, o.draw)));
     std::vector<std::pair<std::string, std::string>> files;

@@ -49,7 +49,7 @@ int run_fit(const FitCommandOptions& o) {
   const int loaded = load_data(o.data, read, std::cerr);
   if (loaded != kDone) return loaded;
   const Sample& sample = read.sample;
-  const SampleSummary summary = summarise(sample);
+  const SampleSummary summary = summarize(sample);
 
   std::vector<std::string> problems;
   const ModelOptions options = model_options(o.m, summary, o.data.read.columns.covariates, problems);
