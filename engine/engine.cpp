@@ -38,11 +38,6 @@ int chunk_persons(long persons, int threads) {
   return static_cast<int>(std::clamp<long>(persons / (8L * threads), 256, 2048));
 }
 
-// "1 loop", "2 loops".
-std::string count(int n, const std::string& what) {
-  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
-}
-
 }  // namespace
 
 struct Engine::Impl {
@@ -56,8 +51,14 @@ struct Engine::Impl {
   // Analysed families and their nuclear families in flat arrays.
   std::vector<int> pedigree;          // per family
   std::vector<EngineFamily> family;   // pointers into the arrays below
+  std::vector<EliminationCost> costs; // per family
   std::vector<int32_t> way_begin, way_list, way_link, breakers;
+  std::vector<int> way_offset, breaker_offset;  // per family, where its entries begin
   int max_members = 0, max_ways = 0, max_entries = 0;
+  // The plans of the pedigrees with loops and their tables, one per family
+  // (null for a family peeled).
+  std::vector<std::unique_ptr<EliminationPlan>> plans;
+  std::vector<std::unique_ptr<EliminationSpace>> tables;
 
   std::vector<Chunk> chunks;
 
@@ -73,6 +74,13 @@ struct Engine::Impl {
   GenotypeProbabilities* genotypes = nullptr;  // set while they are computed
 
   void build(const Sample& s, const std::vector<PedigreeStructure>* given, const EngineOptions& o);
+  void copy_persons(const Sample& s, const FamilySelection& sel);
+  // Adds pedigree k as an analysed family; a refusal line when it cannot be.
+  std::string add_pedigree(const Sample& s, int k, const PedigreeStructure* given, const EngineOptions& o,
+                           bool& over_limit);
+  void add_ways(const std::vector<NuclearFamily>& fams, const std::vector<int>& breaker_list, EngineFamily& f);
+  void point_families();
+  void plan_tasks(int threads);
   void set_point(const Point& point);
   // The penetrances of the chunk's persons, in the thread's work space, and
   // the records the genotype tables read with them.
@@ -89,11 +97,24 @@ struct Engine::Impl {
   static void genotypes_of_chunk(void* self, int task, int thread);
 };
 
-void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* given,
-                         const EngineOptions& o) {
+EliminationCost pedigree_cost(const Sample& s, int k) {
+  const std::vector<NuclearFamily> fams = nuclear_families(s, k);
+  const int loops = independent_loops(fams, s.size(k));
+  if (loops == 0) return EliminationCost{};
+  return elimination_cost(elimination_plan(fams, s.size(k)), loops);
+}
+
+std::string too_wide_text(const std::string& pedigree_id, const EliminationCost& cost, int max_width) {
+  return "pedigree " + pedigree_id + ": " + elimination_cost_text(cost) + ": wider than the limit of " +
+         std::to_string(max_width) +
+         " persons; split the pedigree into smaller ones (cut it at distant ancestors or marriages that join "
+         "large branches) or raise --max-width";
+}
+
+void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* given, const EngineOptions& o) {
   if (o.threads < 0) throw std::invalid_argument("the number of threads cannot be negative");
-  if (o.max_loop_breakers < 0 || o.max_loop_breakers > kMaxLoopBreakers)
-    throw std::invalid_argument("the loop-breaker limit must lie in 0.." + std::to_string(kMaxLoopBreakers));
+  if (o.max_width < 1 || o.max_width > kMaxWidth)
+    throw std::invalid_argument("the width limit must lie in 1.." + std::to_string(kMaxWidth));
   if (given && static_cast<int>(given->size()) != s.pedigrees())
     throw std::invalid_argument("one pedigree structure per pedigree is needed");
   ncov = s.ncov();
@@ -101,7 +122,27 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     throw std::invalid_argument("the sample's covariates do not match its persons");
   FamilySelection sel = select_families(s, o.ascertainment);
   notes = std::move(sel.notes);
+  copy_persons(s, sel);
 
+  // The pedigrees that cannot be evaluated are collected and refused together.
+  std::string refusals;
+  int over_limit = 0;
+  for (int k : sel.analysed) {
+    bool over = false;
+    refusals += add_pedigree(s, k, given ? &(*given)[k] : nullptr, o, over);
+    over_limit += over;
+  }
+  if (!refusals.empty()) {
+    refusals.pop_back();
+    throw EngineRefusal(refusals, over_limit);
+  }
+  point_families();
+  results.assign(family.size(), FamilyLikelihood{});
+  plan_tasks(o.threads > 0 ? o.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency())));
+}
+
+// The records the penetrances and the genotype tables read, by person.
+void Engine::Impl::copy_persons(const Sample& s, const FamilySelection& sel) {
   const int n = s.persons();
   trait.assign(s.trait.begin(), s.trait.end());
   prob.assign(sel.proband.begin(), sel.proband.end());
@@ -116,64 +157,90 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     }
   }
   cov = s.covariates;
+  persons.trait = trait.data();
+  persons.sex = sex.data();
+  persons.cov = cov.data();
+  persons.cov_stride = ncov;
+  persons.parents = parents.data();
+}
 
-  // The nuclear families of every analysed pedigree; the pedigrees that
-  // cannot be evaluated are collected and refused together.
-  std::string refusals;
-  int over_limit = 0;
-  std::vector<int> way_offset, breaker_offset;
-  const int mode = o.ascertainment == Ascertainment::kProband ? 1 : 0;
-  for (int k : sel.analysed) {
-    PedigreeStructure computed;
-    const PedigreeStructure* ps = given ? &(*given)[k] : nullptr;
-    if (!ps) {
+std::string Engine::Impl::add_pedigree(const Sample& s, int k, const PedigreeStructure* given,
+                                       const EngineOptions& o, bool& over_limit) {
+  EngineFamily f;
+  f.mode = o.ascertainment == Ascertainment::kProband ? 1 : 0;
+  f.conditioning = kin::conditioning_pass(f.mode, kin::any_always_conditioned(prob.data(), s.first(k), s.end(k)));
+  f.peeling.persons = s.size(k);
+  f.peeling.base = s.first(k) - 1;
+  EliminationCost cost;
+  std::unique_ptr<EliminationPlan> plan;
+  PedigreeStructure computed;
+  const PedigreeStructure* ps = given;
+  std::vector<NuclearFamily> fams;
+  if (!ps) {
+    fams = nuclear_families(s, k);
+    cost.loops = independent_loops(fams, s.size(k));
+    if (cost.loops == 0 || o.loop_breakers) {
       try {
         computed = pedigree_structure(s, k);
       } catch (const std::logic_error& e) {
-        refusals += "pedigree " + s.pedigree_ids[k] + ": its loops cannot be broken (" + e.what() + ")\n";
-        continue;
+        return "pedigree " + s.pedigree_ids[k] + ": its loops cannot be broken (" + e.what() + ")\n";
       }
       ps = &computed;
     }
+  }
+  if (ps) {
     check_structure(*ps, s.size(k), s.pedigree_ids[k]);
-    if (static_cast<int>(ps->breakers.size()) > o.max_loop_breakers) {
-      refusals += "pedigree " + s.pedigree_ids[k] + ": " + count(ps->loops, "loop") + " to break, by " +
-                  count(static_cast<int>(ps->breakers.size()), "loop breaker") +
-                  ", more than the limit of " + std::to_string(o.max_loop_breakers) + "\n";
-      ++over_limit;
-      continue;
-    }
-    pedigree.push_back(k);
-    EngineFamily f;
-    f.mode = mode;
-    f.conditioning = kin::conditioning_pass(mode, kin::any_always_conditioned(prob.data(), s.first(k), s.end(k)));
-    f.peeling.persons = ps->size;
     f.peeling.members = ps->members();
-    f.peeling.base = s.first(k) - 1;
-    f.peeling.ways.count = static_cast<int>(ps->families.size());
     f.nbreakers = static_cast<int>(ps->breakers.size());
-    way_offset.push_back(static_cast<int>(way_begin.size()));
-    for (const NuclearFamily& nf : ps->families) {
-      way_begin.push_back(static_cast<int32_t>(way_list.size()));
-      way_link.push_back(nf.link + 1);
-      way_list.push_back(nf.father + 1);
-      way_list.push_back(nf.mother + 1);
-      for (int c : nf.children) way_list.push_back(c + 1);
+    add_ways(ps->families, ps->breakers, f);
+  } else {
+    // Loops: the genotypes summed out in the plan's order; the nuclear
+    // families, without links, only fill the genotype work table.
+    plan = std::make_unique<EliminationPlan>(elimination_plan(fams, s.size(k)));
+    cost = elimination_cost(*plan, cost.loops);
+    if (plan->width > o.max_width) {
+      over_limit = true;
+      return too_wide_text(s.pedigree_ids[k], cost, o.max_width) + "\n";
     }
+    f.peeling.members = s.size(k);
+    add_ways(fams, {}, f);
+  }
+  pedigree.push_back(k);
+  family.push_back(f);
+  costs.push_back(cost);
+  if (plan) {
+    tables.push_back(std::make_unique<EliminationSpace>());
+    tables.back()->reserve(*plan);
+  } else {
+    tables.push_back(nullptr);
+  }
+  plans.push_back(std::move(plan));
+  return "";
+}
+
+// Appends the family's nuclear families (and its breakers) to the flat arrays.
+void Engine::Impl::add_ways(const std::vector<NuclearFamily>& fams, const std::vector<int>& breaker_list,
+                            EngineFamily& f) {
+  f.peeling.ways.count = static_cast<int>(fams.size());
+  way_offset.push_back(static_cast<int>(way_begin.size()));
+  for (const NuclearFamily& nf : fams) {
     way_begin.push_back(static_cast<int32_t>(way_list.size()));
-    breaker_offset.push_back(static_cast<int>(breakers.size()));
-    for (int b : ps->breakers) breakers.push_back(b + 1);
-    max_members = std::max(max_members, ps->members());
-    max_ways = std::max(max_ways, f.peeling.ways.count);
-    max_entries = std::max(max_entries, static_cast<int>(way_list.size()) - way_begin[way_offset.back()]);
-    family.push_back(f);
+    way_link.push_back(nf.link + 1);
+    way_list.push_back(nf.father + 1);
+    way_list.push_back(nf.mother + 1);
+    for (int c : nf.children) way_list.push_back(c + 1);
   }
-  if (!refusals.empty()) {
-    refusals.pop_back();
-    throw EngineRefusal(refusals, over_limit);
-  }
-  // The arrays are complete: point the families into them. way_link has one
-  // entry per way, way_begin one more per family.
+  way_begin.push_back(static_cast<int32_t>(way_list.size()));
+  breaker_offset.push_back(static_cast<int>(breakers.size()));
+  for (int b : breaker_list) breakers.push_back(b + 1);
+  max_members = std::max(max_members, f.peeling.members);
+  max_ways = std::max(max_ways, f.peeling.ways.count);
+  max_entries = std::max(max_entries, static_cast<int>(way_list.size()) - way_begin[way_offset.back()]);
+}
+
+// The arrays are complete: point the families into them. way_link has one
+// entry per way, way_begin one more per family.
+void Engine::Impl::point_families() {
   int links = 0;
   for (size_t i = 0; i < family.size(); ++i) {
     kin::Ways& w = family[i].peeling.ways;
@@ -182,11 +249,13 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     w.link = way_link.data() + links;
     links += w.count;
     family[i].breakers = breakers.data() + breaker_offset[i];
+    family[i].plan = plans[i].get();
+    family[i].elimination = tables[i].get();
   }
-  results.assign(family.size(), FamilyLikelihood{});
+}
 
-  const int threads =
-      o.threads > 0 ? o.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+// The tasks of an evaluation, the threads and their work space.
+void Engine::Impl::plan_tasks(int threads) {
   long analysed_persons = 0;
   for (const EngineFamily& f : family) analysed_persons += f.peeling.persons;
   const int target = chunk_persons(analysed_persons, threads);
@@ -211,12 +280,6 @@ void Engine::Impl::build(const Sample& s, const std::vector<PedigreeStructure>* 
     t.pen.assign(3 * static_cast<size_t>(widest), 0.0);
   }
   d.reserve(ncov);
-
-  persons.trait = trait.data();
-  persons.sex = sex.data();
-  persons.cov = cov.data();
-  persons.cov_stride = ncov;
-  persons.parents = parents.data();
 }
 
 void Engine::Impl::set_point(const Point& point) {
@@ -275,6 +338,7 @@ const std::vector<ScanNote>& Engine::notes() const { return impl_->notes; }
 int Engine::families() const { return static_cast<int>(impl_->family.size()); }
 int Engine::pedigree(int family) const { return impl_->pedigree[family]; }
 int Engine::loop_breakers(int family) const { return impl_->family[family].nbreakers; }
+const EliminationCost& Engine::cost(int family) const { return impl_->costs[family]; }
 int Engine::threads() const { return impl_->pool->threads(); }
 std::vector<int8_t> Engine::proband_codes() const { return {impl_->prob.begin(), impl_->prob.end()}; }
 const std::vector<FamilyLikelihood>& Engine::results() const { return impl_->results; }

@@ -2,7 +2,10 @@
 // size: per analysed family ln L(all traits), ln L(traits of its conditioning
 // set) and their difference, the family's contribution; the sample's total,
 // the contributions summed in family order. Pedigrees with loops are evaluated
-// exactly, by loop breaking. On every sample that kinfit can hold, with the
+// exactly, by summing their persons' genotypes out in an order chosen once per
+// pedigree (engine/elimination_plan.hpp): the cost is set by the order's width,
+// the most persons one table runs over, not by the number of loops. On every
+// sample that kinfit can hold, with the
 // same point and ascertainment, each contribution equals kinfit's bit for bit:
 // both run the same penetrance and peeling routines (engine/, kin_peeling).
 //
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "engine/ascertainment.hpp"
+#include "engine/elimination_plan.hpp"
 #include "engine/family_likelihood.hpp"
 #include "engine/family_selection.hpp"
 #include "engine/genotype_probabilities.hpp"
@@ -30,14 +34,17 @@
 
 namespace kinseg {
 
-// The largest limit on loop breakers that can be set: 3^30 genotype
-// combinations are far beyond any evaluation's time already.
-inline constexpr int kMaxLoopBreakers = 30;
+// The widths a limit can be set to. Tables over 16 persons hold 3^16 = 43
+// million entries (660 MB with both passes); 20 is far beyond any machine.
+inline constexpr int kDefaultMaxWidth = 16;
+inline constexpr int kMaxWidth = 20;
 
 struct EngineOptions {
   Ascertainment ascertainment = Ascertainment::kProband;
-  int threads = 0;            // 0: one per core
-  int max_loop_breakers = 8;  // a pedigree needing more is refused (3^b genotype combinations)
+  int threads = 0;                    // 0: one per core
+  int max_width = kDefaultMaxWidth;   // a pedigree whose tables run over more persons is refused
+  // Pedigrees with loops by loop breaking instead (for comparisons only).
+  bool loop_breakers = false;
 };
 
 // Pedigrees the engine cannot evaluate: every one of them on a line of its own,
@@ -46,15 +53,23 @@ class EngineRefusal : public std::runtime_error {
  public:
   EngineRefusal(const std::string& lines, int over_limit)
       : std::runtime_error(lines), over_limit(over_limit) {}
-  int over_limit;  // pedigrees refused for needing more loop breakers than allowed
+  int over_limit;  // pedigrees refused for tables wider than allowed
 };
+
+// The cost of pedigree k of the sample under the engine: 0 loops (and no
+// cost) for a pedigree that peels.
+EliminationCost pedigree_cost(const Sample& sample, int k);
+
+// The refusal of a pedigree wider than the limit, as the engine words it:
+// "pedigree ID: COST: wider than the limit of K persons; split ...".
+std::string too_wide_text(const std::string& pedigree_id, const EliminationCost& cost, int max_width);
 
 class Engine {
  public:
-  // Analyses the pedigrees that the family scan keeps, each with the structure
-  // pedigree_structure() gives it. Throws EngineRefusal when pedigrees need
-  // more loop breakers than allowed or have loops that cannot be broken;
-  // std::invalid_argument for options out of range.
+  // Analyses the pedigrees that the family scan keeps: those without loops
+  // with the structure pedigree_structure() gives them, those with loops by
+  // elimination. Throws EngineRefusal when pedigrees need wider tables than
+  // allowed; std::invalid_argument for options out of range.
   Engine(const Sample& sample, const EngineOptions& options);
   // The same with the structure of every pedigree given (one per pedigree of
   // the sample; those of pedigrees not analysed are not read).
@@ -69,7 +84,9 @@ class Engine {
   // The analysed families, in sample order.
   int families() const;
   int pedigree(int family) const;       // its pedigree number in the sample
-  int loop_breakers(int family) const;  // the loop breakers of its pedigree
+  int loop_breakers(int family) const;  // the loop breakers of its pedigree (with loop_breakers set)
+  // The cost of its pedigree's elimination (0 loops for a pedigree peeled).
+  const EliminationCost& cost(int family) const;
   int threads() const;
   // Every person's proband code as the likelihood reads it, after the family
   // scan (which may choose a proband for a family without one).

@@ -167,6 +167,35 @@ int peel_over_breakers(const EngineFamily& f, const ModelQuantities& q, FamilyWo
   return statuses;
 }
 
+// The same for a pedigree with loops, from its elimination: the genotype work
+// table is filled; members in no nuclear family have their rows normalised.
+bool eliminated_genotype_probabilities(const EngineFamily& f, const ModelQuantities& q, FamilyWorkspace& w,
+                                       double* (&out)[2]) {
+  const EliminationPlan& p = *f.plan;
+  EliminationSpace& e = *f.elimination;
+  double lnl[2];
+  if (eliminate(p, w.table.data(), q.tranc, e, lnl) != 0) return false;
+  e.post.resize(6 * static_cast<size_t>(p.nvars));
+  eliminate_back(p, e, e.post.data());
+  for (int v = 0; v < p.nvars; ++v)
+    for (int g = 0; g < 3; ++g)
+      for (int lane = 0; lane < 2; ++lane) {
+        const double x = e.post[6 * v + 2 * g + lane];
+        if (!std::isfinite(x)) return false;
+        out[lane][3 * (p.member[v] - 1) + g] = x;
+      }
+  for (int m = 1; m <= f.peeling.persons; ++m) {
+    if (w.done[m - 1] != 0) continue;
+    for (int lane = 0; lane < 2; ++lane) {
+      double total = 0.0;
+      for (int g = 1; g <= 3; ++g) total = total + w.table[kin::xx_index(m, g) + lane];
+      if (!(total > 0.0) || !std::isfinite(total)) return false;
+      for (int g = 1; g <= 3; ++g) out[lane][3 * (m - 1) + g - 1] = w.table[kin::xx_index(m, g) + lane] / total;
+    }
+  }
+  return true;
+}
+
 FamilyLikelihood refused() {
   FamilyLikelihood r;
   r.lnl_all = r.lnl_cond = r.contribution = -kInf;
@@ -192,7 +221,15 @@ FamilyLikelihood evaluate_family(const EngineFamily& f, const kin::PassRecords& 
                                  const ModelQuantities& q, FamilyWorkspace& w) {
   const bool both = f.conditioning;
   double lhf[2] = {0.0, 0.0};
-  if (f.nbreakers == 0) {
+  if (f.plan) {
+    const int unattached =
+        kin::fill_genotype_table(f.peeling, r, q.P, f.mode, both, w.table.data(), w.done.data());
+    if (eliminate(*f.plan, w.table.data(), q.tranc, *f.elimination, lhf) != 0) return refused();
+    if (unattached > 0 && !kin::add_unattached(f.peeling, w.table.data(), w.done.data(), both, lhf))
+      return refused();
+    if (!both) lhf[1] = lhf[0];
+    if (!std::isfinite(lhf[0]) || !std::isfinite(lhf[1])) return refused();
+  } else if (f.nbreakers == 0) {
     // Exactly kinfit's family step.
     if (!kin::family_log_likelihood(f.peeling, r, q.P, q.pairs, f.mode, both, w.xx.data(),
                                     w.done.data(), lhf))
@@ -224,6 +261,7 @@ bool family_genotype_probabilities(const EngineFamily& f, const kin::PassRecords
   // empty, and lane 1 then gives the probabilities without any trait.
   kin::fill_genotype_table(pf, r, q.P, f.mode, true, w.table.data(), w.done.data());
   double* out[2] = {all, conditioning};
+  if (f.plan) return eliminated_genotype_probabilities(f, q, w, out);
   for (int m = 1; m <= pf.persons; ++m) {
     double lnl[3][2];
     if (w.done[m - 1] == 0) {

@@ -2,7 +2,13 @@
 // pedigree without loops through the very routine kinfit's sample likelihood
 // runs), and its members' genotype probabilities.
 //
-// A pedigree with loops is evaluated with its loop breakers duplicated: for
+// A pedigree with loops is evaluated by summing its persons' genotypes out in
+// the order of its elimination plan (engine/elimination.hpp), from the same
+// genotype work table as the peeling: whatever penetrance the engine computed
+// enters through the rows of that table.
+//
+// With loop breakers given (a structure passed in whole), the pedigree is
+// evaluated with them duplicated: for
 // every combination of the breakers' genotypes, each breaker and its copy are
 // fixed to the combination's genotype (the breaker keeps its row, restricted
 // to that genotype; the copy, a founder without trait or prior, gets 1 for it
@@ -19,6 +25,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/elimination.hpp"
+#include "engine/elimination_plan.hpp"
 #include "engine/family_likelihood.hpp"
 #include "engine/model_quantities.hpp"
 #include "engine/peeling_family.hpp"
@@ -31,6 +39,10 @@ struct EngineFamily {
   int nbreakers = 0;                   //   is member peeling.persons + 1 + i
   int mode = 1;                        // kinfit's mode: 1 proband ascertainment, 0 none
   bool conditioning = true;            // the conditioning pass runs
+  // For a pedigree with loops: its plan and the work space of its tables
+  // (its own, since one thread at a time evaluates the family).
+  const EliminationPlan* plan = nullptr;
+  EliminationSpace* elimination = nullptr;
 };
 
 // Work space of one thread, for families of up to `members` members, `ways`

@@ -68,7 +68,7 @@ report::DataSection data_section(const DataRead& read, const DataSummary& s, con
                       " known traits are taken as unknown because a covariate is missing.");
   for (const PedigreeLoops& l : s.loops)
     d.notes.push_back("Pedigree " + l.id + ": " + std::to_string(l.loops) + (l.loops == 1 ? " loop" : " loops") +
-                      ", broken at " + join(l.breakers, ", ") + ".");
+                      ", its genotypes summed out exactly.");
   return d;
 }
 
@@ -164,8 +164,9 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
     std::vector<double> members;
     if (!result.carriers.empty())
       members.assign(carrier.begin() + sample.first(k), carrier.begin() + sample.end(k));
-    in.drawings.push_back({sample.pedigree_ids[static_cast<size_t>(k)], caption,
-                           report::draw_pedigree(sample, k, members)});
+    const report::PedigreeLayout layout = report::pedigree_layout(sample, k, members);
+    in.drawings.push_back({sample.pedigree_ids[static_cast<size_t>(k)], caption, report::pedigree_svg(layout),
+                           layout.width * layout.scale, layout.unlinked, layout.folded});
   }
   return in;
 }

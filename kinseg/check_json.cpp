@@ -33,7 +33,7 @@ json column_json(const ColumnUse& u) {
   return {{"column", u.column + 1}, {"name", u.name}, {"given", u.given}};
 }
 
-json summary_json(const DataSummary& r) {
+json summary_json(const DataSummary& r, const LoopCosts* costs) {
   json j;
   j["pedigrees"] = r.pedigrees;
   j["persons"] = r.persons;
@@ -56,8 +56,16 @@ json summary_json(const DataSummary& r) {
   j["persons_connected_to_nobody"] = r.unconnected;
   j["one_person_pedigrees"] = r.single_person_pedigrees;
   json loops = json::array();
-  for (const PedigreeLoops& l : r.loops)
-    loops.push_back({{"pedigree", l.id}, {"loops", l.loops}, {"breakers", l.breakers}});
+  for (size_t i = 0; i < r.loops.size(); ++i) {
+    const EliminationCost& c = costs->cost[i];
+    loops.push_back({{"pedigree", r.loops[i].id},
+                     {"loops", r.loops[i].loops},
+                     {"width", c.width},
+                     {"bytes", c.bytes},
+                     {"seconds_per_evaluation", c.seconds},
+                     {"refused", costs->refused(i)},
+                     {"slow", costs->slow(i)}});
+  }
   j["loops"] = loops;
   json covs = json::array();
   for (const CovariateSummary& c : r.covariates)
@@ -76,7 +84,7 @@ json summary_json(const DataSummary& r) {
 
 }  // namespace
 
-nlohmann::json check_json(const DataRead& d, const DataSummary* summary) {
+nlohmann::json check_json(const DataRead& d, const DataSummary* summary, const LoopCosts* costs) {
   json j;
   j["file"] = d.sample.file;
   j["format"] = {{"kind", kind_key(d.format.kind)},
@@ -111,7 +119,7 @@ nlohmann::json check_json(const DataRead& d, const DataSummary* summary) {
                         {"message", p.message}});
   j["problems"] = problems;
   j["problem_counts"] = d.problems.counts();
-  j["summary"] = summary ? summary_json(*summary) : json(nullptr);
+  j["summary"] = summary ? summary_json(*summary, costs) : json(nullptr);
   return j;
 }
 

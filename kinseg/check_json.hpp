@@ -4,11 +4,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "kinseg/loop_costs.hpp"
 #include "pedigree/data_summary.hpp"
 #include "pedigree/read_sample.hpp"
 
 namespace kinseg::cli {
 
-nlohmann::json check_json(const DataRead& read, const DataSummary* summary);
+// costs: those of the summary's pedigrees with loops (read only with a summary).
+nlohmann::json check_json(const DataRead& read, const DataSummary* summary, const LoopCosts* costs);
 
 }  // namespace kinseg::cli

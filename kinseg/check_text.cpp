@@ -48,7 +48,7 @@ std::string column_text(const ColumnUse& u) {
 
 }  // namespace
 
-void write_check_text(const DataRead& d, const DataSummary& r, std::ostream& out) {
+void write_check_text(const DataRead& d, const DataSummary& r, const LoopCosts& costs, std::ostream& out) {
   const std::string pad(kLabel, ' ');
   row(out, "file", d.sample.file);
   row(out, "format", file_kind_name(d.format.kind));
@@ -101,14 +101,16 @@ void write_check_text(const DataRead& d, const DataSummary& r, std::ostream& out
   row(out, "loops", r.loops.empty() ? "none"
                                     : std::to_string(loops) + " in " +
                                           counted(static_cast<long>(r.loops.size()), "pedigree"));
-  for (size_t i = 0; i < r.loops.size() && i < 50; ++i) {
-    const PedigreeLoops& l = r.loops[i];
-    std::string b;
-    for (const std::string& id : l.breakers) b += (b.empty() ? "" : ", ") + id;
-    out << pad << "pedigree " << l.id << ": " << l.loops << (l.loops == 1 ? " loop" : " loops")
-        << ", broken by duplicating " << b << "\n";
+  // The first 50, and every one that the analyses refuse or that is slow.
+  size_t listed = 0;
+  for (size_t i = 0; i < r.loops.size(); ++i) {
+    const std::string verdict = costs.verdict(i);
+    if (i >= 50 && verdict.empty()) continue;
+    ++listed;
+    out << pad << "pedigree " << r.loops[i].id << ": " << elimination_cost_text(costs.cost[i])
+        << (verdict.empty() ? "" : "; " + verdict) << "\n";
   }
-  if (r.loops.size() > 50) out << pad << "and " << r.loops.size() - 50 << " more pedigrees with loops\n";
+  if (r.loops.size() > listed) out << pad << "and " << r.loops.size() - listed << " more pedigrees with loops\n";
 
   if (!r.covariates.empty()) {
     out << "\n" << std::left << std::setw(kLabel) << "covariate" << std::right << std::setw(9) << "present"

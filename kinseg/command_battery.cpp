@@ -148,7 +148,8 @@ int run_battery(const BatteryCommandOptions& o) {
   facts.program = "kinseg test";
   facts.version = version();
   facts.command = command_line();
-  facts.data = check_json(read, &summary);
+  const LoopCosts costs = loop_costs(read.sample, summary, eo.max_width);
+  facts.data = check_json(read, &summary, &costs);
   facts.ascertainment = ascertainment_name(eo.ascertainment);
   facts.analysed_families = engine->families();
   for (const ScanNote& n : notes) facts.family_scan.push_back(n.text);
@@ -156,7 +157,7 @@ int run_battery(const BatteryCommandOptions& o) {
   facts.threads = engine->threads();
   facts.seconds = seconds;
   std::ostringstream data_text;
-  write_check_text(read, summary, data_text);
+  write_check_text(read, summary, costs, data_text);
 
   const std::string& p = o.out;
   try {

@@ -21,12 +21,15 @@ void add_engine_options(CLI::App& sub, EngineCommandOptions& o, const std::strin
   in_group(sub.add_option("--threads", o.threads, "Threads evaluating the families (default: one per core)")
                ->check(CLI::Range(1, 1024))
                ->option_text("N"));
-  in_group(sub.add_option("--max-loop-breakers", o.max_loop_breakers,
-                          "Refuse a pedigree whose loops need more loop breakers than this (each one triples "
-                          "the work of its pedigree; default 8)")
-               ->check(CLI::Range(0, kMaxLoopBreakers))
-               ->option_text("N")
+  in_group(sub.add_option("--max-width", o.max_width,
+                          "Refuse a pedigree with loops whose genotypes cannot be summed out with tables over at "
+                          "most K persons (3^K entries each; kinseg check shows each pedigree's width, memory and "
+                          "time)")
+               ->check(CLI::Range(1, kMaxWidth))
+               ->option_text("K")
                ->capture_default_str());
+  // The former limit on loop breakers: loops no longer need breaking.
+  sub.add_option("--max-loop-breakers", o.max_loop_breakers)->check(CLI::Range(0, 1000))->group("");
 }
 
 EngineOptions engine_options(const EngineCommandOptions& o, bool proband_column) {
@@ -36,7 +39,7 @@ EngineOptions engine_options(const EngineCommandOptions& o, bool proband_column)
                      : proband_column               ? Ascertainment::kProband
                                                     : Ascertainment::kNone;
   eo.threads = o.threads;
-  eo.max_loop_breakers = o.max_loop_breakers;
+  eo.max_width = o.max_width;
   return eo;
 }
 
@@ -55,11 +58,18 @@ std::unique_ptr<Engine> make_engine(const Sample& sample, const EngineOptions& o
              "--ascertainment none\n";
   }
   try {
-    return std::make_unique<Engine>(sample, options);
+    auto engine = std::make_unique<Engine>(sample, options);
+    for (int f = 0; f < engine->families(); ++f) {
+      const EliminationCost& c = engine->cost(f);
+      if (c.seconds > kSlowPedigreeSeconds)
+        err << "kinseg: warning: " << sample.file << ": pedigree " << sample.pedigree_ids[engine->pedigree(f)]
+            << ": " << elimination_cost_text(c)
+            << "; a fit takes hundreds of evaluations and a test thousands (a smaller --max-width refuses it)\n";
+    }
+    return engine;
   } catch (const EngineRefusal& e) {
     std::istringstream lines(e.what());
     for (std::string line; std::getline(lines, line);) err << "kinseg: error: " << sample.file << ": " << line << "\n";
-    if (e.over_limit > 0) err << "kinseg: --max-loop-breakers raises the limit (each breaker triples the work)\n";
     status = kRefused;
   } catch (const std::invalid_argument& e) {
     err << "kinseg: " << e.what() << "\n";

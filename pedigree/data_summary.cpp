@@ -78,13 +78,10 @@ DataSummary summarize(const DataRead& d) {
     if (!affected) r.without_affected.push_back(s.pedigree_ids[k]);
     if (s.size(k) == 1) ++r.single_person_pedigrees;
 
-    const PedigreeStructure ps = pedigree_structure(s, k);
-    r.nuclear_families += static_cast<int>(ps.families.size());
-    if (ps.loops > 0) {
-      PedigreeLoops l{k, s.pedigree_ids[k], ps.loops, {}};
-      for (int b : ps.breakers) l.breakers.push_back(s.ids[s.first(k) + b]);
-      r.loops.push_back(std::move(l));
-    }
+    const std::vector<NuclearFamily> fams = nuclear_families(s, k);
+    r.nuclear_families += static_cast<int>(fams.size());
+    const int loops = independent_loops(fams, s.size(k));
+    if (loops > 0) r.loops.push_back(PedigreeLoops{k, s.pedigree_ids[k], loops});
   }
   if (!sizes.empty()) {
     std::sort(sizes.begin(), sizes.end());

@@ -25,7 +25,6 @@ struct PedigreeLoops {
   int pedigree = 0;                    // pedigree number in the sample, from 0
   std::string id;                      // its id in the file
   int loops = 0;                       // independent loops (cycle rank)
-  std::vector<std::string> breakers;   // ids of the persons whose duplication breaks them
 };
 
 struct DataSummary {

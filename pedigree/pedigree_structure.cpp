@@ -118,42 +118,6 @@ std::vector<char> bridges(const FamilyGraph& g) {
   return bridge;
 }
 
-// The sibship scan: every member with parents starts a nuclear family unless
-// already taken as a child, and all later members with the same father and
-// mother join it. Families come in the row order of their first child.
-std::vector<NuclearFamily> sibships(const Sample& s, int k) {
-  const int o = s.first(k), n = s.size(k);
-  std::vector<NuclearFamily> fams;
-  std::vector<char> taken(n, 0);
-  // Later children of a couple are found through a list of the members by
-  // (father, mother), so that the scan stays linear in large pedigrees.
-  std::vector<int> by_parents(n);
-  std::iota(by_parents.begin(), by_parents.end(), 0);
-  auto parents_of = [&](int m) { return std::make_pair(s.father[o + m], s.mother[o + m]); };
-  std::stable_sort(by_parents.begin(), by_parents.end(),
-                   [&](int a, int b) { return parents_of(a) < parents_of(b); });
-  std::vector<int> rank(n);
-  for (int i = 0; i < n; ++i) rank[by_parents[i]] = i;
-  for (int m = 0; m < n; ++m) {
-    if (taken[m]) continue;
-    taken[m] = 1;
-    if (s.father[o + m] < 0) continue;  // a founder
-    NuclearFamily f;
-    f.father = s.father[o + m] - o;
-    f.mother = s.mother[o + m] - o;
-    f.children.push_back(m);
-    for (int i = rank[m] + 1; i < n && parents_of(by_parents[i]) == parents_of(m); ++i) {
-      const int c = by_parents[i];
-      if (!taken[c]) {
-        taken[c] = 1;
-        f.children.push_back(c);
-      }
-    }
-    fams.push_back(std::move(f));
-  }
-  return fams;
-}
-
 // Places the families in peeling order: pass after pass over the families in
 // order, a family is placed as soon as it shares at most one member with the
 // families not yet placed; that member is its link, moved to the first child
@@ -199,10 +163,50 @@ std::vector<NuclearFamily> peeling_order(std::vector<NuclearFamily> fams, int me
 
 }  // namespace
 
+// The sibship scan: every member with parents starts a nuclear family unless
+// already taken as a child, and all later members with the same father and
+// mother join it.
+std::vector<NuclearFamily> nuclear_families(const Sample& s, int k) {
+  const int o = s.first(k), n = s.size(k);
+  std::vector<NuclearFamily> fams;
+  std::vector<char> taken(n, 0);
+  // Later children of a couple are found through a list of the members by
+  // (father, mother), so that the scan stays linear in large pedigrees.
+  std::vector<int> by_parents(n);
+  std::iota(by_parents.begin(), by_parents.end(), 0);
+  auto parents_of = [&](int m) { return std::make_pair(s.father[o + m], s.mother[o + m]); };
+  std::stable_sort(by_parents.begin(), by_parents.end(),
+                   [&](int a, int b) { return parents_of(a) < parents_of(b); });
+  std::vector<int> rank(n);
+  for (int i = 0; i < n; ++i) rank[by_parents[i]] = i;
+  for (int m = 0; m < n; ++m) {
+    if (taken[m]) continue;
+    taken[m] = 1;
+    if (s.father[o + m] < 0) continue;  // a founder
+    NuclearFamily f;
+    f.father = s.father[o + m] - o;
+    f.mother = s.mother[o + m] - o;
+    f.children.push_back(m);
+    for (int i = rank[m] + 1; i < n && parents_of(by_parents[i]) == parents_of(m); ++i) {
+      const int c = by_parents[i];
+      if (!taken[c]) {
+        taken[c] = 1;
+        f.children.push_back(c);
+      }
+    }
+    fams.push_back(std::move(f));
+  }
+  return fams;
+}
+
+int independent_loops(const std::vector<NuclearFamily>& fams, int members) {
+  return cycle_rank(graph_of(fams, members));
+}
+
 PedigreeStructure pedigree_structure(const Sample& s, int k) {
   PedigreeStructure ps;
   ps.size = s.size(k);
-  std::vector<NuclearFamily> fams = sibships(s, k);
+  std::vector<NuclearFamily> fams = nuclear_families(s, k);
 
   // The child edge of member m is the one to the family that lists m as a
   // child; its parent edges go to the families that list it as a parent.

@@ -43,6 +43,14 @@ struct PedigreeStructure {
   int original(int m) const { return m < size ? m : breakers[m - size]; }
 };
 
+// The nuclear families of pedigree k in the row order of their first child,
+// children in row order, no link set.
+std::vector<NuclearFamily> nuclear_families(const Sample& sample, int k);
+
+// The independent loops (cycle rank) of nuclear families over `members`
+// members: 0 for a pedigree that peels without breaking anything.
+int independent_loops(const std::vector<NuclearFamily>& families, int members);
+
 // The structure of pedigree k. Breakers are chosen greedily, a person that
 // closes the most loops at once first, so that few are needed; their number is
 // not limited here (the engine refuses a pedigree that needs too many).

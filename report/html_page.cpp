@@ -3,6 +3,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "pedigree/counted.hpp"
 #include "report/number_format.hpp"
 #include "report/pedigree_svg.hpp"
 #include "report/profile_plot.hpp"
@@ -32,6 +33,9 @@ ul.criteria { list-style: none; padding-left: 4px; }
 ul.criteria li.holds::before { content: "\2713  "; color: #170; font-weight: bold; }
 ul.criteria li.fails::before { content: "\2717  "; color: #b22; font-weight: bold; }
 .plots { display: flex; flex-wrap: wrap; gap: 10px; }
+figure.pedigree-figure .drawing { overflow-x: auto; max-width: 100%; }
+figure.pedigree-figure svg.pedigree { display: block; max-width: 100%; height: auto; cursor: zoom-in; }
+figure.pedigree-figure.full svg.pedigree { max-width: none; cursor: zoom-out; }
 .scroll { overflow-x: auto; max-width: 100%; }
 figure { margin: 12px 0 18px; }
 figcaption { font-size: 13px; color: #333; margin-bottom: 4px; }
@@ -39,16 +43,26 @@ figcaption { font-size: 13px; color: #333; margin-bottom: 4px; }
 @media print {
   body { max-width: none; padding: 0; font-size: 11px; }
   .scroll { overflow: visible; }
-  svg.pedigree { max-width: 100%; height: auto; }
+  figure.pedigree-figure svg.pedigree { max-width: 100% !important; max-height: 24cm; width: auto; height: auto; }
+  figure.pedigree-figure .drawing { overflow: visible; }
+  figure.large { page: wide; break-before: page; break-after: page; }
   h2 { break-after: avoid; }
   figure, tr, .plots svg { break-inside: avoid; }
   table.sortable th::after { content: ""; }
+  p.screen-only { display: none; }
 }
+/* A drawing wider than the page prints alone on a page turned sideways. */
+@page wide { size: A4 landscape; }
 )";
 
-// Sorts a table by the column whose header is clicked (numbers as numbers,
-// "NA" last); a second click reverses.
+// A click on a drawing shows it at its own size or scales it back; a click
+// on a table's header sorts the table by that column (numbers as numbers,
+// "NA" last), a second click reverses.
 const char* const kSortScript = R"(
+document.querySelectorAll('figure.pedigree-figure').forEach(function (figure) {
+  var svg = figure.querySelector('svg.pedigree');
+  if (svg) svg.addEventListener('click', function () { figure.classList.toggle('full'); });
+});
 document.querySelectorAll('table.sortable').forEach(function (table) {
   table.querySelectorAll('th').forEach(function (th, col) {
     th.addEventListener('click', function () {
@@ -181,12 +195,26 @@ void families_section(std::ostream& o, const ReportInput& in) {
   o << "</tbody></table></div>\n</section>\n";
 }
 
+// Wider than this, a drawing is printed on a page of its own, turned: about
+// 1.4 times the width of a portrait A4 page's text (717 px at 96 to the
+// inch), beyond which scaling it to a portrait page makes its labels too small.
+constexpr double kOwnPageWidth = 1000;
+
 void drawings_section(std::ostream& o, const ReportInput& in) {
-  o << "<section id=\"pedigrees\">\n<h2>Pedigrees</h2>\n" << pedigree_key_svg();
+  o << "<section id=\"pedigrees\">\n<h2>Pedigrees</h2>\n";
+  if (!in.drawings.empty())
+    o << "<p class=\"note screen-only\">Each drawing is scaled to the page's width; click it to see it at its "
+         "own size (and scroll it sideways), click again to scale it back.</p>\n";
+  o << pedigree_key_svg();
   for (const DrawingItem& d : in.drawings) {
-    o << "<figure data-pedigree=\"" << e(d.pedigree) << "\"><figcaption>Pedigree " << e(d.pedigree);
+    o << "<figure class=\"pedigree-figure" << (d.width > kOwnPageWidth ? " large" : "") << "\" data-pedigree=\""
+      << e(d.pedigree) << "\"><figcaption>Pedigree " << e(d.pedigree);
     if (!d.caption.empty()) o << ": " << e(d.caption);
-    o << "</figcaption><div class=\"scroll\">" << d.svg << "</div></figure>\n";
+    if (d.folded > 0)
+      o << "; " << e(persons(d.folded)) << " of unknown trait folded into the dashed stubs";
+    if (d.unlinked > 0)
+      o << "; " << e(persons(d.unlinked)) << " tied to no one else in the pedigree, drawn apart under the others";
+    o << "</figcaption><div class=\"drawing\">" << d.svg << "</div></figure>\n";
   }
   o << "</section>\n";
 }

@@ -89,7 +89,11 @@ struct FamilyRow {
 struct DrawingItem {
   std::string pedigree;
   std::string caption;  // why it is drawn, e.g. "rank 1 of 60"
-  std::string svg;      // from draw_pedigree()
+  std::string svg;      // from pedigree_svg()
+  double width = 0;     // the drawing's own width in pixels (its layout's); wider than the page: printed
+                        // on a page of its own, turned
+  int unlinked = 0;     // persons tied to no one, drawn apart
+  int folded = 0;       // persons folded into stubs (a trimmed drawing)
 };
 
 struct ReportInput {

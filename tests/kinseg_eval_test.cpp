@@ -166,9 +166,12 @@ TEST(KinsegEval, UsageErrorsAndRefusedData) {
       {"eval " + study + " --at q=0.5 --threads 0", 2, "--threads"},
       {"eval " + study + " --at q=0.5 --ascertainment some", 2, "--ascertainment"},
       {"eval " + kinseg_fixture("errors.csv") + " --at q=0.5", 1, "the data are refused"},
-      {"eval " + kinseg_fixture("loops.csv") + " --at q=0.5 --max-loop-breakers 0", 1,
-       "loops.csv: pedigree C: 1 loop to break, by 1 loop breaker, more than the limit of 0\n"
-       "kinseg: --max-loop-breakers raises the limit"},
+      {"eval " + kinseg_fixture("loops.csv") + " --at q=0.5 --max-width 3", 1,
+       "loops.csv: pedigree C: 1 loop, tables over up to 4 persons (3^4 entries), 3.6 kB, under 1 ms per "
+       "evaluation: wider than the limit of 3 persons; split the pedigree into smaller ones (cut it at distant "
+       "ancestors or marriages that join large branches) or raise --max-width\n"},
+      // The former limit on loop breakers is still accepted.
+      {"eval " + kinseg_fixture("loops.csv") + " --at q=0.5 --max-loop-breakers 0", 0, ""},
       {"eval " + study + " --covar age --at q=0.5,d.age=0.1 --genotypes no/such/dir/g.tsv", 2, "no/such/dir/g.tsv"},
   };
   kintest::TempDir tmp;
@@ -189,7 +192,7 @@ TEST(KinsegEval, UsageErrorsAndRefusedData) {
 TEST(KinsegEval, HelpNamesEveryOption) {
   const KinsegRun r = kinseg("eval --help");
   EXPECT_EQ(r.status, 0);
-  for (const char* opt : {"--at", "--ascertainment", "--threads", "--max-loop-breakers", "--genotypes", "--covar",
+  for (const char* opt : {"--at", "--ascertainment", "--threads", "--max-width", "--genotypes", "--covar",
                           "d.COLUMN", "tr1", "ro1"})
     EXPECT_TRUE(has(r.out, opt)) << opt;
 }

@@ -73,7 +73,50 @@ class PedigreeDrawer {
     return ped_;
   }
 
-  // Marriages of first cousins in the pedigree drawn last.
+  // An isolate: `isolate` founders, half of them men, pair at random into
+  // couples; in each later generation every person still unmarried marries
+  // with probability `marry`: a first cousin with probability spouses[0] when
+  // one is free, else a second cousin with spouses[1] when one is free, else a
+  // spouse from outside (a founder married in) with spouses[2], else any free
+  // person of the generation and of the other sex who is not a sibling. Every
+  // couple has children, who form the next generation.
+  std::vector<Person> draw_isolate() {
+    ped_.clear();
+    kin_.clear();
+    cousin_marriages_ = 0;
+    std::vector<int> gen, next, men, women;
+    for (int i = 0; i < s_.isolate; ++i) (i % 2 == 0 ? men : women).push_back(add_founder(1 + i % 2));
+    std::vector<std::pair<int, int>> couples;
+    // The founders: each man takes a woman drawn among those left.
+    for (int m : men) {
+      if (women.empty()) break;
+      const size_t w = static_cast<size_t>(rng_.below(women.size()));
+      couples.emplace_back(m, women[w]);
+      women.erase(women.begin() + static_cast<long>(w));
+    }
+    for (int g = 1; g <= s_.generations; ++g) {
+      gen.clear();
+      for (const auto& c : couples) {
+        const int n = children_count();
+        for (int i = 0; i < n; ++i) gen.push_back(add_child(c.first, c.second));
+      }
+      couples.clear();
+      if (g == s_.generations) break;
+      married_.assign(ped_.size() + 1, 0);
+      for (int id : gen) {
+        if (married_[static_cast<size_t>(id)] || !rng_.chance(s_.marry)) continue;
+        int spouse = isolate_spouse(id, gen);
+        if (spouse == 0) spouse = add_founder(3 - at(id).sex);
+        married_.resize(ped_.size() + 1, 0);
+        married_[static_cast<size_t>(id)] = married_[static_cast<size_t>(spouse)] = 1;
+        couples.emplace_back(at(id).sex == 1 ? id : spouse, at(id).sex == 1 ? spouse : id);
+      }
+    }
+    return ped_;
+  }
+
+  // Marriages of first cousins in the pedigree drawn last (of first and
+  // second cousins in an isolate).
   int cousin_marriages() const { return cousin_marriages_; }
 
  private:
@@ -123,6 +166,58 @@ class PedigreeDrawer {
     return cousins_[static_cast<size_t>(rng_.below(static_cast<uint64_t>(cousins_.size())))];
   }
 
+  // The ancestors of `id` `up` generations above it (its parents for 1).
+  void ancestors(int id, int up, std::vector<int>& out) {
+    out.clear();
+    out.push_back(id);
+    for (int u = 0; u < up; ++u) {
+      std::vector<int> above;
+      for (int x : out)
+        if (at(x).fa != 0) {
+          above.push_back(at(x).fa);
+          above.push_back(at(x).mo);
+        }
+      out.swap(above);
+    }
+  }
+  static bool share(const std::vector<int>& a, const std::vector<int>& b) {
+    for (int x : a)
+      for (int y : b)
+        if (x == y) return true;
+    return false;
+  }
+
+  // The spouse of `id` among the free persons of its generation, 0 for one
+  // from outside (see draw_isolate).
+  int isolate_spouse(int id, const std::vector<int>& gen) {
+    std::vector<int> first, second, any;
+    std::vector<int> p1, p2, p3, q1, q2, q3;
+    ancestors(id, 1, p1);
+    ancestors(id, 2, p2);
+    ancestors(id, 3, p3);
+    for (int c : gen) {
+      if (c == id || married_[static_cast<size_t>(c)] || at(c).sex == at(id).sex) continue;
+      ancestors(c, 1, q1);
+      if (share(p1, q1)) continue;  // a sibling or a half-sibling
+      ancestors(c, 2, q2);
+      ancestors(c, 3, q3);
+      (share(p2, q2) ? first : share(p3, q3) ? second : any).push_back(c);
+    }
+    auto pick = [&](const std::vector<int>& v) { return v[static_cast<size_t>(rng_.below(v.size()))]; };
+    if (!first.empty() && rng_.chance(s_.spouses[0])) {
+      ++cousin_marriages_;
+      return pick(first);
+    }
+    if (!second.empty() && rng_.chance(s_.spouses[1])) {
+      ++cousin_marriages_;
+      return pick(second);
+    }
+    if (rng_.chance(s_.spouses[2])) return 0;
+    for (int c : first) any.push_back(c);
+    for (int c : second) any.push_back(c);
+    return any.empty() ? 0 : pick(any);
+  }
+
   int genotype_from_copies(int copies) const { return 3 - copies; }
 
   int add_founder(int sex) {
@@ -147,20 +242,25 @@ class PedigreeDrawer {
       kin(parent).children = n;
     }
     for (int c = 0; c < n; ++c) {
-      Person p;
-      p.fa = fa;
-      p.mo = mo;
-      p.sex = 1 + static_cast<int>(rng_.below(2));
-      const int gf = at(fa).genotype, gm = at(mo).genotype;
-      p.genotype = genotype_from_copies(int(rng_.chance(m_.tr[static_cast<size_t>(gf - 1)])) +
-                                        int(rng_.chance(m_.tr[static_cast<size_t>(gm - 1)])));
-      const int id = add(p);
+      const int id = add_child(fa, mo);
       kin(id).generation = generation;
       if (generation < s_.generations && rng_.chance(s_.marry)) {
         pending_.push_back({id, generation});
         kin(id).waiting = true;
       }
     }
+  }
+
+  // A child of the couple: its sex, its genotype from its parents', then its row.
+  int add_child(int fa, int mo) {
+    Person p;
+    p.fa = fa;
+    p.mo = mo;
+    p.sex = 1 + static_cast<int>(rng_.below(2));
+    const int gf = at(fa).genotype, gm = at(mo).genotype;
+    p.genotype = genotype_from_copies(int(rng_.chance(m_.tr[static_cast<size_t>(gf - 1)])) +
+                                      int(rng_.chance(m_.tr[static_cast<size_t>(gm - 1)])));
+    return add(p);
   }
 
   // Covariates and trait of a new person (whose parents, if any, stand before
@@ -208,6 +308,7 @@ class PedigreeDrawer {
   std::vector<Kin> kin_;  // kin_[id - 1] for each row of ped_
   std::deque<Pending> pending_;
   std::vector<int> cousins_;
+  std::vector<char> married_;  // in an isolate, by row number
   int cousin_marriages_ = 0;
 };
 
@@ -255,7 +356,7 @@ Sample draw_sample(const Settings& s, uint64_t seed, long max_persons) {
                   " families passed the ascertainment in " + std::to_string(limit) +
                   " draws; raise max_draws or make affected members more frequent");
     ++sample.drawn;
-    std::vector<Person> ped = drawer.draw();
+    std::vector<Person> ped = s.isolate > 0 ? drawer.draw_isolate() : drawer.draw();
     if (!ascertain(s, ped, rng)) continue;
     ++sample.kept;
     sample.cousin_marriages += drawer.cousin_marriages();

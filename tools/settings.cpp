@@ -177,6 +177,13 @@ class Parser {
       s_.marry = as_real(n, v);
     } else if (n == "cousins") {
       s_.cousins = as_real(n, v);
+    } else if (n == "isolate") {
+      s_.isolate = as_int(n, v);
+    } else if (n == "spouses") {
+      std::istringstream in{std::string(v)};
+      std::string extra;
+      if (!(in >> s_.spouses[0] >> s_.spouses[1] >> s_.spouses[2]) || (in >> extra))
+        bad(n, v, "\"FIRST SECOND OUTSIDE\": three probabilities");
     } else if (n == "limits") {
       if (v == "programs")
         s_.limits = Settings::kProgramLimits;
@@ -374,7 +381,15 @@ void validate_shape(const Settings& s) {
     refuse("families = " + std::to_string(s.families) + ": a sample holds at most " +
            std::to_string(kMaxSamplePersons) + " persons, so " +
            std::to_string(kMaxSamplePersons / 2) + " pedigrees at most");
-  if (s.generations < 1 || s.generations > kMaxGenerations)
+  if (s.isolate < 0 || s.isolate == 1 || s.isolate > kMaxIsolateFounders)
+    refuse("isolate = " + std::to_string(s.isolate) + ": expected 0 (no isolate) or 2 to " +
+           std::to_string(kMaxIsolateFounders) + " founders");
+  for (double p : s.spouses)
+    if (!is_probability(p)) refuse("spouses = " + num(p) + ": expected probabilities 0..1");
+  if (s.isolate > 0 && (s.generations < 1 || s.generations > kMaxIsolateGenerations))
+    refuse("generations = " + std::to_string(s.generations) + ": an isolate grows over 1 to " +
+           std::to_string(kMaxIsolateGenerations) + " generations");
+  else if (s.isolate == 0 && (s.generations < 1 || s.generations > kMaxGenerations))
     refuse("generations = " + std::to_string(s.generations) + ": expected 1 to " +
            std::to_string(kMaxGenerations));
   if (s.children == Settings::kRange) {

@@ -30,6 +30,8 @@ inline constexpr int kParams = 20;   // named parameter slots of the fitted mode
 inline constexpr int kMaxCovs = 8;   // covariates, one coefficient D1..D8 each
 inline constexpr int kNameLen = 20;  // column and data file names
 inline constexpr int kMaxGenerations = 5;
+inline constexpr int kMaxIsolateGenerations = 20;
+inline constexpr int kMaxIsolateFounders = 10000;
 inline constexpr int kMaxChildren = 50;
 // Persons of one pedigree, and of a whole sample drawn without the programs'
 // limits: beyond them memory, not the user's design, would decide.
@@ -75,6 +77,13 @@ struct Settings {
   // the other sex who marries too, marries that cousin instead of a spouse from
   // outside: a consanguineous loop. 0: pedigrees stay trees of nuclear families.
   double cousins = 0.0;
+  // Above 0: each pedigree is an isolate grown from this many founders over
+  // `generations` generations (up to kMaxIsolateGenerations), spouses chosen
+  // among relatives: a first cousin with probability spouses[0], a second
+  // cousin with spouses[1], a spouse from outside with spouses[2], else anyone
+  // of the generation (see draw.cpp).
+  int isolate = 0;
+  std::array<double, 3> spouses{0.0, 0.0, 0.5};
   enum Ascertainment { kNone, kFirst, kSingle } ascertainment = kNone;
   double pi = 1.0;  // kSingle: probability that an affected member is a proband
   double unknown = 0.0;

@@ -10,12 +10,16 @@ exception and no request for anything but the file itself; every SVG has a
 non-empty bounding box; the verdict (containing TEXT) and the model table
 (with N rows) are there; in every pedigree drawing, as the browser lays it
 out with its own fonts, no two persons' symbols or labels overlap; clicks on
-a header of the family table sort it without error; it prints. Writes a
+a header of the family table sort it without error; the page is no wider
+than the window (1,280 px); it prints, on A4, with every pedigree drawing on
+one page, whole (a drawing wider than a portrait page on a landscape page of
+its own), and no drawing or table row broken across pages. Writes a
 full-page screenshot (taken before the clicks) and the printed PDF beside it;
 with --parts, also the page in three parts for a document to show:
 PREFIX-top.png (the title to the verdict), PREFIX-estimates.png (the
 estimates and profile plots) and PREFIX-pedigrees.png (the start of the
-drawings).
+drawings); with --large-part FILE, the first drawing printed on a page of its
+own (a large pedigree), as the screen shows it.
 
 Chromium is driven through its DevTools protocol over a WebSocket, with
 Python's standard library only. Exit 0 when every check passes, 1 when one
@@ -194,6 +198,26 @@ MEASURE = r"""
 })()
 """
 
+# Under print media, at the width of a portrait A4 page's text: each pedigree
+# figure's size, whether it goes on a landscape page of its own, and whether
+# it may be broken across pages.
+PRINT_MEASURE = r"""
+(function () {
+  var out = [];
+  document.querySelectorAll('figure.pedigree-figure').forEach(function (f) {
+    var svg = f.querySelector('svg.pedigree');
+    var box = f.getBoundingClientRect(), s = svg.getBoundingClientRect();
+    var vb = svg.viewBox.baseVal;
+    out.push({id: f.getAttribute('data-pedigree'), large: f.classList.contains('large'),
+              height: box.height, width: box.width, svgWidth: s.width, svgHeight: s.height,
+              caption: box.height - s.height, ratio: vb && vb.width ? vb.height / vb.width : 0,
+              ownWidth: parseFloat(svg.getAttribute('width')),
+              breaks: getComputedStyle(f).breakInside});
+  });
+  return JSON.stringify({figures: out, scrollWidth: document.documentElement.scrollWidth});
+})()
+"""
+
 # Clicks the family table's "persons" header twice; returns the first
 # cell of the first row after each click, to see that the rows moved.
 SORT = r"""
@@ -219,6 +243,12 @@ SECTIONS = """JSON.stringify(Object.fromEntries(Array.from(document.querySelecto
 })))"""
 
 
+# A4 with margins of 0.4 in, in CSS pixels (96 to the inch): the text's width
+# and height on a portrait page; a landscape page swaps them.
+PAGE_WIDTH = (8.27 - 0.8) * 96
+PAGE_HEIGHT = (11.69 - 0.8) * 96
+
+
 def find_chromium():
     for name in ("chromium", "chromium-browser", "google-chrome"):
         path = shutil.which(name)
@@ -236,6 +266,8 @@ def main():
     ap.add_argument("--pedigrees", type=int, default=-1)
     ap.add_argument("--timeout", type=float, default=60)
     ap.add_argument("--parts", default="")
+    ap.add_argument("--large-part", default="")
+    ap.add_argument("--max-width", type=float, default=1280)
     args = ap.parse_args()
 
     page_path = os.path.abspath(args.page)
@@ -302,8 +334,54 @@ def main():
                                        "height": bottom - max(0, top - 10) + 10, "scale": 1})
                 with open(f"{args.parts}-{name}.png", "wb") as f:
                     f.write(base64.b64decode(part["data"]))
+        screen_width = json.loads(page.call("Runtime.evaluate", returnByValue=True,
+                                            expression="JSON.stringify(document.documentElement.scrollWidth)")
+                                  ["result"]["value"])
+        if screen_width > args.max_width:
+            failures.append(f"the page is {screen_width} px wide, more than {args.max_width:g}")
+        if args.large_part:
+            box = json.loads(page.call("Runtime.evaluate", returnByValue=True, expression="""(function () {
+              var f = document.querySelector('figure.pedigree-figure.large');
+              if (!f) return 'null';
+              var r = f.getBoundingClientRect();
+              return JSON.stringify({top: r.top + window.scrollY, height: r.height});
+            })()""")["result"]["value"])
+            if box is None:
+                failures.append("no large pedigree drawing for --large-part")
+            else:
+                part = page.call("Page.captureScreenshot", format="png", captureBeyondViewport=True,
+                                 clip={"x": 0, "y": max(0, box["top"] - 10), "width": size["width"],
+                                       "height": box["height"] + 20, "scale": 1})
+                with open(args.large_part, "wb") as f:
+                    f.write(base64.b64decode(part["data"]))
+
+        # As printed: each drawing on one page, whole.
+        page.call("Emulation.setEmulatedMedia", media="print")
+        page.call("Emulation.setDeviceMetricsOverride", width=int(PAGE_WIDTH), height=int(PAGE_HEIGHT),
+                  deviceScaleFactor=1, mobile=False)
+        printed = json.loads(page.call("Runtime.evaluate", expression=PRINT_MEASURE,
+                                       returnByValue=True)["result"]["value"])
+        for fig in printed["figures"]:
+            if fig["breaks"] not in ("avoid", "avoid-page"):
+                failures.append(f"pedigree {fig['id']} may be broken across printed pages")
+            if fig["large"]:
+                # On a landscape page its drawing is as wide as the page allows.
+                width = min(PAGE_HEIGHT, fig["ownWidth"])
+                height = fig["caption"] + fig["ratio"] * width
+                room_w, room_h = PAGE_HEIGHT, PAGE_WIDTH
+            else:
+                width, height = fig["width"], fig["height"]
+                room_w, room_h = PAGE_WIDTH, PAGE_HEIGHT
+            if width > room_w + 1 or height > room_h + 1:
+                failures.append(f"pedigree {fig['id']} does not fit on a printed page: "
+                                f"{width:.0f} x {height:.0f} px for {room_w:.0f} x {room_h:.0f}")
+        page.call("Emulation.clearDeviceMetricsOverride")
+        page.call("Emulation.setEmulatedMedia", media="")
+
         # Printed (as to paper): a PDF beside the screenshot.
-        pdf = base64.b64decode(page.call("Page.printToPDF", printBackground=True)["data"])
+        pdf = base64.b64decode(page.call("Page.printToPDF", printBackground=True, preferCSSPageSize=True,
+                                         paperWidth=8.27, paperHeight=11.69, marginTop=0.4, marginBottom=0.4,
+                                         marginLeft=0.4, marginRight=0.4)["data"])
         pdf_path = os.path.splitext(args.screenshot)[0] + ".pdf"
         with open(pdf_path, "wb") as f:
             f.write(pdf)
@@ -351,7 +429,8 @@ def main():
         if sorted_cells is not None and sorted_cells[0] == sorted_cells[1]:
             failures.append("clicking a header twice did not sort the table")
 
-        print(f"check_report: {len(measured['svgs'])} SVGs, {measured['pedigrees']} pedigree drawings, "
+        print(f"check_report: {len(measured['svgs'])} SVGs, {measured['pedigrees']} pedigree drawings "
+              f"({sum(f['large'] for f in printed['figures'])} on pages of their own), "
               f"{measured['modelRows']} models; screenshot {args.screenshot} "
               f"({int(size['width'])} x {int(size['height'])}); printed: {pdf_pages} pages")
     except Exception as exc:  # a browser that cannot be driven fails the check, with the reason
