@@ -76,7 +76,8 @@ int run_fit(const FitCommandOptions& o) {
   run.facts.version = version();
   run.facts.command = command_line();
   const DataSummary data_summary = summarize(read);
-  run.facts.data = check_json(read, &data_summary);
+  const LoopCosts costs = loop_costs(read.sample, data_summary, eo.max_width);
+  run.facts.data = check_json(read, &data_summary, &costs);
   run.facts.ascertainment = ascertainment_name(eo.ascertainment);
   run.facts.analysed_families = engine->families();
   run.facts.prevalence = summary.prevalence;
