@@ -71,12 +71,12 @@ class Battery {
 
 void Battery::fit_model(const std::string& model_name, int index, int total) {
   Fitted f;
-  std::vector<std::string> notes;
-  f.model = std::make_unique<Model>(model_name, options_for_model(model_name, options_.model, notes));
+  std::vector<PassedOverOption> passed_over;
+  f.model = std::make_unique<Model>(model_name, options_for_model(model_name, options_.model, passed_over));
   const Model& model = *f.model;
   BatteryModel& bm = f.result;
   bm.name = model.name();
-  bm.messages = notes;
+  for (const PassedOverOption& o : passed_over) bm.messages.push_back(o.text());
   if (options_.on_model_start) options_.on_model_start(bm.name, index, total);
 
   FitOptions fo = options_.fit;
@@ -178,11 +178,11 @@ void Battery::profile_selected() {
     sel->result.messages.push_back("the profile pass raised ln L from " + significant(*old.lnl, 10) + " to " + significant(*p.lnl, 10));
   // Keep the battery's starts and their summary; take everything else.
   std::vector<std::string> messages;
-  for (const auto& m : old.messages)
-    if (m.find("starts reached the best ln L") != std::string::npos) messages.push_back(m);
-  for (const auto& m : p.messages)
-    if (m.find("starts reached the best ln L") == std::string::npos) messages.push_back(m);
+  if (old.starts_message >= 0) messages.push_back(old.messages[static_cast<size_t>(old.starts_message)]);
+  for (size_t i = 0; i < p.messages.size(); ++i)
+    if (static_cast<int>(i) != p.starts_message) messages.push_back(p.messages[i]);
   p.messages = messages;
+  p.starts_message = old.starts_message >= 0 ? 0 : -1;
   p.starts = std::move(old.starts);
   p.best_start = old.best_start;
   p.starts_at_best = old.starts_at_best;
@@ -349,7 +349,8 @@ std::vector<std::string> battery_models_of_type(GenotypeEffects t) {
   return {"tau_ab_free" + type, "homog_general" + type, "general" + type};
 }
 
-ModelOptions options_for_model(const std::string& model_name, const ModelOptions& options, std::vector<std::string>& notes) {
+ModelOptions options_for_model(const std::string& model_name, const ModelOptions& options,
+                               std::vector<PassedOverOption>& passed_over) {
   ModelOptions base = options;
   base.fix.clear();
   base.start.clear();
@@ -359,7 +360,7 @@ ModelOptions options_for_model(const std::string& model_name, const ModelOptions
   auto keep = [&](const char* option, const std::string& name) {
     const std::string why = not_settable(model, name);
     if (why.empty()) return true;
-    notes.push_back(std::string(option) + " " + name + " does not apply (" + why + ")");
+    passed_over.push_back({option, name, why});
     return false;
   };
   for (const auto& f : options.fix)
@@ -376,24 +377,25 @@ void check_battery_options(const ModelOptions& options) {
   auto add = [&](const std::string& p) {
     if (std::find(problems.begin(), problems.end(), p) == problems.end()) problems.push_back(p);
   };
-  std::vector<std::string> names;
-  for (const auto& f : options.fix) names.push_back("--fix " + f.name);
-  for (const auto& s : options.start) names.push_back("--start " + s.name);
-  for (const auto& b : options.bounds) names.push_back("--bounds " + b.name);
-  std::vector<bool> applies(names.size(), false);
+  // Every entry as (option, parameter); each must apply to some model.
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (const auto& f : options.fix) entries.emplace_back("--fix", f.name);
+  for (const auto& s : options.start) entries.emplace_back("--start", s.name);
+  for (const auto& b : options.bounds) entries.emplace_back("--bounds", b.name);
+  std::vector<bool> applies(entries.size(), false);
   for (const auto& model_name : every_battery_model()) {
-    std::vector<std::string> notes;
+    std::vector<PassedOverOption> passed_over;
     ModelOptions mo;
     try {
-      mo = options_for_model(model_name, options, notes);
+      mo = options_for_model(model_name, options, passed_over);
     } catch (const ModelError& e) {
       for (const auto& p : e.problems()) add(p);
       continue;
     }
-    for (size_t i = 0; i < names.size(); ++i)
-      if (std::find_if(notes.begin(), notes.end(), [&](const std::string& n) {
-            return n.rfind(names[i] + " does not apply", 0) == 0;
-          }) == notes.end())
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (std::none_of(passed_over.begin(), passed_over.end(), [&](const PassedOverOption& o) {
+            return o.option == entries[i].first && o.name == entries[i].second;
+          }))
         applies[i] = true;
     try {
       Model check(model_name, mo);
@@ -401,8 +403,9 @@ void check_battery_options(const ModelOptions& options) {
       for (const auto& p : e.problems()) add(p);
     }
   }
-  for (size_t i = 0; i < names.size(); ++i)
-    if (!applies[i]) add(names[i] + ": no model of the battery estimates " + names[i].substr(names[i].find(' ') + 1));
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (!applies[i])
+      add(entries[i].first + " " + entries[i].second + ": no model of the battery estimates " + entries[i].second);
   if (!problems.empty()) throw ModelError(problems);
 }
 

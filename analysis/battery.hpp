@@ -85,8 +85,15 @@ std::vector<std::string> battery_models_before_selection();
 std::vector<std::string> battery_models_of_type(GenotypeEffects t);
 
 // The user's options as they apply to model NAME: entries naming a parameter
-// the model does not estimate are left out, each with a note in NOTES.
-ModelOptions options_for_model(const std::string& model_name, const ModelOptions& options, std::vector<std::string>& notes);
+// the model does not estimate are left out, each listed in PASSED_OVER.
+struct PassedOverOption {
+  std::string option;  // "--fix", "--start" or "--bounds"
+  std::string name;    // the parameter it names
+  std::string why;     // e.g. "sporadic has no q"
+  std::string text() const { return option + " " + name + " does not apply (" + why + ")"; }
+};
+ModelOptions options_for_model(const std::string& model_name, const ModelOptions& options,
+                               std::vector<PassedOverOption>& passed_over);
 
 // Checks the options against every model the battery may fit; throws
 // ModelError listing every problem (each entry must apply to some model, and

@@ -22,6 +22,18 @@ std::string status_name(FitStatus s) {
   return "";
 }
 
+std::string parameter_status_name(ParameterStatus s) {
+  switch (s) {
+    case ParameterStatus::estimated: return "estimated";
+    case ParameterStatus::at_bound: return "at bound";
+    case ParameterStatus::not_identified: return "not identified";
+    case ParameterStatus::fixed: return "fixed";
+    case ParameterStatus::linked: return "linked";
+    case ParameterStatus::derived: return "derived";
+  }
+  return "";
+}
+
 namespace {
 
 constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
@@ -88,7 +100,7 @@ class Fitter {
   }
 
   // ln L maximised over all coordinates but I, which is held at THETA.
-  ProfilePoint profile(int i, double theta, const std::vector<double>& warm) {
+  ProfileMaximum profile(int i, double theta, const std::vector<double>& warm) {
     const int k = model_.k();
     std::vector<bool> movable(k, true);
     movable[i] = false;
@@ -106,7 +118,7 @@ class Fitter {
       box.scale.push_back(scale_[c]);
       start.push_back(warm[c]);
     }
-    ProfilePoint out;
+    ProfileMaximum out;
     std::vector<double> best = expand(start);
     if (k > 1) {
       const LocalMaximum m = local_maximum(
@@ -138,79 +150,37 @@ FitStatus status_of(SearchEnd e) {
   return FitStatus::not_converged;
 }
 
-// The table of parameters: values everywhere, standard errors and intervals of
-// the estimated ones (a linked parameter shares those of the one it equals).
-void fill_parameters(const Model& model, FitResult& r, const std::vector<std::string>& bound_reason,
-                     const std::vector<bool>& not_identified, const std::vector<bool>& no_room,
-                     const std::vector<std::optional<double>>& se,
-                     const std::vector<ProfileInterval>& intervals) {
-  const auto& params = model.parameters();
-  const std::vector<double> values = model.values(r.free);
-  const auto& free = model.free_parameters();
-  r.parameters.clear();
-  for (size_t i = 0; i < params.size(); ++i) {
-    const Parameter& p = params[i];
-    ParameterEstimate e;
-    e.name = p.name;
-    e.role = p.role;
-    e.estimate = values[i];
-    int c = -1;  // the free coordinate whose uncertainty this parameter shares
-    const int source = p.role == ParameterRole::linked ? p.link : static_cast<int>(i);
-    for (size_t j = 0; j < free.size(); ++j)
-      if (free[j] == source) c = static_cast<int>(j);
-    switch (p.role) {
-      case ParameterRole::estimated:
-        e.low = p.low;
-        e.high = p.high;
-        e.status = !bound_reason[c].empty() ? "at bound" : not_identified[c] ? "not identified" : "estimated";
-        e.note = bound_reason[c];
-        if (no_room[c]) e.note = "no standard error: too close to a bound";
-        break;
-      case ParameterRole::fixed:
-        e.status = "fixed";
-        e.note = p.fixed_by_user ? "by --fix" : "by the model";
-        break;
-      case ParameterRole::linked:
-        e.status = "linked";
-        e.note = "= " + params[p.link].name;
-        break;
-      case ParameterRole::derived:
-        e.status = "derived";
-        e.note = "from q, tr1, tr3";
-        break;
-    }
-    if (c >= 0) {
-      e.se = se[c];
-      if (c < static_cast<int>(intervals.size())) {
-        e.ci_low = intervals[c].low;
-        e.ci_high = intervals[c].high;
-        e.ci_low_at_bound = intervals[c].low_at_bound;
-        e.ci_high_at_bound = intervals[c].high_at_bound;
-        if (p.role == ParameterRole::estimated && r.lnl) {
-          e.profile = intervals[c].curve;
-          e.profile.emplace_back(r.free[static_cast<size_t>(c)], *r.lnl);
-          std::sort(e.profile.begin(), e.profile.end());
-        }
-      }
-    }
-    r.parameters.push_back(e);
-  }
-}
+// What the uncertainty pass finds for one free parameter.
+struct FreeUncertainty {
+  std::string bound_reason;  // the bound it lies on; empty when inside
+  bool not_identified = false;
+  bool no_room = false;      // too close to a bound for a standard error
+  std::optional<double> se;
+  std::optional<ProfileInterval> interval;  // when profiled
+};
 
-}  // namespace
+// The uncertainty at a point: per free parameter, and the
+// variance-covariance matrix over those with a standard error.
+struct Uncertainty {
+  std::vector<FreeUncertainty> free;
+  std::vector<std::string> covariance_names;
+  std::vector<double> covariance;
+  std::vector<std::string> messages;
+};
 
-FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary& summary, const FitOptions& options) {
-  FitResult r;
-  r.model = model.name();
-  r.k = model.k();
-  r.free_names = model.free_names();
-  Fitter fitter(model, lnl, options);
-  const int k = model.k();
-  const auto names = model.free_names();
-  const auto scale = model.scales();
+// The point the fit reports and how its search ended.
+struct BestPoint {
+  std::vector<double> x;
+  double lnl = kMinusInf;
+  SearchEnd end = SearchEnd::refused_start;
+};
 
-  // The searches.
+// One search from each starting point, turned round into the documented
+// orientation where it ended at the mirror image.
+std::vector<StartRecord> search_from_starts(const Model& model, Fitter& fitter, const SampleSummary& summary,
+                                            const FitOptions& options) {
   const std::vector<StartingPoint> starts = starting_points(model, summary, options.starts, options.extra_starts);
+  std::vector<StartRecord> out;
   for (size_t s = 0; s < starts.size(); ++s) {
     StartRecord rec;
     rec.origin = starts[s].origin;
@@ -237,10 +207,14 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
       rec.end_state = SearchEnd::refused_start;
       rec.evaluations = 1;
     }
-    r.starts.push_back(rec);
+    out.push_back(rec);
     if (options.on_start) options.on_start(rec, static_cast<int>(s) + 1, static_cast<int>(starts.size()));
   }
+  return out;
+}
 
+// The best start and the refused ones.
+void choose_best_start(FitResult& r) {
   for (size_t s = 0; s < r.starts.size(); ++s) {
     if (!r.starts[s].lnl) {
       ++r.refused_starts;
@@ -248,6 +222,229 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
     }
     if (r.best_start < 0 || *r.starts[s].lnl > *r.starts[r.best_start].lnl) r.best_start = static_cast<int>(s);
   }
+}
+
+// What is said of the orientation of the best point.
+void orientation_messages(const Model& model, const std::vector<double>& x, FitResult& r) {
+  if (r.turned_round)
+    r.messages.push_back("the search ended at the mirror image (w1 < w3) and was turned round: q -> 1-q, w1 <-> w3" +
+                         std::string(model.options().sex_effect ? ", v1 <-> v3" : "") +
+                         (model.find("tr1") >= 0 ? ", tr1 -> 1-tr3, tr2 -> 1-tr2, tr3 -> 1-tr1" : ""));
+  const std::vector<double> v = model.values(x);
+  const int w1 = model.find("w1"), w3 = model.find("w3");
+  if (!model.can_turn_round() && !model.orientation_constrained() && model.transmission() != Transmission::sporadic &&
+      v[w1] < v[w3])
+    r.messages.push_back("w1 < w3, and the mirror image is outside this model's --fix or --bounds: left as found");
+}
+
+// How the starts agree: those within TIE of the best ln L reached it, and how
+// far below it the others ended.
+void compare_starts(double best, double tie, FitResult& r) {
+  for (const StartRecord& s : r.starts) {
+    if (!s.lnl) continue;
+    const double below = best - *s.lnl;
+    if (below <= tie) {
+      ++r.starts_at_best;
+    } else {
+      r.others_nearest = r.others_nearest ? std::min(*r.others_nearest, below) : below;
+      r.others_farthest = r.others_farthest ? std::max(*r.others_farthest, below) : below;
+    }
+  }
+  std::string m = std::to_string(r.starts_at_best) + " of " + std::to_string(r.starts.size()) +
+                  " starts reached the best ln L (within " + significant(tie, 4) + ")";
+  if (r.others_nearest)
+    m += "; the others that finished ended " + significant(*r.others_nearest, 4) + " to " +
+         significant(*r.others_farthest, 4) + " below it";
+  if (r.refused_starts > 0) m += "; " + std::to_string(r.refused_starts) + " refused";
+  r.starts_message = static_cast<int>(r.messages.size());
+  r.messages.push_back(m);
+}
+
+// Standard errors and the variance-covariance matrix at X from the observed
+// information; a parameter whose 95% Wald interval is wider than its whole
+// range is not identified.
+Uncertainty standard_errors(const Model& model, Fitter& fitter, const std::vector<double>& x,
+                            const FitOptions& options) {
+  const int k = model.k();
+  const auto names = model.free_names();
+  Uncertainty u;
+  u.free.resize(k);
+  const std::vector<std::string> bound_reason = model.bound_reasons(x, kBoundTolerance);
+  std::vector<bool> at_bound(k);
+  for (int c = 0; c < k; ++c) {
+    u.free[c].bound_reason = bound_reason[c];
+    at_bound[c] = !bound_reason[c].empty();
+  }
+  if (options.on_progress) options.on_progress("standard errors", 0, 1);
+  const ObservedInformation info = observed_information(
+      [&](const std::vector<double>& y) { return fitter.lnl_at(y); },
+      [&](const std::vector<double>& y) { return model.feasible(y); }, x, model.scales(), at_bound, names);
+  if (options.on_progress) options.on_progress("standard errors", 1, 1);
+  u.messages = info.messages;
+  for (int c : info.not_identified) u.free[c].not_identified = true;
+  for (int c : info.no_room) u.free[c].no_room = true;
+  u.covariance = info.covariance;
+  const double drop_root = std::sqrt(profile_drop(options.profile_settings.level));
+  const int n = static_cast<int>(info.covered.size());
+  for (int a = 0; a < n; ++a) {
+    const int c = info.covered[a];
+    FreeUncertainty& f = u.free[c];
+    u.covariance_names.push_back(names[c]);
+    f.se = info.se[a];
+    // A Wald interval wider than the parameter's whole range: ln L hardly
+    // changes over it (a ridge, such as a penetrance driven to 1 along a
+    // combination of baseline and sex increment).
+    const double range = model.upper()[c] - model.lower()[c];
+    if (*f.se * 2 * drop_root > range) {
+      f.not_identified = true;
+      u.messages.push_back("flat likelihood: 1.96 standard errors of " + names[c] + " (SE " + significant(*f.se, 4) +
+                           ") either side span more than its whole range " + significant(model.lower()[c], 4) + ":" +
+                           significant(model.upper()[c], 4) + "; " + names[c] + " is not identified");
+    }
+  }
+  return u;
+}
+
+// A profile that found ln L above the best point, and whose it was.
+struct BetterPoint {
+  ProfileMaximum point;
+  std::string parameter;
+};
+
+// Profile-likelihood intervals at BEST, parameter by parameter, until one
+// profile finds a point above the maximum (returned then).
+std::optional<BetterPoint> profile_intervals(const Model& model, Fitter& fitter, const BestPoint& best,
+                                             const FitOptions& options, Uncertainty& u) {
+  const int k = model.k();
+  const auto names = model.free_names();
+  const auto scale = model.scales();
+  for (int c = 0; c < k; ++c) {
+    if (options.on_progress) options.on_progress("profile " + names[c], c, k);
+    ProfileInterval pi = profile_interval(
+        [&](double theta, const std::vector<double>& warm) { return fitter.profile(c, theta, warm); }, c, best.x,
+        best.lnl, model.lower()[c], model.upper()[c], scale[c], u.free[c].se, options.profile_settings);
+    for (const auto& m : pi.messages) u.messages.push_back("profile of " + names[c] + ": " + m);
+    std::optional<ProfileMaximum> better = pi.better;
+    u.free[c].interval = std::move(pi);
+    if (better) return BetterPoint{*better, names[c]};
+  }
+  if (options.on_progress) options.on_progress("profiles", k, k);
+  return std::nullopt;
+}
+
+// The search goes on from a point a profile found above the best: the point
+// it reaches, in the documented orientation.
+void climb_from(const Model& model, Fitter& fitter, const ProfileMaximum& better, BestPoint& best) {
+  const Fitter::Climb c = fitter.climb(better.x);
+  if (std::isfinite(c.lnl) && c.lnl >= better.lnl) {
+    best.x = c.x;
+    best.lnl = c.lnl;
+    best.end = c.end;
+  } else {
+    best.x = better.x;
+    best.lnl = better.lnl;
+  }
+  if (model.needs_turning_round(best.x)) {
+    best.x = model.turned_round(best.x);
+    best.lnl = fitter.lnl_at(best.x);
+  }
+}
+
+// The table of parameters: values everywhere, standard errors and intervals of
+// the estimated ones (a linked parameter shares those of the one it equals).
+void fill_parameters(const Model& model, const Uncertainty& u, FitResult& r) {
+  const auto& params = model.parameters();
+  const std::vector<double> values = model.values(r.free);
+  const auto& free = model.free_parameters();
+  r.parameters.clear();
+  for (size_t i = 0; i < params.size(); ++i) {
+    const Parameter& p = params[i];
+    ParameterEstimate e;
+    e.name = p.name;
+    e.role = p.role;
+    e.estimate = values[i];
+    int c = -1;  // the free coordinate whose uncertainty this parameter shares
+    const int source = p.role == ParameterRole::linked ? p.link : static_cast<int>(i);
+    for (size_t j = 0; j < free.size(); ++j)
+      if (free[j] == source) c = static_cast<int>(j);
+    const FreeUncertainty* f = c >= 0 ? &u.free[static_cast<size_t>(c)] : nullptr;
+    switch (p.role) {
+      case ParameterRole::estimated:
+        e.low = p.low;
+        e.high = p.high;
+        e.status = !f->bound_reason.empty() ? ParameterStatus::at_bound
+                   : f->not_identified       ? ParameterStatus::not_identified
+                                             : ParameterStatus::estimated;
+        e.note = f->bound_reason;
+        if (f->no_room) e.note = "no standard error: too close to a bound";
+        break;
+      case ParameterRole::fixed:
+        e.status = ParameterStatus::fixed;
+        e.note = p.fixed_by_user ? "by --fix" : "by the model";
+        break;
+      case ParameterRole::linked:
+        e.status = ParameterStatus::linked;
+        e.note = "= " + params[p.link].name;
+        break;
+      case ParameterRole::derived:
+        e.status = ParameterStatus::derived;
+        e.note = "from q, tr1, tr3";
+        break;
+    }
+    if (f) {
+      e.se = f->se;
+      if (f->interval) {
+        e.ci_low = f->interval->low;
+        e.ci_high = f->interval->high;
+        e.ci_low_at_bound = f->interval->low_at_bound;
+        e.ci_high_at_bound = f->interval->high_at_bound;
+        if (p.role == ParameterRole::estimated && r.lnl) {
+          e.profile = f->interval->curve;
+          e.profile.emplace_back(r.free[static_cast<size_t>(c)], *r.lnl);
+          std::sort(e.profile.begin(), e.profile.end());
+        }
+      }
+    }
+    r.parameters.push_back(e);
+  }
+}
+
+// The fit's status from how the best search ended and what the uncertainty
+// pass found, with what is said of it. MOVED: the search went on from a
+// profile's point.
+void settle_status(SearchEnd end, bool moved, const Model& model, const Uncertainty& u, const FitOptions& options,
+                   FitResult& r) {
+  const auto names = model.free_names();
+  std::vector<std::string> on_bound, flat;
+  for (size_t c = 0; c < u.free.size(); ++c) {
+    if (!u.free[c].bound_reason.empty()) on_bound.push_back(names[c] + " (" + u.free[c].bound_reason + ")");
+    if (u.free[c].not_identified) flat.push_back(names[c]);
+  }
+  r.status = status_of(end);
+  if (r.status == FitStatus::iteration_limit)
+    r.messages.push_back("the best search stopped at the limit of " + std::to_string(options.search.max_evaluations) +
+                         " evaluations");
+  if (r.status == FitStatus::not_converged && !moved) r.messages.push_back("the best search stopped short of a maximum");
+  if (!on_bound.empty()) {
+    std::string m = "at a bound, without standard error:";
+    for (const auto& b : on_bound) m += " " + b;
+    r.messages.push_back(m);
+  }
+  if (r.status == FitStatus::converged && !flat.empty()) r.status = FitStatus::flat;
+  if (r.status == FitStatus::converged && !on_bound.empty()) r.status = FitStatus::at_bound;
+}
+
+}  // namespace
+
+FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary& summary, const FitOptions& options) {
+  FitResult r;
+  r.model = model.name();
+  r.k = model.k();
+  r.free_names = model.free_names();
+  Fitter fitter(model, lnl, options);
+
+  r.starts = search_from_starts(model, fitter, summary, options);
+  choose_best_start(r);
   if (r.best_start < 0) {
     r.status = FitStatus::refused_start;
     r.messages.push_back("the likelihood refused every start (" + std::to_string(r.starts.size()) +
@@ -256,156 +453,45 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
     r.free = r.starts.empty() ? std::vector<double>{} : r.starts[0].start;
     return r;
   }
-
-  std::vector<double> x = r.starts[r.best_start].end;
-  double best = fitter.lnl_at(x);
-  SearchEnd end_state = r.starts[r.best_start].end_state;
+  BestPoint best;
+  best.x = r.starts[r.best_start].end;
+  best.lnl = fitter.lnl_at(best.x);
+  best.end = r.starts[r.best_start].end_state;
   r.turned_round = r.starts[r.best_start].turned_round;
-  if (r.turned_round)
-    r.messages.push_back("the search ended at the mirror image (w1 < w3) and was turned round: q -> 1-q, w1 <-> w3" +
-                         std::string(model.options().sex_effect ? ", v1 <-> v3" : "") +
-                         (model.find("tr1") >= 0 ? ", tr1 -> 1-tr3, tr2 -> 1-tr2, tr3 -> 1-tr1" : ""));
-  {
-    const std::vector<double> v = model.values(x);
-    const int w1 = model.find("w1"), w3 = model.find("w3");
-    if (!model.can_turn_round() && !model.orientation_constrained() && model.transmission() != Transmission::sporadic &&
-        v[w1] < v[w3])
-      r.messages.push_back("w1 < w3, and the mirror image is outside this model's --fix or --bounds: left as found");
-  }
-
-  // How the starts agree.
-  for (size_t s = 0; s < r.starts.size(); ++s) {
-    if (!r.starts[s].lnl) continue;
-    const double below = best - *r.starts[s].lnl;
-    if (below <= options.tie) {
-      ++r.starts_at_best;
-    } else {
-      r.others_nearest = r.others_nearest ? std::min(*r.others_nearest, below) : below;
-      r.others_farthest = r.others_farthest ? std::max(*r.others_farthest, below) : below;
-    }
-  }
-  {
-    std::string m = std::to_string(r.starts_at_best) + " of " + std::to_string(r.starts.size()) +
-                    " starts reached the best ln L (within " + significant(options.tie, 4) + ")";
-    if (r.others_nearest)
-      m += "; the others that finished ended " + significant(*r.others_nearest, 4) + " to " + significant(*r.others_farthest, 4) +
-           " below it";
-    if (r.refused_starts > 0) m += "; " + std::to_string(r.refused_starts) + " refused";
-    r.messages.push_back(m);
-  }
+  orientation_messages(model, best.x, r);
+  compare_starts(best.lnl, options.tie, r);
 
   // Uncertainty; redone once from a better point when a profile finds one.
-  std::vector<std::string> bound_reason;
-  std::vector<bool> not_identified, no_room;
-  std::vector<std::optional<double>> se;
-  std::vector<ProfileInterval> intervals;
-  std::vector<std::string> uncertainty_messages;
-  const double profile_drop_root = std::sqrt(profile_drop(options.profile_settings.level));
+  Uncertainty u;
   bool moved = false;
   for (int round = 0; round < 2; ++round) {
-    uncertainty_messages.clear();
-    bound_reason = model.bound_reasons(x, kBoundTolerance);
-    std::vector<bool> at_bound(k);
-    for (int c = 0; c < k; ++c) at_bound[c] = !bound_reason[c].empty();
-    if (options.on_progress) options.on_progress("standard errors", 0, 1);
-    const ObservedInformation info = observed_information(
-        [&](const std::vector<double>& y) { return fitter.lnl_at(y); },
-        [&](const std::vector<double>& y) { return model.feasible(y); }, x, scale, at_bound, names);
-    if (options.on_progress) options.on_progress("standard errors", 1, 1);
-    uncertainty_messages.insert(uncertainty_messages.end(), info.messages.begin(), info.messages.end());
-    not_identified.assign(k, false);
-    for (int c : info.not_identified) not_identified[c] = true;
-    no_room.assign(k, false);
-    for (int c : info.no_room) no_room[c] = true;
-    se.assign(k, std::nullopt);
-    r.covariance_names.clear();
-    r.covariance = info.covariance;
-    const int n = static_cast<int>(info.covered.size());
-    for (int a = 0; a < n; ++a) {
-      const int c = info.covered[a];
-      r.covariance_names.push_back(names[c]);
-      se[c] = info.se[a];
-      // A Wald interval wider than the parameter's whole range: ln L hardly
-      // changes over it (a ridge, such as a penetrance driven to 1 along a
-      // combination of baseline and sex increment).
-      const double range = model.upper()[c] - model.lower()[c];
-      if (*se[c] * 2 * profile_drop_root > range) {
-        not_identified[c] = true;
-        uncertainty_messages.push_back("flat likelihood: 1.96 standard errors of " + names[c] + " (SE " + significant(*se[c], 4) +
-                                       ") either side span more than its whole range " + significant(model.lower()[c], 4) + ":" +
-                                       significant(model.upper()[c], 4) + "; " + names[c] + " is not identified");
-      }
-    }
-
-    intervals.clear();
+    u = standard_errors(model, fitter, best.x, options);
     if (!options.profile) break;
-    std::optional<ProfilePoint> better;
-    std::string better_of;
-    for (int c = 0; c < k && !better; ++c) {
-      if (options.on_progress) options.on_progress("profile " + names[c], c, k);
-      ProfileInterval pi = profile_interval(
-          [&](double theta, const std::vector<double>& warm) { return fitter.profile(c, theta, warm); }, c, x,
-          best, model.lower()[c], model.upper()[c], scale[c], se[c], options.profile_settings);
-      for (const auto& m : pi.messages) uncertainty_messages.push_back("profile of " + names[c] + ": " + m);
-      if (pi.better) {
-        better = pi.better;
-        better_of = names[c];
-      }
-      intervals.push_back(pi);
-    }
-    if (options.on_progress && !better) options.on_progress("profiles", k, k);
+    const std::optional<BetterPoint> better = profile_intervals(model, fitter, best, options, u);
     r.profiled = !better;
     if (!better) break;
-    const double gain = better->lnl - best;
+    const double gain = better->point.lnl - best.lnl;
     if (moved) {
-      r.messages.push_back("the profile of " + better_of + " again found ln L higher by " + significant(gain, 4) +
-                           ": the maximum was not reached; no intervals");
-      end_state = SearchEnd::not_converged;
-      intervals.clear();
+      r.messages.push_back("the profile of " + better->parameter + " again found ln L higher by " +
+                           significant(gain, 4) + ": the maximum was not reached; no intervals");
+      best.end = SearchEnd::not_converged;
+      for (FreeUncertainty& f : u.free) f.interval.reset();
       break;
     }
     moved = true;
-    r.messages.push_back("the profile of " + better_of + " found ln L higher by " + significant(gain, 4) +
+    r.messages.push_back("the profile of " + better->parameter + " found ln L higher by " + significant(gain, 4) +
                          " than the searches: the search went on from there");
-    const Fitter::Climb c = fitter.climb(better->x);
-    if (std::isfinite(c.lnl) && c.lnl >= better->lnl) {
-      x = c.x;
-      best = c.lnl;
-      end_state = c.end;
-    } else {
-      x = better->x;
-      best = better->lnl;
-    }
-    if (model.needs_turning_round(x)) {
-      x = model.turned_round(x);
-      best = fitter.lnl_at(x);
-    }
+    climb_from(model, fitter, better->point, best);
   }
-  r.messages.insert(r.messages.end(), uncertainty_messages.begin(), uncertainty_messages.end());
+  r.messages.insert(r.messages.end(), u.messages.begin(), u.messages.end());
 
-  r.free = x;
-  r.lnl = best;
-  r.point = model.point(x);
-  fill_parameters(model, r, bound_reason, not_identified, no_room, se, intervals);
-
-  std::vector<std::string> on_bound, flat;
-  for (int c = 0; c < k; ++c) {
-    if (!bound_reason[c].empty()) on_bound.push_back(names[c] + " (" + bound_reason[c] + ")");
-    if (not_identified[c]) flat.push_back(names[c]);
-  }
-  r.status = status_of(end_state);
-  if (r.status == FitStatus::iteration_limit)
-    r.messages.push_back("the best search stopped at the limit of " + std::to_string(options.search.max_evaluations) +
-                         " evaluations");
-  if (r.status == FitStatus::not_converged && !moved)
-    r.messages.push_back("the best search stopped short of a maximum");
-  if (!on_bound.empty()) {
-    std::string m = "at a bound, without standard error:";
-    for (const auto& b : on_bound) m += " " + b;
-    r.messages.push_back(m);
-  }
-  if (r.status == FitStatus::converged && !flat.empty()) r.status = FitStatus::flat;
-  if (r.status == FitStatus::converged && !on_bound.empty()) r.status = FitStatus::at_bound;
+  r.free = best.x;
+  r.lnl = best.lnl;
+  r.point = model.point(best.x);
+  r.covariance_names = u.covariance_names;
+  r.covariance = u.covariance;
+  fill_parameters(model, u, r);
+  settle_status(best.end, moved, model, u, options, r);
   r.evaluations = fitter.evaluations();
   return r;
 }

@@ -27,6 +27,11 @@ enum class FitStatus {
 
 std::string status_name(FitStatus s);  // "refused start", "iteration limit", ...
 
+// A parameter at the estimates.
+enum class ParameterStatus { estimated, at_bound, not_identified, fixed, linked, derived };
+
+std::string parameter_status_name(ParameterStatus s);  // "estimated", "at bound", "not identified", ...
+
 struct StartRecord {
   std::string origin;               // "--start", "grid q=0.1 effect 3", or the caller's label
   std::vector<double> start;        // the free vector it started from
@@ -46,8 +51,7 @@ struct ParameterEstimate {
   std::optional<double> se;
   std::optional<double> ci_low, ci_high;
   bool ci_low_at_bound = false, ci_high_at_bound = false;
-  // "estimated", "at bound", "not identified", "fixed", "linked", "derived"
-  std::string status;
+  ParameterStatus status = ParameterStatus::estimated;
   std::string note;  // the bound reached, "= w1", "by --fix", ...
   // The profile likelihood met while finding the interval: (value, ln L
   // maximised over the other parameters), by value, the estimate among them.
@@ -59,6 +63,9 @@ struct FitResult {
   std::string model;
   FitStatus status = FitStatus::refused_start;
   std::vector<std::string> messages;
+  // Which of the messages says how the starts agree ("6 of 6 starts reached
+  // the best ln L ..."); -1: none (every start refused).
+  int starts_message = -1;
 
   std::vector<ParameterEstimate> parameters;  // every parameter of the model, in its order
   std::vector<std::string> free_names;

@@ -16,8 +16,8 @@ bool settled(FitStatus s) {
 // The free parameters of a fit on a bound or not identified, as flags ("null: q at lower bound").
 void bound_flags(const char* which, const FitResult& fit, bool skip_reference_bounds, std::vector<std::string>& flags) {
   for (const ParameterEstimate& e : fit.parameters) {
-    if (e.status == "not identified") flags.push_back(std::string(which) + ": " + e.name + " not identified");
-    if (e.status != "at bound") continue;
+    if (e.status == ParameterStatus::not_identified) flags.push_back(std::string(which) + ": " + e.name + " not identified");
+    if (e.status != ParameterStatus::at_bound) continue;
     if (skip_reference_bounds && ((e.name == "tr1" && e.note == "upper bound") ||
                                   (e.name == "tr3" && e.note == "lower bound")))
       continue;

@@ -28,7 +28,7 @@ ProfileInterval profile_interval(const Profile& profile, int coordinate, const s
     const auto nearest = std::min_element(met.begin(), met.end(), [&](const auto& a, const auto& b) {
       return std::abs(a.first - theta) < std::abs(b.first - theta);
     });
-    ProfilePoint p = profile(theta, nearest->second);
+    ProfileMaximum p = profile(theta, nearest->second);
     ++out.maximisations;
     if (std::isfinite(p.lnl)) {
       met.emplace_back(theta, p.x);

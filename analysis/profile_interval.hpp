@@ -17,14 +17,16 @@
 
 namespace kinseg {
 
-struct ProfilePoint {
+// The profile at one value of a parameter: ln L maximised over the other
+// parameters, and the free vector where that maximum lies.
+struct ProfileMaximum {
   double lnl = 0.0;       // -inf when refused
   std::vector<double> x;  // the whole free vector at the profile maximum
 };
 
 // The profile at VALUE of the parameter, maximising the others from WARM (a
 // whole free vector; its own coordinate is replaced by VALUE).
-using Profile = std::function<ProfilePoint(double value, const std::vector<double>& warm)>;
+using Profile = std::function<ProfileMaximum(double value, const std::vector<double>& warm)>;
 
 struct ProfileSettings {
   double level = 0.95;
@@ -41,7 +43,7 @@ struct ProfileSettings {
 struct ProfileInterval {
   std::optional<double> low, high;
   bool low_at_bound = false, high_at_bound = false;
-  std::optional<ProfilePoint> better;  // a point above the maximum, when met
+  std::optional<ProfileMaximum> better;  // a point above the maximum, when met
   int maximisations = 0;
   // (value, profile ln L) of every finite profile maximisation, in the order
   // they were made: the walk, the search for the ends and the curve's points.

@@ -116,21 +116,7 @@ kinseg::Sample draw(const std::string& name) {
 }
 
 // The point the samples were drawn at.
-kinseg::Point truth(const std::string& name) {
-  const kinsim::Settings s = settings_of(name);
-  kinseg::Point pt;
-  pt.q = s.param(kinsim::kQ).value;
-  for (int g = 0; g < 3; ++g) {
-    pt.w[g] = s.param(kinsim::kW1 + g).value;
-    pt.v[g] = s.param(kinsim::kV1 + g).value;
-    pt.tau[g] = s.param(kinsim::kTr1 + g).value;
-  }
-  pt.sex_effect = true;
-  for (int j = 0; j < s.ncov(); ++j) pt.d.push_back(s.param(kinsim::kD1 + j).value);
-  pt.ro[0] = s.param(kinsim::kRo1).value;
-  pt.ro[1] = s.param(kinsim::kRo2).value;
-  return pt;
-}
+kinseg::Point truth(const std::string& name) { return kinsim::truth_point(settings_of(name)); }
 
 kinseg::EngineOptions threads(int n) {
   kinseg::EngineOptions o;

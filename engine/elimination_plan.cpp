@@ -96,7 +96,9 @@ namespace {
 
 // Seconds per unit of a plan's work (one input read for one entry of a
 // product), measured on the benchmarks' isolates (BENCHMARKS.md).
-constexpr double kSecondsPerWork = 1.0e-9;
+constexpr double kSecondsPerWork = 2.5e-9;
+// Seconds per person peeled, penetrances included (the 28,014-person sample).
+constexpr double kSecondsPerPeeledPerson = 6.0e-8;
 
 std::string figure(double x, const char* unit) {
   char b[48];
@@ -130,6 +132,10 @@ EliminationPlan elimination_plan(const std::vector<NuclearFamily>& families, int
   return elimination_plan(member, father, mother);
 }
 
+double breaking_seconds(int breakers, int persons) {
+  return kSecondsPerPeeledPerson * std::pow(3.0, breakers) * persons;
+}
+
 EliminationCost elimination_cost(const EliminationPlan& p, int loops) {
   EliminationCost c;
   c.loops = loops;
@@ -140,18 +146,25 @@ EliminationCost elimination_cost(const EliminationPlan& p, int loops) {
 }
 
 std::string elimination_cost_text(const EliminationCost& c) {
-  const double kb = c.bytes / 1024.0;
-  const std::string memory = kb < 1024.0            ? figure(kb, "kB")
-                             : kb < 1024.0 * 1024.0 ? figure(kb / 1024.0, "MB")
-                                                    : figure(kb / (1024.0 * 1024.0), "GB");
   char t[48];
   if (c.seconds < 0.001)
     std::snprintf(t, sizeof t, "under 1 ms");
   else if (c.seconds < 1.0)
-    std::snprintf(t, sizeof t, "about %.2g ms", 1000.0 * c.seconds);
+    std::snprintf(t, sizeof t, c.seconds < 0.01 ? "about %.1f ms" : "about %.0f ms", 1000.0 * c.seconds);
   else
     std::snprintf(t, sizeof t, c.seconds < 10.0 ? "about %.2g s" : "about %.0f s", c.seconds);
-  return std::to_string(c.loops) + (c.loops == 1 ? " loop" : " loops") + ", tables over up to " +
+  const double kb = c.bytes / 1024.0;
+  const std::string memory = kb < 1024.0            ? figure(kb, "kB")
+                             : kb < 1024.0 * 1024.0 ? figure(kb / 1024.0, "MB")
+                                                    : figure(kb / (1024.0 * 1024.0), "GB");
+  const std::string loops = std::to_string(c.loops) + (c.loops == 1 ? " loop" : " loops");
+  if (c.breakers > 0) {
+    long peelings = 1;
+    for (int b = 0; b < c.breakers; ++b) peelings *= 3;
+    return loops + ", broken at " + std::to_string(c.breakers) + (c.breakers == 1 ? " person (" : " persons (") +
+           std::to_string(peelings) + " peelings), " + t + " per evaluation";
+  }
+  return loops + ", tables over up to " +
          std::to_string(c.width) + " persons (3^" + std::to_string(c.width) + " entries), " + memory + ", " + t +
          " per evaluation";
 }

@@ -64,14 +64,20 @@ EliminationPlan elimination_plan(const std::vector<NuclearFamily>& families, int
 // time of one evaluation predicted from its work.
 struct EliminationCost {
   int loops = 0;
+  int breakers = 0;  // above 0: the pedigree is evaluated by loop breaking instead
   int width = 0;
   double bytes = 0.0;
   double seconds = 0.0;
 };
 EliminationCost elimination_cost(const EliminationPlan& p, int loops);
 
-// "37 loops, tables over up to 12 persons (3^12 entries), 45 MB, about 0.2 s
-// per evaluation".
+// The predicted seconds per evaluation of a pedigree of `persons` persons
+// peeled once per combination of `breakers` breakers' genotypes.
+double breaking_seconds(int breakers, int persons);
+
+// "37 loops, tables over up to 12 persons (3^12 entries), 45 MB, about 200 ms
+// per evaluation"; for loop breaking "1 loop, broken at 1 person (3
+// peelings), under 1 ms per evaluation".
 std::string elimination_cost_text(const EliminationCost& c);
 
 }  // namespace kinseg

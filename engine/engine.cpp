@@ -97,12 +97,34 @@ struct Engine::Impl {
   static void genotypes_of_chunk(void* self, int task, int thread);
 };
 
-EliminationCost pedigree_cost(const Sample& s, int k) {
-  const std::vector<NuclearFamily> fams = nuclear_families(s, k);
-  const int loops = independent_loops(fams, s.size(k));
-  if (loops == 0) return EliminationCost{};
-  return elimination_cost(elimination_plan(fams, s.size(k)), loops);
+PedigreeWay pedigree_way(const Sample& s, int k, LoopMethod method) {
+  PedigreeWay w;
+  w.families = nuclear_families(s, k);
+  w.cost.loops = independent_loops(w.families, s.size(k));
+  // Every breaker removes one loop: a pedigree needs as many as it has loops.
+  if (w.cost.loops == 0 || method == LoopMethod::kBreakers ||
+      (method == LoopMethod::kFastest && w.cost.loops <= kFastBreakers)) {
+    try {
+      w.structure = pedigree_structure(s, k);
+      w.peeled = true;
+      w.cost.breakers = static_cast<int>(w.structure.breakers.size());
+      w.cost.seconds = breaking_seconds(w.cost.breakers, s.size(k));
+      return w;
+    } catch (const std::logic_error& e) {
+      // A loop that no duplication breaks: summed out instead, unless
+      // breaking was asked for.
+      if (method == LoopMethod::kBreakers) {
+        w.refusal = std::string("its loops cannot be broken (") + e.what() + ")";
+        return w;
+      }
+    }
+  }
+  w.plan = std::make_unique<EliminationPlan>(elimination_plan(w.families, s.size(k)));
+  w.cost = elimination_cost(*w.plan, w.cost.loops);
+  return w;
 }
+
+EliminationCost pedigree_cost(const Sample& s, int k) { return pedigree_way(s, k, LoopMethod::kFastest).cost; }
 
 std::string too_wide_text(const std::string& pedigree_id, const EliminationCost& cost, int max_width) {
   return "pedigree " + pedigree_id + ": " + elimination_cost_text(cost) + ": wider than the limit of " +
@@ -171,39 +193,31 @@ std::string Engine::Impl::add_pedigree(const Sample& s, int k, const PedigreeStr
   f.conditioning = kin::conditioning_pass(f.mode, kin::any_always_conditioned(prob.data(), s.first(k), s.end(k)));
   f.peeling.persons = s.size(k);
   f.peeling.base = s.first(k) - 1;
-  EliminationCost cost;
-  std::unique_ptr<EliminationPlan> plan;
-  PedigreeStructure computed;
-  const PedigreeStructure* ps = given;
-  std::vector<NuclearFamily> fams;
-  if (!ps) {
-    fams = nuclear_families(s, k);
-    cost.loops = independent_loops(fams, s.size(k));
-    if (cost.loops == 0 || o.loop_breakers) {
-      try {
-        computed = pedigree_structure(s, k);
-      } catch (const std::logic_error& e) {
-        return "pedigree " + s.pedigree_ids[k] + ": its loops cannot be broken (" + e.what() + ")\n";
-      }
-      ps = &computed;
-    }
-  }
-  if (ps) {
-    check_structure(*ps, s.size(k), s.pedigree_ids[k]);
-    f.peeling.members = ps->members();
-    f.nbreakers = static_cast<int>(ps->breakers.size());
-    add_ways(ps->families, ps->breakers, f);
+  PedigreeWay way;
+  if (given) {
+    way.structure = *given;
+    way.peeled = true;
   } else {
-    // Loops: the genotypes summed out in the plan's order; the nuclear
-    // families, without links, only fill the genotype work table.
-    plan = std::make_unique<EliminationPlan>(elimination_plan(fams, s.size(k)));
-    cost = elimination_cost(*plan, cost.loops);
+    way = pedigree_way(s, k, o.loops);
+    if (!way.refusal.empty()) return "pedigree " + s.pedigree_ids[k] + ": " + way.refusal + "\n";
+  }
+  const EliminationCost cost = way.cost;
+  std::unique_ptr<EliminationPlan> plan = std::move(way.plan);
+  if (way.peeled) {
+    const PedigreeStructure& ps = way.structure;
+    check_structure(ps, s.size(k), s.pedigree_ids[k]);
+    f.peeling.members = ps.members();
+    f.nbreakers = static_cast<int>(ps.breakers.size());
+    add_ways(ps.families, ps.breakers, f);
+  } else {
+    // The genotypes summed out in the plan's order; the nuclear families,
+    // without links, only fill the genotype work table.
     if (plan->width > o.max_width) {
       over_limit = true;
       return too_wide_text(s.pedigree_ids[k], cost, o.max_width) + "\n";
     }
     f.peeling.members = s.size(k);
-    add_ways(fams, {}, f);
+    add_ways(way.families, {}, f);
   }
   pedigree.push_back(k);
   family.push_back(f);

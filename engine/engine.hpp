@@ -39,12 +39,18 @@ namespace kinseg {
 inline constexpr int kDefaultMaxWidth = 16;
 inline constexpr int kMaxWidth = 20;
 
+// How pedigrees with loops are evaluated: by elimination, by loop breaking
+// (peeled once per combination of the breakers' genotypes), or the faster of
+// the two: loop breaking where the loops need at most kFastBreakers breakers
+// (measured faster there, BENCHMARKS.md), elimination elsewhere.
+enum class LoopMethod { kFastest, kElimination, kBreakers };
+inline constexpr int kFastBreakers = 2;
+
 struct EngineOptions {
   Ascertainment ascertainment = Ascertainment::kProband;
   int threads = 0;                    // 0: one per core
   int max_width = kDefaultMaxWidth;   // a pedigree whose tables run over more persons is refused
-  // Pedigrees with loops by loop breaking instead (for comparisons only).
-  bool loop_breakers = false;
+  LoopMethod loops = LoopMethod::kFastest;
 };
 
 // Pedigrees the engine cannot evaluate: every one of them on a line of its own,
@@ -56,8 +62,20 @@ class EngineRefusal : public std::runtime_error {
   int over_limit;  // pedigrees refused for tables wider than allowed
 };
 
-// The cost of pedigree k of the sample under the engine: 0 loops (and no
-// cost) for a pedigree that peels.
+// How pedigree k of the sample is evaluated under a method: peeled with its
+// structure (without loops, or with loop breakers), or summed out by its plan;
+// its cost (0 loops for a pedigree without); a refusal when it cannot be.
+struct PedigreeWay {
+  bool peeled = false;
+  PedigreeStructure structure;
+  std::vector<NuclearFamily> families;  // the nuclear families, as the plan reads them
+  std::unique_ptr<EliminationPlan> plan;
+  EliminationCost cost;
+  std::string refusal;
+};
+PedigreeWay pedigree_way(const Sample& sample, int k, LoopMethod method);
+
+// The cost of pedigree k of the sample under the engine's default method.
 EliminationCost pedigree_cost(const Sample& sample, int k);
 
 // The refusal of a pedigree wider than the limit, as the engine words it:

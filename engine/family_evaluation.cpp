@@ -173,8 +173,11 @@ bool eliminated_genotype_probabilities(const EngineFamily& f, const ModelQuantit
                                        double* (&out)[2]) {
   const EliminationPlan& p = *f.plan;
   EliminationSpace& e = *f.elimination;
+  // With a conditioning pass the tables of the evaluation just made (from the
+  // same genotype work table) are still in place; else they are made afresh,
+  // with both lanes.
   double lnl[2];
-  if (eliminate(p, w.table.data(), q.tranc, e, lnl) != 0) return false;
+  if (!f.conditioning && eliminate(p, w.table.data(), q.tranc, e, lnl) != 0) return false;
   e.post.resize(6 * static_cast<size_t>(p.nvars));
   eliminate_back(p, e, e.post.data());
   for (int v = 0; v < p.nvars; ++v)

@@ -68,6 +68,8 @@ FamilyLikelihood evaluate_family(const EngineFamily& f, const kin::PassRecords& 
 // Writes the genotype probabilities of the family's persons: person
 // peeling.base + m's at all[3 (m - 1) + g - 1] and conditioning[...] alike.
 // False when the point refuses the family (nothing meaningful is written).
+// Called right after evaluate_family for the same family and point, which it
+// accepted: a pedigree summed out reuses the evaluation's tables.
 bool family_genotype_probabilities(const EngineFamily& f, const kin::PassRecords& r,
                                    const ModelQuantities& q, FamilyWorkspace& w, double* all,
                                    double* conditioning);

@@ -8,6 +8,7 @@
 
 #include "analysis/message_text.hpp"
 #include "kinseg/fit_output.hpp"
+#include "pedigree/counted.hpp"
 #include "pedigree/file_format.hpp"
 #include "pedigree/trait_coding.hpp"
 #include "report/number_format.hpp"
@@ -81,6 +82,46 @@ std::string utc_now() {
   return text;
 }
 
+// The summary's values: the frequency of the risk allele, and each
+// genotype's penetrance from its baseline logit, for a person of sex code 1
+// with every covariate at 0 and no parent counted; the penetrance's interval
+// is the logistic function of the baseline's profile interval (the function
+// is increasing, so the interval of one is the interval of the other). A
+// baseline linked to another (a dominant or recessive model) is the same
+// penetrance and shows once, under the genotypes it holds for.
+std::vector<report::SummaryValue> summary_values(const FitResult& fit) {
+  std::vector<report::SummaryValue> out;
+  if (!fit.lnl) return out;
+  auto logistic = [](double x) { return 1 / (1 + std::exp(-x)); };
+  const char* copies[] = {"two copies", "one copy", "no copy"};
+  std::vector<const ParameterEstimate*> order;  // the linked baselines after the others
+  for (const ParameterEstimate& p : fit.parameters)
+    if (p.status != ParameterStatus::linked) order.push_back(&p);
+  for (const ParameterEstimate& p : fit.parameters)
+    if (p.status == ParameterStatus::linked) order.push_back(&p);
+  for (const ParameterEstimate* pp : order) {
+    const ParameterEstimate& p = *pp;
+    const double low = p.ci_low ? *p.ci_low : kNA, high = p.ci_high ? *p.ci_high : kNA;
+    if (p.name == "q") {
+      out.push_back({"q", "frequency of the risk allele", p.estimate, low, high});
+      continue;
+    }
+    if (p.name.size() != 2 || p.name[0] != 'w' || p.name[1] < '1' || p.name[1] > '3') continue;
+    const int g = p.name[1] - '1';
+    if (p.status == ParameterStatus::linked) {
+      // w2 = w1 (dominant) or w2 = w3 (recessive): named with the one it equals.
+      const std::string same = p.note.size() > 2 ? "penetrance " + p.note.substr(2) : "";
+      for (auto& v : out)
+        if (v.name == same) v.meaning += std::string(" or ") + copies[g];
+      continue;
+    }
+    out.push_back({"penetrance " + p.name, std::string("of a person with ") + copies[g] + " of the risk allele",
+                   logistic(p.estimate), std::isnan(low) ? kNA : logistic(low),
+                   std::isnan(high) ? kNA : logistic(high)});
+  }
+  return out;
+}
+
 }  // namespace
 
 std::vector<int> families_to_draw(const BatteryResult& result, const Sample& sample,
@@ -98,8 +139,9 @@ std::vector<int> families_to_draw(const BatteryResult& result, const Sample& sam
 }
 
 report::ReportInput battery_page_input(const DataRead& read, const DataSummary& summary,
-                                       const BatteryResult& result,
-                                       const RunFacts& facts, const std::vector<std::string>& named) {
+                                       const BatteryResult& result, const RunFacts& facts,
+                                       const std::vector<std::string>& named, const PageDrawing& drawing,
+                                       const std::string& families_file) {
   const Sample& sample = read.sample;
   report::ReportInput in;
   in.title = "Segregation analysis of " + sample.file;
@@ -139,6 +181,31 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
     in.profiles = page_profiles(selected->fit);
   }
 
+  report::PageSummary& top = in.summary;
+  top.verdict = in.verdict.text;
+  top.major_gene = result.verdict.major_gene;
+  if (const BatteryModel* selected = result.selected()) {
+    top.model = selected->name;
+    top.values = summary_values(selected->fit);
+    bool regressive = false, covariates = false;
+    for (const ParameterEstimate& p : selected->fit.parameters) {
+      regressive = regressive || ((p.name == "ro1" || p.name == "ro2") && p.role == ParameterRole::estimated);
+      covariates = covariates || p.name.compare(0, 2, "d.") == 0;
+    }
+    if (!top.values.empty())
+      top.values_note = std::string("The penetrances are those of a person of sex code 1") +
+                        (covariates ? " with every covariate at 0" : "") +
+                        (regressive ? ", neither of whose parents is counted" : "") +
+                        "; the intervals are profile-likelihood intervals (NA: not computed, see the estimates).";
+    if (selected->fit.status != FitStatus::converged)
+      top.warnings.push_back("The selected model's fit: " + status_name(selected->fit.status) +
+                             " (see its estimates below).");
+  }
+  for (const std::string& m : result.messages) top.warnings.push_back(m);
+  if (read.problems.warnings() > 0)
+    top.warnings.push_back(counted(read.problems.warnings(), "warning") +
+                           " about the data when it was read (listed in the log).");
+
   for (const FamilySupport& f : result.families)
     in.families.push_back({f.id, f.persons, f.affected, f.probands, f.mendelian, f.sporadic, value(f.log10_ratio)});
 
@@ -147,7 +214,10 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
   std::vector<int> rank(static_cast<size_t>(sample.pedigrees()), 0);
   for (size_t i = 0; i < result.families.size(); ++i)
     rank[static_cast<size_t>(result.families[i].pedigree)] = static_cast<int>(i) + 1;
-  const std::vector<int> drawn = families_to_draw(result, sample, named);
+  in.families_file = families_file;
+  const std::vector<int> drawn = families_to_draw(result, sample, named, drawing.top);
+  report::DrawingOptions options;
+  options.trim = drawing.trim;
   for (size_t i = 0; i < drawn.size(); ++i) {
     const int k = drawn[i];
     std::string caption;
@@ -164,7 +234,7 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
     std::vector<double> members;
     if (!result.carriers.empty())
       members.assign(carrier.begin() + sample.first(k), carrier.begin() + sample.end(k));
-    const report::PedigreeLayout layout = report::pedigree_layout(sample, k, members);
+    const report::PedigreeLayout layout = report::pedigree_layout(sample, k, members, options);
     in.drawings.push_back({sample.pedigree_ids[static_cast<size_t>(k)], caption, report::pedigree_svg(layout),
                            layout.width * layout.scale, layout.unlinked, layout.folded});
   }

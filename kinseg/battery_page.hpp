@@ -24,8 +24,16 @@ inline constexpr int kDrawnTopFamilies = 10;
 std::vector<int> families_to_draw(const BatteryResult& result, const Sample& sample,
                                   const std::vector<std::string>& named, int top = kDrawnTopFamilies);
 
+// How the page draws its pedigrees (--draw-limit, --trim).
+struct PageDrawing {
+  int top = kDrawnTopFamilies;
+  bool trim = false;
+};
+
+// families_file: the file that holds every family's row, named on the page.
 report::ReportInput battery_page_input(const DataRead& read, const DataSummary& summary,
-                                       const BatteryResult& result,
-                                       const RunFacts& facts, const std::vector<std::string>& named);
+                                       const BatteryResult& result, const RunFacts& facts,
+                                       const std::vector<std::string>& named, const PageDrawing& drawing = {},
+                                       const std::string& families_file = "");
 
 }  // namespace kinseg::cli

@@ -44,6 +44,7 @@ struct BatteryCommandOptions {
   std::string out = "kinseg";
   bool html = true;  // write PREFIX.html
   std::vector<std::string> draw;  // pedigrees to draw in the report besides the top-ranked
+  PageDrawing drawing;            // how many of the top-ranked, trimmed or whole
 };
 
 constexpr size_t kShownNotes = 10;
@@ -170,7 +171,7 @@ int run_battery(const BatteryCommandOptions& o) {
         battery_json(result, facts).dump(2, ' ', false, Json::error_handler_t::replace) + "\n",
         battery_log(result, facts, data_text.str() + scan.str(), fitting.str()),
     };
-    if (o.html) contents.push_back(report::html_page(battery_page_input(read, summary, result, facts, o.draw)));
+    if (o.html) contents.push_back(report::html_page(battery_page_input(read, summary, result, facts, o.draw, o.drawing, o.out + ".families.tsv")));
     std::vector<std::pair<std::string, std::string>> files;
     for (size_t i = 0; i < names.size(); ++i) files.emplace_back(names[i], std::move(contents[i]));
     write_whole_files(files);
@@ -218,6 +219,13 @@ Command add_battery_command(CLI::App& app) {
                   "in DATA")
       ->option_text("FAMILY[,FAMILY...]")
       ->delimiter(',');
+  sub->add_option("--draw-limit", options->drawing.top,
+                  "How many of the families that most support a major gene the report draws (default 10; 0: "
+                  "only those named with --draw)")
+      ->option_text("N")
+      ->check(CLI::NonNegativeNumber);
+  sub->add_flag("--trim", options->drawing.trim,
+                "Draw the report's pedigrees trimmed to their informative core, as kinseg draw --trim does");
   return {sub, [options] { return run_battery(*options); }};
 }
 

@@ -36,7 +36,7 @@ Json parameter_json(const ParameterEstimate& p) {
             {"ci_high", number_json(p.ci_high)},
             {"ci_low_at_bound", p.ci_low_at_bound},
             {"ci_high_at_bound", p.ci_high_at_bound},
-            {"status", p.status},
+            {"status", parameter_status_name(p.status)},
             {"note", p.note}};
   if (p.role == ParameterRole::estimated) j["bounds"] = {number_json(p.low), number_json(p.high)};
   j["profile"] = profile;
@@ -106,7 +106,7 @@ void add_estimate_rows(TsvTable& table, const FitResult& fit) {
   if (!fit.lnl) return;
   for (const ParameterEstimate& p : fit.parameters)
     table.add({fit.model, p.name, number_text(p.estimate), number_text(p.se), number_text(p.ci_low),
-               number_text(p.ci_high), yes_no(p.ci_low_at_bound), yes_no(p.ci_high_at_bound), p.status, p.note});
+               number_text(p.ci_high), yes_no(p.ci_low_at_bound), yes_no(p.ci_high_at_bound), parameter_status_name(p.status), p.note});
 }
 
 std::string estimates_text(const FitResult& fit) {
@@ -118,7 +118,8 @@ std::string estimates_text(const FitResult& fit) {
 }
 
 std::string parameter_status_text(const ParameterEstimate& p) {
-  return p.note.empty() ? p.status : p.status + " (" + p.note + ")";
+  const std::string status = parameter_status_name(p.status);
+  return p.note.empty() ? status : status + " (" + p.note + ")";
 }
 
 std::string estimates_table(const FitResult& fit) {

@@ -29,6 +29,15 @@ tr.selected td { background: #eef5ff; font-weight: 600; }
 table.sortable th { cursor: pointer; white-space: nowrap; }
 table.sortable th::after { content: " \2195"; color: #999; font-weight: normal; }
 .verdict { border-left: 4px solid #25a; background: #f4f8fd; padding: 8px 12px; margin: 10px 0; font-size: 15px; }
+.verdict.supported { border-left-color: #170; background: #f3faf1; }
+table.summary-values th { background: none; font-weight: 600; }
+table.summary-values .meaning { font-weight: normal; color: #444; }
+ul.warnings { padding-left: 20px; color: #7a3d00; }
+td.flags a { text-decoration: none; color: #25a; }
+ol.test-notes { font-size: 13px; color: #333; margin: 4px 0 10px; padding-left: 28px; }
+#family-table tr.more { display: none; }
+#family-table.all tr.more { display: table-row; }
+.print-only { display: none; }
 ul.criteria { list-style: none; padding-left: 4px; }
 ul.criteria li.holds::before { content: "\2713  "; color: #170; font-weight: bold; }
 ul.criteria li.fails::before { content: "\2717  "; color: #b22; font-weight: bold; }
@@ -49,7 +58,9 @@ figcaption { font-size: 13px; color: #333; margin-bottom: 4px; }
   h2 { break-after: avoid; }
   figure, tr, .plots svg { break-inside: avoid; }
   table.sortable th::after { content: ""; }
-  p.screen-only { display: none; }
+  p.screen-only, #family-more { display: none; }
+  .print-only { display: block; }
+  #family-table.all tr.more { display: none; }
 }
 /* A drawing wider than the page prints alone on a page turned sideways. */
 @page wide { size: A4 landscape; }
@@ -62,6 +73,12 @@ const char* const kSortScript = R"(
 document.querySelectorAll('figure.pedigree-figure').forEach(function (figure) {
   var svg = figure.querySelector('svg.pedigree');
   if (svg) svg.addEventListener('click', function () { figure.classList.toggle('full'); });
+});
+var more = document.getElementById('family-more');
+if (more) more.addEventListener('click', function () {
+  var table = document.getElementById('family-table');
+  var all = table.classList.toggle('all');
+  more.textContent = more.getAttribute(all ? 'data-less' : 'data-more');
 });
 document.querySelectorAll('table.sortable').forEach(function (table) {
   table.querySelectorAll('th').forEach(function (th, col) {
@@ -84,6 +101,8 @@ document.querySelectorAll('table.sortable').forEach(function (table) {
         return up ? d : -d;
       });
       rows.forEach(function (r) { body.appendChild(r); });
+      var shown = parseInt(table.getAttribute('data-shown') || '0', 10);
+      if (shown > 0) rows.forEach(function (r, i) { r.classList.toggle('more', i >= shown); });
     });
   });
 });
@@ -140,20 +159,83 @@ void models_section(std::ostream& o, const ReportInput& in) {
   o << "</section>\n";
 }
 
+// The flags of the tests as numbered notes under the table: each distinct
+// flag written once, the table's cell holding only its numbers.
 void tests_section(std::ostream& o, const ReportInput& in) {
   o << "<section id=\"tests\">\n<h2>Tests and verdict</h2>\n";
+  std::vector<std::string> notes;
+  auto note_number = [&](const std::string& flag) {
+    for (size_t i = 0; i < notes.size(); ++i)
+      if (notes[i] == flag) return i + 1;
+    notes.push_back(flag);
+    return notes.size();
+  };
   o << "<table id=\"test-table\">";
-  header_row(o, {"null", "alternative", "statistic", "reference", "p", "flags"});
+  header_row(o, {"null", "alternative", "statistic", "reference", "p", "notes"});
   o << "<tbody>\n";
-  for (const TestRow& t : in.tests)
+  for (const TestRow& t : in.tests) {
     o << "<tr>" << text(t.null_model) << text(t.alternative) << num(t.statistic) << text(t.reference) << num(t.p)
-      << text(t.flags) << "</tr>\n";
+      << "<td class=\"flags\">";
+    size_t from = 0;
+    bool first = true;
+    while (from < t.flags.size()) {
+      size_t end = t.flags.find("; ", from);
+      if (end == std::string::npos) end = t.flags.size();
+      const size_t n = note_number(t.flags.substr(from, end - from));
+      o << (first ? "" : " ") << "<a href=\"#test-note-" << n << "\">[" << n << "]</a>";
+      first = false;
+      from = end + 2;
+    }
+    o << "</td></tr>\n";
+  }
   o << "</tbody></table>\n";
-  o << "<div id=\"verdict\" class=\"verdict\">" << e(in.verdict.text) << "</div>\n";
+  if (!notes.empty()) {
+    o << "<ol class=\"test-notes\">\n";
+    for (size_t i = 0; i < notes.size(); ++i)
+      o << "<li id=\"test-note-" << i + 1 << "\">" << e(notes[i]) << "</li>\n";
+    o << "</ol>\n";
+  }
   if (!in.verdict.criteria.empty()) {
-    o << "<p>Criteria at level " << format_number(in.verdict.alpha) << ":</p>\n<ul class=\"criteria\">\n";
+    o << "<p>The verdict (at the top of the page) applies three criteria at level "
+      << format_number(in.verdict.alpha) << ":</p>\n<ul class=\"criteria\">\n";
     for (const Criterion& c : in.verdict.criteria)
       o << "<li class=\"" << (c.holds ? "holds" : "fails") << "\">" << e(c.text) << "</li>\n";
+    o << "</ul>\n";
+  }
+  o << "</section>\n";
+}
+
+// The answer first: the verdict, the selected model's allele frequency and
+// penetrances (or risks) with their intervals, and what to be wary of.
+void summary_section(std::ostream& o, const ReportInput& in) {
+  const PageSummary& s = in.summary;
+  o << "<section id=\"summary\">\n<h2>Summary</h2>\n";
+  o << "<div id=\"verdict\" class=\"verdict" << (s.major_gene ? " supported" : "") << "\">"
+    << e(s.verdict.empty() ? in.verdict.text : s.verdict) << "</div>\n";
+  if (!s.values.empty()) {
+    o << "<table id=\"summary-table\" class=\"summary-values\">";
+    header_row(o, {"", "estimate", "95% interval"});
+    o << "<tbody>\n";
+    for (const SummaryValue& v : s.values) {
+      o << "<tr><th>" << e(v.name) << (v.meaning.empty() ? "" : " <span class=\"meaning\">" + e(v.meaning) + "</span>")
+        << "</th>" << num(v.estimate) << "<td class=\"num\">";
+      if (std::isnan(v.low) && std::isnan(v.high))
+        o << "NA";
+      else
+        o << format_number(v.low) << " to " << format_number(v.high);
+      o << "</td></tr>\n";
+    }
+    o << "</tbody></table>\n";
+  }
+  if (!s.model.empty() || !s.values_note.empty()) {
+    o << "<p class=\"note\">";
+    if (!s.model.empty()) o << "Under the selected model, " << e(s.model) << ".";
+    if (!s.values_note.empty()) o << (s.model.empty() ? "" : " ") << e(s.values_note);
+    o << "</p>\n";
+  }
+  if (!s.warnings.empty()) {
+    o << "<ul class=\"warnings\">\n";
+    for (const std::string& w : s.warnings) o << "<li>" << e(w) << "</li>\n";
     o << "</ul>\n";
   }
   o << "</section>\n";
@@ -180,19 +262,40 @@ void estimates_section(std::ostream& o, const ReportInput& in) {
   o << "</section>\n";
 }
 
+// The first kShownFamilies rows of the family table show; the others are
+// folded under a button, and sorting (which sorts them all) shows the first
+// rows of the new order.
+constexpr size_t kShownFamilies = 20;
+
 void families_section(std::ostream& o, const ReportInput& in) {
   o << "<section id=\"families\">\n<h2>Families</h2>\n<p class=\"note\">Each family's ln L under the selected "
        "Mendelian model and under the sporadic model, and log10 of their ratio: the families that most support "
        "a major gene come first. Click a header to sort.</p>\n";
-  o << "<div class=\"scroll\"><table id=\"family-table\" class=\"sortable\">";
+  const bool fold = in.families.size() > kShownFamilies;
+  o << "<div class=\"scroll\"><table id=\"family-table\" class=\"sortable\"";
+  if (fold) o << " data-shown=\"" << kShownFamilies << "\"";
+  o << ">";
   header_row(o, {"rank", "pedigree", "persons", "affected", "probands", "ln L Mendelian", "ln L sporadic",
                  "log10 ratio"});
   o << "<tbody>\n";
-  int rank = 0;
-  for (const FamilyRow& f : in.families)
-    o << "<tr>" << num(++rank) << text(f.pedigree) << num(f.persons) << num(f.affected) << num(f.probands)
-      << num(f.lnl_mendelian) << num(f.lnl_sporadic) << num(f.log10_ratio) << "</tr>\n";
-  o << "</tbody></table></div>\n</section>\n";
+  size_t rank = 0;
+  for (const FamilyRow& f : in.families) {
+    const bool folded = rank >= kShownFamilies;
+    ++rank;
+    o << "<tr" << (folded ? " class=\"more\"" : "") << ">" << num(static_cast<int>(rank))
+      << text(f.pedigree) << num(f.persons) << num(f.affected) << num(f.probands) << num(f.lnl_mendelian)
+      << num(f.lnl_sporadic) << num(f.log10_ratio) << "</tr>\n";
+  }
+  o << "</tbody></table></div>\n";
+  if (fold) {
+    const size_t rest = in.families.size() - kShownFamilies;
+    o << "<p><button type=\"button\" id=\"family-more\" data-more=\"Show the other " << rest
+      << (rest == 1 ? " family" : " families") << "\" data-less=\"Show the first " << kShownFamilies
+      << " only\">Show the other " << rest << (rest == 1 ? " family" : " families") << "</button></p>\n";
+    o << "<p class=\"note print-only\">The first " << kShownFamilies << " of " << in.families.size()
+      << " families" << (in.families_file.empty() ? "" : "; all of them in " + e(in.families_file)) << ".</p>\n";
+  }
+  o << "</section>\n";
 }
 
 // Wider than this, a drawing is printed on a page of its own, turned: about
@@ -233,6 +336,7 @@ std::string html_page(const ReportInput& in) {
   if (!in.generated.empty()) o << "<p class=\"meta\">" << e(in.generated) << "</p>\n";
   if (!in.command.empty()) o << "<p class=\"meta\"><code>" << e(in.command) << "</code></p>\n";
   if (!in.version.empty()) o << "<p class=\"meta\">" << e(in.version) << "</p>\n";
+  summary_section(o, in);
   data_section(o, in.data);
   models_section(o, in);
   tests_section(o, in);

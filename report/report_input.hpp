@@ -96,11 +96,32 @@ struct DrawingItem {
   int folded = 0;       // persons folded into stubs (a trimmed drawing)
 };
 
+// A value of the summary at the top of the page: an estimate with its 95%
+// interval (NaN ends when there is none) and what it is, in words. The
+// caller puts there what its results hold: the allele frequency, and the
+// penetrances or the risks by age of the genotypes.
+struct SummaryValue {
+  std::string name;     // e.g. "q"
+  std::string meaning;  // e.g. "frequency of the risk allele"
+  double estimate = 0, low = 0, high = 0;
+};
+
+// The page's first section: the answer, before the tables it comes from.
+struct PageSummary {
+  std::string verdict;               // in words, as VerdictView::text
+  bool major_gene = false;           // the verdict supports a major gene
+  std::string model;                 // the selected model, whose values follow
+  std::vector<SummaryValue> values;
+  std::string values_note;           // for whom the values hold, e.g. "a man with every covariate at 0"
+  std::vector<std::string> warnings;  // short, each once
+};
+
 struct ReportInput {
   std::string title;      // e.g. "Segregation analysis of study.txt"
   std::string command;    // the command line that made the page
   std::string version;    // the program's version
   std::string generated;  // date and time, as the caller wants it shown
+  PageSummary summary;
   DataSection data;
   std::vector<ModelRow> models;
   std::vector<TestRow> tests;
@@ -109,6 +130,7 @@ struct ReportInput {
   std::vector<EstimateRow> estimates;
   std::vector<ProfileCurve> profiles;
   std::vector<FamilyRow> families;  // in the order to show (most support first)
+  std::string families_file;        // where every family's row is, for the printed page (e.g. "study.families.tsv")
   std::vector<DrawingItem> drawings;
 };
 

@@ -148,6 +148,7 @@ TEST(EngineLoops, AgainstBruteForceAndLoopBreakers) {
       kinseg::EngineOptions opt;
       opt.ascertainment = a;
       opt.threads = 1;
+      opt.loops = kinseg::LoopMethod::kElimination;
       kinseg::Engine engine(s, opt);
       ASSERT_EQ(engine.families(), 1) << lp.name;
       EXPECT_EQ(engine.cost(0).loops, lp.loops) << lp.name;
@@ -176,7 +177,7 @@ TEST(EngineLoops, AgainstBruteForceAndLoopBreakers) {
       EXPECT_EQ(engine.results()[0].lnl_all, r.lnl_all) << what;
 
       // The loop breakers, where the loops can be broken, give the same.
-      opt.loop_breakers = true;
+      opt.loops = kinseg::LoopMethod::kBreakers;
       if (lp.name == "a ring of remarriages") {
         EXPECT_THROW(kinseg::Engine(s, opt), kinseg::EngineRefusal);
         continue;

@@ -49,7 +49,7 @@ std::string describe(const FitResult& r, const std::map<std::string, double>& tr
   o << r.model << ": " << kinseg::status_name(r.status) << ", ln L " << *r.lnl << "\n";
   for (const auto& p : r.parameters)
     o << "  " << p.name << " truth " << truth.at(p.name) << " estimate " << p.estimate << " ("
-      << (p.ci_low ? *p.ci_low : NAN) << ", " << (p.ci_high ? *p.ci_high : NAN) << ") " << p.status << "\n";
+      << (p.ci_low ? *p.ci_low : NAN) << ", " << (p.ci_high ? *p.ci_high : NAN) << ") " << kinseg::parameter_status_name(p.status) << "\n";
   for (const auto& m : r.messages) o << "  " << m << "\n";
   return o.str();
 }

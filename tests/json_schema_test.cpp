@@ -186,6 +186,7 @@ class WrittenJson : public ::testing::Test {
     for (const auto& args :
          {"check " + kExample + " --json check.json",
           "check " + kintest::kinseg_fixture("errors.csv") + " --json refused.json",
+          "check " + kintest::kinseg_fixture("loops.csv") + " --json loops.json",
           "fit " + kExample + " --model mendelian:dominant --covar smoker --starts 2 --out fit",
           "fit " + kExample + " --model sporadic --starts 1 --no-profile --out sporadic",
           "test " + kExample + " --covar smoker --starts 2 --out test"}) {
@@ -234,6 +235,7 @@ TEST_F(WrittenJson, EveryDocumentFollowsTheSchema) {
   const Schema& s = schema();
   const std::vector<std::pair<std::string, std::string>> documents = {{"check.json", "Check"},
                                                                       {"refused.json", "Check"},
+                                                                      {"loops.json", "Check"},
                                                                       {"fit.json", "FitDocument"},
                                                                       {"sporadic.json", "FitDocument"},
                                                                       {"test.json", "BatteryDocument"}};
@@ -289,6 +291,7 @@ TEST_F(WrittenJson, OneFitHasTheSameKeysUnderBothCommands) {
   EXPECT_TRUE((*selected)["profiled"].get<bool>());
   EXPECT_GE((*selected)["parameters"][0]["profile"].size(), 3u);
   EXPECT_TRUE(read("refused.json")["summary"].is_null());
+  EXPECT_FALSE(read("loops.json")["summary"]["loops"].empty());
 }
 
 // PREFIX.estimates.tsv: the same columns under both commands, each column a

@@ -16,7 +16,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -179,8 +178,10 @@ TEST(KinsortThenKinfitPrograms, RunWithStandardInputClosed) {
 }
 
 // A whole analysis of a drawn sample of a few hundred persons in three-
-// generation pedigrees, with a covariate, sex increments and regressive terms.
-TEST(KinfitSpeed, SampleOfSeveralHundredPersonsFitsWellUnderASecond) {
+// generation pedigrees, with a covariate, sex increments and regressive terms,
+// converges after a real search. Its speed is measured in bench/ (KinfitRun),
+// not here: a timed test fails on a busy machine.
+TEST(KinfitRun, SampleOfSeveralHundredPersonsConverges) {
   const kinsim::Settings settings = kinsim::parse_settings(
       "families = 60\ngenerations = 2\nchildren = poisson 2.5 1\nmarry = 0.4\n"
       "ascertainment = single 0.5\nunknown = 0.05\ncov1 = smoker binary 0.3\n"
@@ -195,15 +196,10 @@ TEST(KinfitSpeed, SampleOfSeveralHundredPersonsFitsWellUnderASecond) {
 
   kintest::TestConsole tc;
   auto state = std::make_unique<kinfit::KinfitState>();
-  const auto start = std::chrono::steady_clock::now();
   const int status = kinfit::run_kinfit(*state, tc.con);
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   ASSERT_EQ(status, 0) << tc.text();
   EXPECT_EQ(read_file("par.err"), "");  // converged
   EXPECT_GT(state->OPTPAR1.NFUN, 100);  // a real search, not a stop at the start
-  EXPECT_LT(took.count(), 2.0) << state->OPTPAR1.NFUN << " evaluations";
-  std::cout << "[ timing   ] " << sample.persons.size() << " persons, " << state->OPTPAR1.NFUN
-            << " evaluations: " << took.count() << " s\n";
 }
 
 }  // namespace

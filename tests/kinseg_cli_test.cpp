@@ -68,13 +68,18 @@ TEST(KinsegProgram, ExitStatusAndMessages) {
       {"check " + fixture("kinsort.dat"), 0, {"kinsort data file", "probands                2 (and 1 member always conditioned on)"}, {}},
       {"check " + fixture("loops.csv"), 0,
        {"loops                   1 in 1 pedigree",
-        "pedigree C: 1 loop, tables over up to 4 persons (3^4 entries), 3.6 kB, under 1 ms per evaluation\n",
+        "pedigree C: 1 loop, broken at 1 person (3 peelings), under 1 ms per evaluation\n",
         "pedigrees w/o proband   1: E", "connected to nobody     1 person (1 one-person pedigree)", "generations             4"},
        {}},
-      // What eval, fit and test would refuse, said as they say it.
-      {"check " + fixture("loops.csv") + " --max-width 3", 1, {},
-       {"kinseg: error: " + fixture("loops.csv") + ": pedigree C: 1 loop, tables over up to 4 persons (3^4 "
-        "entries), 3.6 kB, under 1 ms per evaluation: wider than the limit of 3 persons; split the pedigree"}},
+      // Five loops sharing persons are summed out; what eval, fit and test
+      // would refuse is refused, said as they say it.
+      {"check " + fixture("inbred.csv"), 0,
+       {"loops                   6 in 2 pedigrees\n",
+        "pedigree I: 5 loops, tables over up to 6 persons (3^6 entries), 20 kB, under 1 ms per evaluation\n"},
+       {}},
+      {"check " + fixture("inbred.csv") + " --max-width 5", 1, {},
+       {"kinseg: error: " + fixture("inbred.csv") + ": pedigree I: 5 loops, tables over up to 6 persons (3^6 "
+        "entries), 20 kB, under 1 ms per evaluation: wider than the limit of 5 persons; split the pedigree"}},
       {"check " + fixture("role_sex.csv"), 0, {"  unknown sex                    0           1         0         1"},
        {"warning: " + fixture("role_sex.csv") + " line 2, pedigree A: sex of 1 unknown; taken as male, the father of 3"}},
       {"check " + fixture("study.txt") + " --sep comma", 1, {}, {"no pedigree column"}},

@@ -166,9 +166,9 @@ TEST(KinsegEval, UsageErrorsAndRefusedData) {
       {"eval " + study + " --at q=0.5 --threads 0", 2, "--threads"},
       {"eval " + study + " --at q=0.5 --ascertainment some", 2, "--ascertainment"},
       {"eval " + kinseg_fixture("errors.csv") + " --at q=0.5", 1, "the data are refused"},
-      {"eval " + kinseg_fixture("loops.csv") + " --at q=0.5 --max-width 3", 1,
-       "loops.csv: pedigree C: 1 loop, tables over up to 4 persons (3^4 entries), 3.6 kB, under 1 ms per "
-       "evaluation: wider than the limit of 3 persons; split the pedigree into smaller ones (cut it at distant "
+      {"eval " + kinseg_fixture("inbred.csv") + " --at q=0.5 --max-width 5", 1,
+       "inbred.csv: pedigree I: 5 loops, tables over up to 6 persons (3^6 entries), 20 kB, under 1 ms per "
+       "evaluation: wider than the limit of 5 persons; split the pedigree into smaller ones (cut it at distant "
        "ancestors or marriages that join large branches) or raise --max-width\n"},
       // The former limit on loop breakers is still accepted.
       {"eval " + kinseg_fixture("loops.csv") + " --at q=0.5 --max-loop-breakers 0", 0, ""},

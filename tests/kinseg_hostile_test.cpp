@@ -127,7 +127,7 @@ TEST(KinsegHostile, AHugeCovariateGivesTheEstimatesOfItsScaledCopy) {
   EXPECT_NEAR(h["lnl"].get<double>(), p["lnl"].get<double>(), 1e-3);
   auto find = [](const nlohmann::json& j, const std::string& name) {
     for (const auto& e : j["parameters"])
-      if (e["name"] == name) return e;
+      if (e["parameter"] == name) return e;
     return nlohmann::json();
   };
   const auto pd = find(p, "d.smoker"), hd = find(h, "d.smoker");

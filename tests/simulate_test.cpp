@@ -278,6 +278,9 @@ TEST(SimSettings, RefusesSettingsThatMakeNoSampleOrNoFit) {
       {"families = 5000001\nlimits = none\n",
        "families = 5000001: a sample holds at most 10000000 persons, so 5000000 pedigrees at most"},
       {"unknown = 1\n", "unknown = 1: expected a probability 0 <= p < 1"},
+      {"isolate = 1\n", "isolate = 1: expected 0 (no isolate) or 2 to 10000 founders"},
+      {"isolate = 4\nspouses = 0.5 1.5 0\n", "spouses = 1.5: expected probabilities 0..1"},
+      {"isolate = 4\ngenerations = 21\n", "generations = 21: an isolate grows over 1 to 20 generations"},
       {"ascertainment = single 0\n", "expected 0 < PI <= 1"},
       {"families = 10\nmax_draws = 9\n", "max_draws = 9: expected at least families = 10"},
       {"data_file = sample\n", "data_file = sample: expected a name"},
@@ -778,6 +781,52 @@ TEST(SimCousins, MarriagesOfFirstCousinsCloseLoops) {
     EXPECT_EQ(read_file("truth.txt"), truth);
     kinsim::simulate(s, 22);
     EXPECT_NE(read_file("sample.dat"), data);
+  }
+}
+
+// An isolate: one pedigree grown from its founders in generation order, each
+// couple a man and a woman who are not siblings; spouses chosen among
+// relatives make marriages of cousins, and without them (spouses 0 0 1) every
+// later marriage takes a spouse from outside. The same seed, the same isolate.
+TEST(SimIsolates, SpousesAmongRelativesMakeCousinMarriages) {
+  const std::string design =
+      "families = 1\nisolate = 10\ngenerations = 8\nchildren = poisson 2.6 1\nmarry = 0.65\nlimits = none\n"
+      "Q = 0.8\nW1 = -3\nW2 = -1\nW3 = -1\n";
+  for (const char* spouses : {"0.5 0.5 1", "0 0 1"}) {
+    const Settings s = parse(design + "spouses = " + spouses + "\n");
+    const Sample a = kinsim::draw_sample(s, 3);
+    const Sample b = kinsim::draw_sample(s, 3);
+    ASSERT_EQ(a.persons.size(), b.persons.size());
+    ASSERT_GT(a.persons.size(), 200u) << spouses;
+    int founders = 0, inner = 0;
+    for (size_t i = 0; i < a.persons.size(); ++i) {
+      const kinsim::Person& p = a.persons[i];
+      EXPECT_EQ(p.ped, 1);
+      EXPECT_EQ(p.id, static_cast<int>(i) + 1);
+      EXPECT_EQ(p.genotype, b.persons[i].genotype);
+      if (p.fa == 0) {
+        ++founders;
+        continue;
+      }
+      ASSERT_LT(p.fa, p.id);
+      ASSERT_LT(p.mo, p.id);
+      const kinsim::Person& f = a.persons[static_cast<size_t>(p.fa - 1)];
+      const kinsim::Person& m = a.persons[static_cast<size_t>(p.mo - 1)];
+      EXPECT_EQ(f.sex, 1);
+      EXPECT_EQ(m.sex, 2);
+      if (f.fa != 0 && m.fa != 0) {
+        ++inner;
+        EXPECT_FALSE(f.fa == m.fa || f.mo == m.mo) << "siblings married, child " << p.id;
+      }
+    }
+    EXPECT_GT(founders, 10);
+    if (std::string(spouses) == "0 0 1") {
+      EXPECT_EQ(a.cousin_marriages, 0);
+      EXPECT_EQ(inner, 0);
+    } else {
+      EXPECT_GE(a.cousin_marriages, 20);
+      EXPECT_GT(inner, 20);
+    }
   }
 }
 

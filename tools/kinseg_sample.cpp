@@ -4,6 +4,21 @@
 
 namespace kinsim {
 
+kinseg::Point truth_point(const Settings& s) {
+  kinseg::Point pt;
+  pt.q = s.param(kQ).value;
+  for (int g = 0; g < 3; ++g) {
+    pt.w[g] = s.param(kW1 + g).value;
+    pt.v[g] = s.param(kV1 + g).value;
+    pt.tau[g] = s.param(kTr1 + g).value;
+  }
+  pt.sex_effect = true;
+  for (int j = 0; j < s.ncov(); ++j) pt.d.push_back(s.param(kD1 + j).value);
+  pt.ro[0] = s.param(kRo1).value;
+  pt.ro[1] = s.param(kRo2).value;
+  return pt;
+}
+
 kinseg::Sample kinseg_sample(const Settings& settings, const Sample& drawn) {
   kinseg::Sample s;
   s.file = "kinsim";

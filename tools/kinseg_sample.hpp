@@ -4,6 +4,7 @@
 // settings.
 #pragma once
 
+#include "engine/point.hpp"
 #include "pedigree/sample.hpp"
 #include "tools/settings.hpp"
 #include "tools/simulate.hpp"
@@ -11,5 +12,9 @@
 namespace kinsim {
 
 kinseg::Sample kinseg_sample(const Settings& settings, const Sample& drawn);
+
+// The point of kinseg's likelihood the settings draw their samples at (sex
+// effects in use, their values those of the settings).
+kinseg::Point truth_point(const Settings& settings);
 
 }  // namespace kinsim

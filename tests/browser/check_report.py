@@ -16,7 +16,8 @@ one page, whole (a drawing wider than a portrait page on a landscape page of
 its own), and no drawing or table row broken across pages. Writes a
 full-page screenshot (taken before the clicks) and the printed PDF beside it;
 with --parts, also the page in three parts for a document to show:
-PREFIX-top.png (the title to the verdict), PREFIX-estimates.png (the
+PREFIX-top.png (the title to the verdict), PREFIX-summary.png (the title and
+the summary), PREFIX-estimates.png (the
 estimates and profile plots) and PREFIX-pedigrees.png (the start of the
 drawings); with --large-part FILE, the first drawing printed on a page of its
 own (a large pedigree), as the screen shows it.
@@ -325,6 +326,7 @@ def main():
             boxes = json.loads(page.call("Runtime.evaluate", returnByValue=True, expression=SECTIONS)
                                ["result"]["value"])
             parts = {"top": (0, boxes["tests"]["bottom"]),
+                     "summary": (0, boxes["summary"]["bottom"]),
                      "estimates": (boxes["estimates"]["top"], boxes["estimates"]["bottom"]),
                      "pedigrees": (boxes["pedigrees"]["top"],
                                    min(boxes["pedigrees"]["bottom"], boxes["pedigrees"]["top"] + 1300))}
