@@ -248,7 +248,7 @@ TEST(Fit, ANarrowBoxNamesTheBoundReached) {
   const auto* q = r.find("q");
   ASSERT_TRUE(q);
   EXPECT_DOUBLE_EQ(q->estimate, 1e-299);
-  EXPECT_EQ(q->status, "at bound");
+  EXPECT_EQ(q->status, kinseg::ParameterStatus::at_bound);
   EXPECT_EQ(q->note, "upper bound");
 }
 
