@@ -45,7 +45,7 @@ struct Fitted {
 class Battery {
  public:
   Battery(const Sample& sample, const SampleLikelihood& likelihood, const BatteryOptions& options)
-      : sample_(sample), likelihood_(likelihood), options_(options), summary_(summarise(sample)) {}
+      : sample_(sample), likelihood_(likelihood), options_(options), summary_(summarize(sample)) {}
 
   BatteryResult run();
 

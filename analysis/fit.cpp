@@ -315,7 +315,7 @@ Uncertainty standard_errors(const Model& model, Fitter& fitter, const std::vecto
     const int c = info.covered[a];
     FreeUncertainty& f = u.free[c];
     u.covariance_names.push_back(names[c]);
-    f.se = std::sqrt(info.covariance[static_cast<size_t>(a) * n + a]);
+    f.se = info.se[a];
     // A Wald interval wider than the parameter's whole range: ln L hardly
     // changes over it (a ridge, such as a penetrance driven to 1 along a
     // combination of baseline and sex increment).

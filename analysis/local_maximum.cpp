@@ -72,12 +72,9 @@ nlopt_result stage(Climb& c, nlopt_algorithm algorithm, const SearchBox& box, co
   nlopt_set_lower_bounds(c.opt, box.lower.data());
   nlopt_set_upper_bounds(c.opt, box.upper.data());
   nlopt_set_min_objective(c.opt, callback, &c);
-  std::vector<double> dx(n), xtol(n);
-  for (unsigned i = 0; i < n; ++i) {
-    const double room = box.upper[i] - box.lower[i];
-    dx[i] = std::max(std::min(steps[i], 0.45 * room), 1e-12 * std::max(1.0, room));
-    xtol[i] = s.x_tolerance * box.scale[i];
-  }
+  const std::vector<double> dx = first_steps(box, steps);
+  std::vector<double> xtol(n);
+  for (unsigned i = 0; i < n; ++i) xtol[i] = s.x_tolerance * box.scale[i];
   nlopt_set_initial_step(c.opt, dx.data());
   nlopt_set_xtol_abs(c.opt, xtol.data());
   nlopt_set_ftol_abs(c.opt, s.f_tolerance);

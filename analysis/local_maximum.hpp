@@ -10,14 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/search_box.hpp"
+
 namespace kinseg {
 
 using Objective = std::function<double(const std::vector<double>&)>;
-
-struct SearchBox {
-  std::vector<double> lower, upper;
-  std::vector<double> scale;  // a typical change of each coordinate: first steps, tolerances
-};
 
 struct SearchSettings {
   int max_evaluations = 5000;  // over all stages of the climb

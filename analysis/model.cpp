@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "analysis/message_text.hpp"
+#include "analysis/search_box.hpp"
 
 namespace kinseg {
 
@@ -195,6 +196,12 @@ void Model::build(std::vector<std::string>& problems) {
     for (int j : d_)
       if (parameters_[j].name == "d." + c.name) problems.push_back("covariate '" + c.name + "' given twice");
     const double largest = std::isfinite(c.largest) && c.largest > 0 ? c.largest : 1.0;
+    if (!std::isfinite(kLogitBound / largest)) {
+      problems.push_back("covariate '" + c.name + "': its largest value in size, " + significant(largest, 4) +
+                         ", is too small for its coefficient's default bounds (" + significant(kLogitBound, 4) + "/" +
+                         significant(largest, 4) + " is not a finite number); rescale the covariate");
+      continue;
+    }
     d_.push_back(add("d." + c.name, ParameterRole::estimated, -kLogitBound / largest, kLogitBound / largest, 1.0 / largest));
   }
   if (options_.regressive)
@@ -297,13 +304,14 @@ void Model::apply_options(std::vector<std::string>& problems) {
       continue;
     }
     if (!domain("--bounds", b.name, b.low) || !domain("--bounds", b.name, b.high)) continue;
-    if (!(b.low < b.high)) {
-      problems.push_back("--bounds " + b.name + "=" + significant(b.low, 10) + ":" + significant(b.high, 10) +
-                         ": the lower bound must be below the upper one");
+    const std::string box = box_problem(b.name, b.low, b.high);
+    if (!box.empty()) {
+      problems.push_back("--bounds " + box);
       continue;
     }
     parameters_[i].low = b.low;
     parameters_[i].high = b.high;
+    parameters_[i].scale = search_scale(parameters_[i].scale, b.low, b.high);
   }
   for (const auto& s : options_.start) {
     if (!once("--start", s.name)) continue;
@@ -571,8 +579,9 @@ std::vector<std::string> Model::bound_reasons(const std::vector<double>& x, doub
   std::vector<std::string> why(k());
   for (int c = 0; c < k(); ++c) {
     const Parameter& p = parameters_[free_[c]];
-    if (x[c] - p.low <= tol * p.scale) why[c] = "lower bound";
-    else if (p.high - x[c] <= tol * p.scale) why[c] = "upper bound";
+    // The nearer bound when both are within the tolerance.
+    const double below = x[c] - p.low, above = p.high - x[c];
+    if (std::min(below, above) <= tol * p.scale) why[c] = below <= above ? "lower bound" : "upper bound";
   }
   const std::vector<double> v = values(x);
   auto mark = [&](int param, const std::string& reason) {

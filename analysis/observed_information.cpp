@@ -95,8 +95,12 @@ struct SecondDifferences {
   double operator()(int a, int b) const { return d[static_cast<size_t>(a) * m + b]; }
 };
 
-SecondDifferences second_differences(const Lnl& lnl, const Stencil& st, const std::vector<int>& cover,
-                                     const InformationSettings& settings, ObservedInformation& out) {
+// The differences are taken on the parameters' scales (the steps divided by
+// them): a coefficient of scale 1e-300 has a curvature near 1e600 in its own
+// units, more than a double holds, and a finite one on its scale.
+SecondDifferences second_differences(const Lnl& lnl, const Stencil& st, const std::vector<double>& scale,
+                                     const std::vector<int>& cover, const InformationSettings& settings,
+                                     ObservedInformation& out) {
   auto f = [&](const std::vector<double>& y) {
     ++out.evaluations;
     return lnl(y);
@@ -104,14 +108,15 @@ SecondDifferences second_differences(const Lnl& lnl, const Stencil& st, const st
   const std::vector<double>& h = st.h;
   auto cross = [&](int i, int j) {
     const double hi = 0.5 * h[i], hj = h[j];
+    const double on_scales = 2 * (hi / scale[i]) * 2 * (hj / scale[j]);
     if (i == j) {
       return (f(st.at({{i, 1.5 * h[i]}})) - f(st.at({{i, 0.5 * h[i]}})) - f(st.at({{i, -0.5 * h[i]}})) +
               f(st.at({{i, -1.5 * h[i]}}))) /
-             (2 * hi * 2 * hj);
+             on_scales;
     }
     return (f(st.at({{i, hi}, {j, hj}})) - f(st.at({{i, -hi}, {j, hj}})) - f(st.at({{i, hi}, {j, -hj}})) +
             f(st.at({{i, -hi}, {j, -hj}}))) /
-           (2 * hi * 2 * hj);
+           on_scales;
   };
   SecondDifferences D;
   D.m = static_cast<int>(cover.size());
@@ -148,7 +153,7 @@ void invert_information(const SecondDifferences& D, const std::vector<int>& cove
     for (int a = 0; a < n; ++a)
       for (int b = 0; b < n; ++b) {
         const int ra = rows[a], rb = rows[b];
-        s[static_cast<size_t>(a) * n + b] = -0.5 * (D(ra, rb) + D(rb, ra)) * scale[cover[ra]] * scale[cover[rb]];
+        s[static_cast<size_t>(a) * n + b] = -0.5 * (D(ra, rb) + D(rb, ra));
       }
     const SymmetricEigen e = symmetric_eigen(s, n);
     const double largest = std::max(0.0, e.values.back());
@@ -158,6 +163,7 @@ void invert_information(const SecondDifferences& D, const std::vector<int>& cove
       for (int a : rows) out.covered.push_back(cover[a]);
       out.information.assign(static_cast<size_t>(n) * n, 0.0);
       out.covariance.assign(static_cast<size_t>(n) * n, 0.0);
+      out.se.assign(n, 0.0);
       for (int a = 0; a < n; ++a)
         for (int b = 0; b < n; ++b) {
           const double sa = scale[out.covered[a]], sb = scale[out.covered[b]];
@@ -165,6 +171,7 @@ void invert_information(const SecondDifferences& D, const std::vector<int>& cove
           double c = 0;
           for (int j = 0; j < n; ++j) c += e.vector(a, j) * e.vector(b, j) / e.values[j];
           out.covariance[static_cast<size_t>(a) * n + b] = c * sa * sb;
+          if (a == b) out.se[a] = std::sqrt(c) * sa;
         }
       return;
     }
@@ -207,7 +214,7 @@ ObservedInformation observed_information(const Lnl& lnl, const Feasible& feasibl
     if (!exclude[i]) cover.push_back(i);
   Stencil st{x, std::vector<double>(k, 0.0)};
   cover = choose_steps(feasible, scale, cover, names, settings, st, out);
-  const SecondDifferences D = second_differences(lnl, st, cover, settings, out);
+  const SecondDifferences D = second_differences(lnl, st, scale, cover, settings, out);
   // The rows of a refused point give no standard error.
   std::vector<int> rows;
   for (int a = 0; a < D.m; ++a) {

@@ -23,6 +23,8 @@ struct ObservedInformation {
   std::vector<int> covered;          // free coordinates of the matrices below
   std::vector<double> information;   // row-major, covered.size() squared
   std::vector<double> covariance;    // its inverse; empty when nothing is covered
+  std::vector<double> se;            // the standard errors of the covered, from the inverse on the
+                                     // scales (finite where the covariance underflows)
   std::vector<int> not_identified;   // free coordinates left out along a flat or negative direction
   std::vector<int> no_room;          // left out: the stencil does not fit in the bounds, or is refused
   std::vector<std::string> messages;

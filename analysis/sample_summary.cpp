@@ -5,13 +5,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pedigree/mean_sd.hpp"
+
 namespace kinseg {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-OnsetSummary summarise_onset(const Sample& sample, double prevalence) {
+OnsetSummary summarize_onset(const Sample& sample, double prevalence) {
   OnsetSummary o;
   o.present = true;
   bool any = false;
@@ -60,7 +62,7 @@ OnsetSummary summarise_onset(const Sample& sample, double prevalence) {
 
 }  // namespace
 
-SampleSummary summarise(const Sample& sample) {
+SampleSummary summarize(const Sample& sample) {
   SampleSummary s;
   s.pedigrees = sample.pedigrees();
   s.persons = sample.persons();
@@ -86,27 +88,25 @@ SampleSummary summarise(const Sample& sample) {
   for (int j = 0; j < sample.ncov(); ++j) {
     CovariateSpread c;
     c.name = sample.covariate_names[j];
-    double sum = 0, sum2 = 0;
-    int n = 0;
+    std::vector<double> values;
     for (int p = 0; p < sample.persons(); ++p) {
       if (sample.trait[p] != kAffected && sample.trait[p] != kUnaffected) continue;
       const double v = sample.cov(p, j);
       if (!std::isfinite(v)) continue;
-      if (n == 0) c.smallest = c.largest = v;
+      if (values.empty()) c.smallest = c.largest = v;
       c.smallest = std::min(c.smallest, v);
       c.largest = std::max(c.largest, v);
-      sum += v;
-      sum2 += v * v;
-      ++n;
+      values.push_back(v);
     }
-    if (n > 0) {
-      c.mean = sum / n;
-      c.sd = n > 1 ? std::sqrt(std::max(0.0, (sum2 - n * c.mean * c.mean) / (n - 1))) : 0.0;
+    if (!values.empty()) {
+      const MeanSd m = mean_sd(values);
+      c.mean = m.mean;
+      c.sd = m.sd;
       c.largest_abs = std::max(std::abs(c.smallest), std::abs(c.largest));
     }
     s.covariates.push_back(c);
   }
-  if (sample.has_onset()) s.onset = summarise_onset(sample, s.prevalence);
+  if (sample.has_onset()) s.onset = summarize_onset(sample, s.prevalence);
   return s;
 }
 

@@ -53,6 +53,6 @@ struct SampleSummary {
   OnsetSummary onset;
 };
 
-SampleSummary summarise(const Sample& sample);
+SampleSummary summarize(const Sample& sample);
 
 }  // namespace kinseg

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const kinseg::Sample& sample = read.sample;
-  const kinseg::SampleSummary summary = kinseg::summarise(sample);
+  const kinseg::SampleSummary summary = kinseg::summarize(sample);
   kinseg::EngineOptions eo;
   eo.ascertainment = kinseg::Ascertainment::kProband;
   eo.threads = argc > 2 ? std::atoi(argv[2]) : 0;

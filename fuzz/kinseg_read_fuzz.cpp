@@ -127,6 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int c : by_sex) counted += c;
   require(counted == d.sample.persons() && r.persons == d.sample.persons(), "the summary miscounts the persons");
   require(r.founders >= 1 && r.generations >= 1, "a sample without founders or generations");
+  for (const CovariateSummary& c : r.covariates)
+    require(std::isfinite(c.min) && std::isfinite(c.max) && std::isfinite(c.mean) && std::isfinite(c.sd),
+            "a covariate's summary is not finite");
 
   DataProblems refusals("fuzz.csv");
   check_kinsort_fit(d.sample, refusals);

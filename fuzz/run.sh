@@ -5,7 +5,7 @@
 #   fuzz/run.sh [SECONDS [TARGET...]]
 #
 # SECONDS per target (default 300); TARGETs among free_input, kinsort,
-# kinfit_controls, prepared, kinseg_read (default all). Inputs found along the way go to
+# kinfit_controls, prepared, kinseg_read, kinseg_options (default all). Inputs found along the way go to
 # build-fuzz/corpus/TARGET (the committed seeds are left alone); an input that
 # fails is saved under build-fuzz/artifacts/TARGET/ and the script fails.
 # clang and its libFuzzer runtime (deps/fuzz.txt) are installed with apt-get
@@ -17,12 +17,12 @@ src=$PWD
 secs=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(free_input kinsort kinfit_controls prepared kinseg_read)
+[ ${#targets[@]} -gt 0 ] || targets=(free_input kinsort kinfit_controls prepared kinseg_read kinseg_options)
 
 deps/install.sh fuzz
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKINSEG_FUZZ=ON -DKINSEG_TESTS=OFF >/dev/null
+  -DKINSEG_FUZZ=ON -DKINSEG_TESTS=OFF -DKINSEG_WERROR=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc 2>/dev/null || echo 2)" --target fuzz_targets
 
 max_len() {
@@ -38,6 +38,7 @@ dict() {
     kinfit_controls) echo "-dict=$src/fuzz/kinfit.dict" ;;
     prepared) echo "-dict=$src/fuzz/prepared.dict" ;;
     kinseg_read) echo "-dict=$src/fuzz/kinseg_read.dict" ;;
+    kinseg_options) echo "-dict=$src/fuzz/kinseg_options.dict" ;;
   esac
 }
 

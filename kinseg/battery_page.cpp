@@ -30,8 +30,8 @@ std::string column_text(const kinseg::ColumnUse& u) {
   return s + (u.given ? ", as named on the command line" : "");
 }
 
-report::DataSummary data_summary(const DataRead& read, const DataSummary& s, const RunFacts& facts) {
-  report::DataSummary d;
+report::DataSection data_section(const DataRead& read, const DataSummary& s, const RunFacts& facts) {
+  report::DataSection d;
   d.file = read.sample.file;
   d.pedigrees = s.pedigrees;
   d.persons = s.persons;
@@ -151,7 +151,7 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
   in.version = "kinseg " + facts.version + ", " + std::to_string(facts.threads) +
                (facts.threads == 1 ? " thread, " : " threads, ") + format_number(facts.seconds) + " s";
   in.generated = "Written " + utc_now();
-  in.data = data_summary(read, summary, facts);
+  in.data = data_section(read, summary, facts);
 
   for (const BatteryModel& m : result.models) {
     const FitResult& f = m.fit;

@@ -1,6 +1,7 @@
 #include "kinseg/check_text.hpp"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <iomanip>
 #include <ostream>
@@ -21,10 +22,15 @@ void row(std::ostream& out, const std::string& label, const std::string& value) 
 }
 
 std::string num(double x) {
+  if (!std::isfinite(x)) return "NA";
   char b[40];
   std::snprintf(b, sizeof b, "%.6g", x);
   return b;
 }
+
+// A number in a column of width 12, kept apart from its neighbour when the
+// number is wider (-2.94118e+299).
+std::string cell(double x) { return " " + num(x); }
 
 std::string id_list(const std::vector<std::string>& ids) {
   std::string s = std::to_string(ids.size());
@@ -113,8 +119,8 @@ void write_check_text(const DataRead& d, const DataSummary& r, const LoopCosts& 
         << std::setw(12) << "max" << "\n";
     for (const CovariateSummary& c : r.covariates)
       out << std::left << std::setw(kLabel) << ("  " + c.name) << std::right << std::setw(9) << c.present
-          << std::setw(9) << c.missing << std::setw(12) << num(c.min) << std::setw(12) << num(c.mean)
-          << std::setw(12) << num(c.sd) << std::setw(12) << num(c.max) << (c.whole_numbers ? "" : "  (not whole numbers)")
+          << std::setw(9) << c.missing << std::setw(12) << cell(c.min) << std::setw(12) << cell(c.mean)
+          << std::setw(12) << cell(c.sd) << std::setw(12) << cell(c.max) << (c.whole_numbers ? "" : "  (not whole numbers)")
           << "\n";
     row(out, "traits made unknown", std::to_string(r.unknown_by_covariate) + " by a missing covariate");
   }

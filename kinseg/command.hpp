@@ -8,6 +8,10 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <vector>
+
+#include "pedigree/file_error.hpp"
+#include "pedigree/whole_files.hpp"
 
 namespace kinseg::cli {
 
@@ -34,6 +38,27 @@ inline int standard_output_status() {
   std::cout.flush();
   if (std::cout) return kDone;
   std::cerr << "kinseg: cannot write to standard output\n";
+  return kUsage;
+}
+
+// Checks, before the work, that every output of a run can be written
+// (pedigree/whole_files.hpp): kDone, or kUsage with the message.
+inline int outputs_status(const std::vector<std::string>& paths) {
+  try {
+    check_writable(paths);
+  } catch (const FileError& e) {
+    std::cerr << "kinseg: " << e.what() << "\n";
+    return kUsage;
+  }
+  return kDone;
+}
+
+// The prefix of a set of outputs (--out PREFIX): kDone, or kUsage with the
+// reason it cannot be one.
+inline int prefix_status(const std::string& prefix) {
+  const std::string problem = prefix_problem(prefix);
+  if (problem.empty()) return kDone;
+  std::cerr << "kinseg: --out " << problem << "\n";
   return kUsage;
 }
 

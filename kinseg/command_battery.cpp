@@ -51,7 +51,20 @@ struct BatteryCommandOptions {
 
 constexpr size_t kShownNotes = 10;
 
+// The files of the run, by their suffixes after PREFIX.
+std::vector<std::string> output_names(const BatteryCommandOptions& o) {
+  std::vector<std::string> names;
+  for (const char* suffix : {".models.tsv", ".tests.tsv", ".estimates.tsv", ".families.tsv", ".genotypes.tsv", ".json", ".log"})
+    names.push_back(o.out + suffix);
+  if (!o.data.read.columns.onset.empty()) names.push_back(o.out + ".risks.tsv");
+  if (o.html) names.push_back(o.out + ".html");
+  return names;
+}
+
 int run_battery(const BatteryCommandOptions& o) {
+  if (prefix_status(o.out) != kDone) return kUsage;
+  const std::vector<std::string> names = output_names(o);
+  if (outputs_status(names) != kDone) return kUsage;
   DataRead read;
   const int status = load_data(o.data, read, std::cerr, o.model.engine.ascertainment);
   if (status != kDone) return status;
@@ -73,7 +86,7 @@ int run_battery(const BatteryCommandOptions& o) {
 
   BatteryOptions bo;
   std::vector<std::string> problems;
-  const SampleSummary sample_summary = summarise(read.sample);
+  const SampleSummary sample_summary = summarize(read.sample);
   bo.model = model_options(o.model, sample_summary, o.data.read.columns.covariates, problems);
   const std::vector<ReferenceValue> reference =
       reference_option(o.model, sample_summary, o.data.read.columns.covariates, problems);
@@ -177,6 +190,7 @@ int run_battery(const BatteryCommandOptions& o) {
 
   const std::string& p = o.out;
   try {
+    // The names checked before the work began, less the risks when no age was known.
     std::vector<std::pair<std::string, std::string>> files = {
         {p + ".models.tsv", models_tsv(result)},
         {p + ".tests.tsv", tests_tsv(result)},

@@ -22,6 +22,7 @@ struct CheckOptions {
 };
 
 int run_check(const CheckOptions& o) {
+  if (!o.json.empty() && outputs_status({o.json}) != kDone) return kUsage;
   DataRead read;
   const int status = load_data(o.data, read, std::cerr);
   if (status == kUsage) return status;

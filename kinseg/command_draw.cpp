@@ -28,6 +28,7 @@ struct DrawOptions {
 };
 
 int run_draw(const DrawOptions& o) {
+  if (outputs_status({o.out}) != kDone) return kUsage;
   DataRead read;
   const int status = load_data(o.data, read, std::cerr);
   if (status != kDone) return status;

@@ -52,6 +52,7 @@ std::string genotype_table(const Sample& s, const Engine& engine, const Genotype
 }
 
 int run_eval(const EvalOptions& o) {
+  if (!o.genotypes.empty() && outputs_status({o.genotypes}) != kDone) return kUsage;
   DataRead read;
   const int status = load_data(o.data, read, std::cerr, o.engine.ascertainment);
   if (status != kDone) return status;

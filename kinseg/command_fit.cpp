@@ -41,11 +41,18 @@ struct FitCommandOptions {
 
 int run_fit(const FitCommandOptions& o) {
   const auto started = std::chrono::steady_clock::now();
+  if (prefix_status(o.out) != kDone) return kUsage;
+  std::vector<std::string> names;
+  for (const char* suffix : {".log", ".estimates.tsv", ".families.tsv", ".json"}) names.push_back(o.out + suffix);
+  // The sporadic model has no major type and writes no genotypes.
+  if (o.model.rfind("sporadic", 0) != 0) names.push_back(o.out + ".genotypes.tsv");
+  if (!o.data.read.columns.onset.empty()) names.push_back(o.out + ".risks.tsv");
+  if (outputs_status(names) != kDone) return kUsage;
   DataRead read;
   const int loaded = load_data(o.data, read, std::cerr, o.m.engine.ascertainment);
   if (loaded != kDone) return loaded;
   const Sample& sample = read.sample;
-  const SampleSummary summary = summarise(sample);
+  const SampleSummary summary = summarize(sample);
 
   std::vector<std::string> problems;
   const ModelOptions options = model_options(o.m, summary, o.data.read.columns.covariates, problems);

@@ -1,5 +1,7 @@
 #include "kinseg/genotype_file.hpp"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -39,6 +41,8 @@ int column(const std::vector<std::string>& header, std::initializer_list<const c
 }  // namespace
 
 CarrierProbabilities read_carrier_probabilities(const std::string& path, const Sample& sample, int k) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(path + ": a folder, not a file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw FileError("cannot read " + path);
   const std::string pedigree = sample.pedigree_ids[static_cast<size_t>(k)];

@@ -1,5 +1,7 @@
 #include "pedigree/data_summary.hpp"
 
+#include "pedigree/mean_sd.hpp"
+
 #include <algorithm>
 #include <cmath>
 
@@ -94,7 +96,7 @@ DataSummary summarize(const DataRead& d) {
   for (int j = 0; j < ncov; ++j) {
     CovariateSummary c;
     c.name = s.covariate_names[j];
-    double sum = 0;
+    std::vector<double> values;
     for (int p = 0; p < s.persons(); ++p) {
       if (s.line[p] == 0) continue;  // an added person
       if (d.covariate_absent[static_cast<size_t>(p) * ncov + j]) {
@@ -105,18 +107,12 @@ DataSummary summarize(const DataRead& d) {
       if (c.present == 0 || x < c.min) c.min = x;
       if (c.present == 0 || x > c.max) c.max = x;
       ++c.present;
-      sum += x;
+      values.push_back(x);
       if (x != std::floor(x)) c.whole_numbers = false;
     }
-    if (c.present > 0) {
-      c.mean = sum / c.present;
-      double ss = 0;
-      for (int p = 0; p < s.persons(); ++p) {
-        if (s.line[p] == 0 || d.covariate_absent[static_cast<size_t>(p) * ncov + j]) continue;
-        ss += (s.cov(p, j) - c.mean) * (s.cov(p, j) - c.mean);
-      }
-      c.sd = c.present > 1 ? std::sqrt(ss / (c.present - 1)) : 0.0;
-    }
+    const MeanSd m = mean_sd(values);
+    c.mean = m.mean;
+    c.sd = m.sd;
     r.covariates.push_back(c);
   }
   if (s.has_onset()) {

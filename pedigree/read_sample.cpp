@@ -49,7 +49,7 @@ struct RowRecord {
   TextRef id, father, mother;
   int8_t sex;
   int8_t proband;
-  int16_t trait;  // index of the trait value, -1 when none was gathered
+  int32_t trait;  // index of the trait value
 };
 
 bool is_number(const std::string& s) {
@@ -57,6 +57,12 @@ bool is_number(const std::string& s) {
 }
 
 std::string text(std::string_view v) { return std::string(v); }
+
+std::string significant_text(double x) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%.4g", x);
+  return b;
+}
 
 // A made-up id that the pedigree does not use yet.
 std::string fresh_id(const MemberIndex& index, const std::string& wanted) {
@@ -82,6 +88,30 @@ double read_age(std::string_view v, const std::string& column, const MissingToke
   if (why.empty()) return a;
   problems.error("onset-value", line, ped, {id}, "age " + column + " of " + id + ": \"" + text(v) + "\" " + why);
   return none;
+}
+
+// What the bytes of a file say of its encoding when they cannot be read as
+// ASCII or UTF-8 text ("" when they can): UTF-16 and UTF-32 by their byte
+// order marks or their zero bytes, a binary file by zero bytes elsewhere.
+std::string encoding_problem(const std::string& t) {
+  auto starts = [&](const char* bytes, size_t n) { return t.size() >= n && t.compare(0, n, bytes, n) == 0; };
+  const char* save = ": save it as UTF-8 or ASCII text (in a spreadsheet: CSV UTF-8)";
+  if (starts("\xFF\xFE\0\0", 4) || starts("\0\0\xFE\xFF", 4))
+    return std::string("the file is encoded in UTF-32, which kinseg does not read") + save;
+  if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2))
+    return std::string("the file is encoded in UTF-16, which kinseg does not read") + save;
+  const size_t n = std::min<size_t>(t.size(), 4096);
+  size_t zeros = 0, zeros_at_odd = 0;
+  for (size_t i = 0; i < n; ++i)
+    if (t[i] == '\0') {
+      ++zeros;
+      zeros_at_odd += i % 2;
+    }
+  if (zeros == 0) return "";
+  if (2 * zeros >= n / 2 && (zeros_at_odd == zeros || zeros_at_odd == 0))
+    return std::string("the file looks encoded in UTF-16 (every other byte is zero), which kinseg does not read") + save;
+  return "the file holds zero bytes: not a text file (a spreadsheet's own format, or a compressed file?); "
+         "save the table as CSV or tab-separated text";
 }
 
 }  // namespace
@@ -112,19 +142,32 @@ DataRead read_sample(const std::string& path, const ReadOptions& options) {
   return read_sample_text(std::move(text), path, options);
 }
 
-DataRead read_sample_text(std::string content, const std::string& name, const ReadOptions& o) {
-  DataRead d;
-  d.problems = DataProblems(name);
-  d.sample.file = name;
-  d.sample.start.assign(1, 0);
-  DataProblems& problems = d.problems;
+namespace {
 
-  if (content.size() >= (size_t{1} << 32)) {
-    // Rows keep their texts by 32-bit offsets into the file.
-    problems.error("file-size", 0, "", {}, "the file is larger than 4 GiB, more than kinseg reads");
-    return d;
-  }
-  TextTable table(std::move(content));
+// The file's layout: its format, the width of its rows and where the columns
+// the analyses use are.
+struct Layout {
+  Separator sep = Separator::kComma;
+  int width = 0;                 // fields of every row: the header's, or the first row's
+  bool kinsort_file = false;
+  int ped = -1, id = -1, fa = -1, mo = -1, sex = -1, trait = -1, proband = -1;
+  int onset = -1;  // --onset's column
+  int only = -1;   // --trait-only's column
+};
+
+// The rows as read, before the ids are resolved.
+struct RowsRead {
+  std::vector<RowRecord> rows;
+  std::vector<double> covariates;  // per row and covariate, NaN for a missing value
+  std::vector<std::string_view> pedigree_names;  // in order of first appearance
+  std::vector<double> ages;  // --onset: per row, NaN for a missing value
+  std::vector<std::pair<int, std::string>> only_values;  // by line: the --trait-only column's text
+};
+
+// First pass: the format found, the header cut, the columns mapped. False when
+// the file is refused already.
+bool read_layout(TextTable& table, const ReadOptions& o, DataRead& d, Layout& layout) {
+  DataProblems& problems = d.problems;
   std::vector<std::string> names;  // column names the options give
   for (const std::string& c : o.columns.role)
     if (!c.empty() && !is_number(c)) names.push_back(c);
@@ -139,67 +182,88 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
   const auto first = table.first_lines(1);
   if (first.empty()) {
     problems.error("no-rows", 0, "", {}, "the file holds no rows");
-    return d;
+    return false;
   }
-  const Separator sep = d.format.separator;
-  TableRow row;
-  int width = static_cast<int>(d.format.header.size());
+  layout.sep = d.format.separator;
   if (d.format.header_line > 0) {
-    table.next(sep, row);  // the header
+    TableRow header;
+    table.next(layout.sep, header);
+    layout.width = static_cast<int>(d.format.header.size());
   } else {
-    width = static_cast<int>(split_line(first[0].second, sep).size());
+    layout.width = static_cast<int>(split_line(first[0].second, layout.sep).size());
   }
-  d.columns = map_columns(d.format, width, o.columns, problems);
-  if (problems.refused()) return d;
-  const int c_only = trait_only_column(o.trait, d.format, width);
-  std::vector<std::pair<int, std::string>> only_values;  // by line: the --trait-only column's text
-
+  d.columns = map_columns(d.format, layout.width, o.columns, problems);
+  if (problems.refused()) return false;
   const ColumnMap& cm = d.columns;
-  const bool kinsort_file = d.format.kind == FileKind::kKinsort;
-  const int c_ped = cm[ColumnRole::kPedigree].column, c_id = cm[ColumnRole::kPerson].column;
-  const int c_fa = cm[ColumnRole::kFather].column, c_mo = cm[ColumnRole::kMother].column;
-  const int c_sex = cm[ColumnRole::kSex].column, c_trait = cm[ColumnRole::kTrait].column;
-  const int c_prob = cm[ColumnRole::kProband].column;
-  const int ncov = static_cast<int>(cm.covariates.size());
+  layout.kinsort_file = d.format.kind == FileKind::kKinsort;
+  layout.ped = cm[ColumnRole::kPedigree].column;
+  layout.id = cm[ColumnRole::kPerson].column;
+  layout.fa = cm[ColumnRole::kFather].column;
+  layout.mo = cm[ColumnRole::kMother].column;
+  layout.sex = cm[ColumnRole::kSex].column;
+  layout.trait = cm[ColumnRole::kTrait].column;
+  layout.proband = cm[ColumnRole::kProband].column;
+  layout.onset = cm.onset.column;
+  layout.only = trait_only_column(o.trait, d.format, layout.width);
   for (const ColumnUse& u : cm.covariates) d.sample.covariate_names.push_back(u.name);
-  const int c_onset = cm.onset.column;
-  if (c_onset >= 0) d.sample.onset_name = cm.onset.name;
-  d.covariate_missing.assign(ncov, 0);
+  if (layout.onset >= 0) d.sample.onset_name = cm.onset.name;
+  d.covariate_missing.assign(cm.covariates.size(), 0);
+  return true;
+}
 
-  // Pass over the rows: codes decoded, pedigrees numbered in order of first
-  // appearance, ids kept as text.
-  std::vector<RowRecord> rows;
-  std::vector<double> row_cov;  // NaN for a missing value
-  std::vector<double> row_age;  // --onset: NaN for a missing value
+// Why a row of FOUND fields does not fit a table of EXPECTED: a row read
+// shifted would put every later value in the wrong column.
+std::string field_count_problem(size_t found, int expected, bool header, Separator sep) {
+  std::string m = std::to_string(found) + " field" + (found == 1 ? "" : "s") + " where the " +
+                  (header ? "header has " : "first row has ") + std::to_string(expected);
+  if (static_cast<int>(found) > expected)
+    m += sep == Separator::kBlanks
+             ? ": a blank inside a value (a note or a name of two words?) splits it; quote that value"
+             : std::string(": a ") + separator_name(sep) + " inside a value (a note such as \"twins 8" +
+                   (sep == Separator::kComma ? "," : sep == Separator::kSemicolon ? ";" : "\\t") +
+                   " 2\"?) splits it; quote that value";
+  else if (sep == Separator::kBlanks)
+    m += ": between blanks an empty value cannot be seen; write a missing value (NA) there";
+  else
+    m += ": a value is missing; an empty one still needs its separator";
+  return m;
+}
+
+// Second pass over the rows: each checked against the table's width, its
+// codes decoded, pedigrees numbered in order of first appearance, ids kept as
+// text.
+RowsRead read_rows(TextTable& table, const Layout& L, DataRead& d) {
+  DataProblems& problems = d.problems;
+  const ColumnMap& cm = d.columns;
+  const int ncov = static_cast<int>(cm.covariates.size());
+  const bool header = d.format.header_line > 0;
+  RowsRead out;
   std::unordered_map<std::string_view, int> pedigree_index;
-  std::vector<std::string_view> pedigree_names;
   std::string_view last_ped;
   int last_k = -1;
-  rows.reserve(table.bytes() / 24);
+  out.rows.reserve(table.bytes() / 24);
   const char* const base_text = table.data();
   auto ref = [&](std::string_view v) {
     return TextRef{static_cast<uint32_t>(v.data() - base_text), static_cast<uint32_t>(v.size())};
   };
-  auto view = [&](TextRef t) { return std::string_view(base_text + t.offset, t.length); };
-  while (table.next(sep, row)) {
+  TableRow row;
+  while (table.next(L.sep, row)) {
     const int line = row.line;
     const auto& f = row.fields;
     if (row.unclosed_quote) {
       problems.error("unclosed-quote", line, "", {}, "a quoted field is not closed on its line");
       continue;
     }
-    if (static_cast<int>(f.size()) < cm.fields_needed) {
-      problems.error("short-row", line, "", {},
-                     std::to_string(f.size()) + " field" + (f.size() == 1 ? "" : "s") +
-                         " where the columns used need " + std::to_string(cm.fields_needed));
+    if (static_cast<int>(f.size()) != L.width) {
+      problems.error("field-count", line, "", {}, field_count_problem(f.size(), L.width, header, L.sep));
       continue;
     }
-    const std::string_view ped = f[c_ped];
+    const std::string_view ped = f[L.ped];
     if (ped.empty()) {
       problems.error("no-pedigree", line, "", {}, "no pedigree id");
       continue;
     }
-    const std::string_view id = f[c_id];
+    const std::string_view id = f[L.id];
     if (id == "0" || d.missing.missing(id)) {
       problems.error("no-id", line, text(ped), {},
                      "no person id (\"" + text(id) + "\" stands for an unknown person)");
@@ -217,21 +281,21 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
     if (last_k >= 0 && ped == last_ped) {
       k = last_k;
     } else {
-      auto [it, inserted] = pedigree_index.emplace(ped, static_cast<int>(pedigree_names.size()));
-      if (inserted) pedigree_names.push_back(ped);
+      auto [it, inserted] = pedigree_index.emplace(ped, static_cast<int>(out.pedigree_names.size()));
+      if (inserted) out.pedigree_names.push_back(ped);
       k = it->second;
       last_ped = ped;
       last_k = k;
     }
-    RowRecord r{k, line, ref(id), ref(f[c_fa]), ref(f[c_mo]), kUnknownSex, kOrdinary, -1};
-    if (c_sex >= 0) r.sex = decode_sex(f[c_sex]);
-    if (c_prob >= 0 && !decode_proband(f[c_prob], d.missing, kinsort_file, r.proband)) {
+    RowRecord r{k, line, ref(id), ref(f[L.fa]), ref(f[L.mo]), kUnknownSex, kOrdinary, -1};
+    if (L.sex >= 0) r.sex = decode_sex(f[L.sex]);
+    if (L.proband >= 0 && !decode_proband(f[L.proband], d.missing, L.kinsort_file, r.proband)) {
       problems.error("proband-code", line, text(ped), {text(id)},
-                     "proband code \"" + text(f[c_prob]) + "\" of " + text(id) +
-                         (kinsort_file ? " (kinsort's codes: 1 proband, 2 not, 0 always conditioned)"
-                                       : " (1 proband; 0, 2 or missing not)"));
+                     "proband code \"" + text(f[L.proband]) + "\" of " + text(id) +
+                         (L.kinsort_file ? " (kinsort's codes: 1 proband, 2 not, 0 always conditioned)"
+                                         : " (1 proband; 0, 2 or missing not)"));
     }
-    r.trait = static_cast<int16_t>(d.trait_values.add(f[c_trait], line));
+    r.trait = d.trait_values.add(f[L.trait], line);
     for (int j = 0; j < ncov; ++j) {
       const std::string_view v = f[cm.covariates[j].column];
       double x = std::numeric_limits<double>::quiet_NaN();
@@ -243,153 +307,193 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
                        "covariate " + cm.covariates[j].name + " of " + text(id) + ": \"" + text(v) +
                            "\" is not a number");
       }
-      row_cov.push_back(x);
+      out.covariates.push_back(x);
     }
-    if (c_onset >= 0) row_age.push_back(read_age(f[c_onset], cm.onset.name, d.missing, line, text(ped), text(id), problems));
-    if (c_only >= 0) only_values.emplace_back(line, c_only < static_cast<int>(f.size()) ? text(f[c_only]) : "");
-    rows.push_back(r);
+    if (L.onset >= 0) out.ages.push_back(read_age(f[L.onset], cm.onset.name, d.missing, line, text(ped), text(id), problems));
+    if (L.only >= 0) out.only_values.emplace_back(line, text(f[L.only]));
+    out.rows.push_back(r);
   }
-  d.rows = static_cast<int>(rows.size());
-  if (rows.empty()) {
-    problems.error("no-rows", 0, "", {}, "the file holds no data rows");
-    return d;
-  }
+  return out;
+}
 
+// A covariate whose values are all this close to 0 (but not all 0) leaves
+// its coefficient no finite search box: 20 logits over 1e-320 is inf.
+constexpr double kSmallestCovariateSize = 1e-300;
+
+// Covariates no analysis can weigh: their largest value in size is below
+// kSmallestCovariateSize.
+void check_covariate_sizes(const RowsRead& rows, DataRead& d) {
+  const auto& covs = d.columns.covariates;
+  const size_t ncov = covs.size();
+  for (size_t j = 0; j < ncov; ++j) {
+    double largest = 0;
+    for (size_t r = 0; r < rows.rows.size(); ++r) {
+      const double x = rows.covariates[r * ncov + j];
+      if (std::isfinite(x)) largest = std::max(largest, std::abs(x));
+    }
+    if (largest > 0 && largest < kSmallestCovariateSize)
+      d.problems.error("covariate-size", 0, "", {},
+                       "covariate " + covs[j].name + ": every value is below 1e-300 in size (the largest is " +
+                           significant_text(largest) + "), too small to fit a coefficient for; rescale it");
+  }
+}
+
+// Third pass: the trait column's coding, from all its values.
+void decide_coding(const ReadOptions& o, DataRead& d) {
   d.trait_coding = decide_trait_coding(d.trait_values, d.format.kind, o.affected, o.unaffected, d.missing);
   if (d.trait_coding.reading == TraitReading::kRefused)
-    problems.error("trait-codes", 0, "", {}, "trait column " + cm[ColumnRole::kTrait].name + ": " + d.trait_coding.problem);
+    d.problems.error("trait-codes", 0, "", {},
+                     "trait column " + d.columns[ColumnRole::kTrait].name + ": " + d.trait_coding.problem);
   else if (!d.trait_coding.caution.empty())
-    problems.warning("trait-reading", 0, "", {}, d.trait_coding.caution);
+    d.problems.warning("trait-reading", 0, "", {}, d.trait_coding.caution);
+}
 
-  // The rows of each pedigree, in file order.
-  const int npeds = static_cast<int>(pedigree_names.size());
-  std::vector<int> begin(npeds + 1, 0);
-  for (const RowRecord& r : rows) ++begin[r.pedigree + 1];
-  for (int k = 0; k < npeds; ++k) begin[k + 1] += begin[k];
-  std::vector<int> order(rows.size());
-  {
-    std::vector<int> at(begin.begin(), begin.end() - 1);
-    for (size_t i = 0; i < rows.size(); ++i) order[at[rows[i].pedigree]++] = static_cast<int>(i);
+// The rows of each pedigree, in file order: ORDER[BEGIN[k]..BEGIN[k+1]) are
+// pedigree k's rows.
+struct PedigreeRows {
+  std::vector<int> begin, order;
+};
+
+PedigreeRows rows_by_pedigree(const RowsRead& read) {
+  PedigreeRows out;
+  const int npeds = static_cast<int>(read.pedigree_names.size());
+  out.begin.assign(npeds + 1, 0);
+  for (const RowRecord& r : read.rows) ++out.begin[r.pedigree + 1];
+  for (int k = 0; k < npeds; ++k) out.begin[k + 1] += out.begin[k];
+  out.order.resize(read.rows.size());
+  std::vector<int> at(out.begin.begin(), out.begin.end() - 1);
+  for (size_t i = 0; i < read.rows.size(); ++i) out.order[at[read.rows[i].pedigree]++] = static_cast<int>(i);
+  return out;
+}
+
+// Fourth pass, pedigree by pedigree: ids resolved, parents found by id within
+// the pedigree (an absent one added as a founder when asked to), and the
+// persons appended to the sample. The buffers are kept from one pedigree to
+// the next.
+class PedigreeResolver {
+ public:
+  PedigreeResolver(const RowsRead& read, const char* base_text, const ReadOptions& o, DataRead& d)
+      : read_(read), base_text_(base_text), o_(o), d_(d) {}
+
+  void add(int k, const int* members, int n) {
+    ped_ = std::string(read_.pedigree_names[k]);
+    members_ = members;
+    n_ = n;
+    index_.reset(static_cast<size_t>(n));
+    made_ids_.clear();
+    added_.clear();
+    index_ids();
+    resolve_parents();
+    append_persons();
   }
 
-  Sample& s = d.sample;
-  const size_t reserve = rows.size() + rows.size() / 16;
-  s.ids.reserve(reserve);
-  s.father.reserve(reserve);
-  s.mother.reserve(reserve);
-  s.sex.reserve(reserve);
-  s.trait.reserve(reserve);
-  s.proband.reserve(reserve);
-  s.line.reserve(reserve);
-  s.covariates.reserve(reserve * ncov);
-  if (c_onset >= 0) s.onset.reserve(reserve);
-  s.pedigree_ids.reserve(npeds);
-
-  MemberIndex index;
-  std::deque<std::string> made_ids;  // ids of added persons, kept where the index can see them
+ private:
   struct Added {
     std::string_view id;
     int8_t sex;
   };
-  std::vector<Added> added;
-  std::vector<int> fa, mo, partner;
-  for (int k = 0; k < npeds; ++k) {
-    const std::string ped(pedigree_names[k]);
-    const int n = begin[k + 1] - begin[k];
-    const int* members = order.data() + begin[k];
-    index.reset(static_cast<size_t>(n));
-    made_ids.clear();
-    added.clear();
-    for (int m = 0; m < n; ++m) {
-      const RowRecord& r = rows[members[m]];
-      const int first_m = index.insert(view(r.id), m);
-      if (first_m >= 0)
-        problems.error("duplicate-id", r.line, ped, {text(view(r.id))},
-                       "id " + text(view(r.id)) + " appears again in the pedigree (first on line " +
-                           std::to_string(rows[members[first_m]].line) + ")");
-    }
 
-    // Parents, by id within the pedigree; an absent one added as a founder
-    // at the end of the pedigree when asked to.
-    fa.assign(n, -1);
-    mo.assign(n, -1);
-    partner.assign(n, -1);
-    auto resolve = [&](const RowRecord& r, std::string_view pid, int8_t role) {
-      if (unknown_parent(pid, d.missing)) return -1;
-      const int p = index.find(pid);
-      if (p >= 0) return p;
-      const char* word = role == kMale ? "father" : "mother";
-      if (!o.add_missing_parents) {
-        problems.error("absent-parent", r.line, ped, {text(view(r.id)), text(pid)},
-                       std::string(word) + " " + text(pid) + " of " + text(view(r.id)) +
-                           " has no row in the pedigree");
-        return -2;
-      }
-      const int a = n + static_cast<int>(added.size());
-      index.insert(pid, a);
-      added.push_back({pid, role});
-      partner.push_back(-1);
-      problems.warning("added-parent", r.line, ped, {text(pid)},
-                       std::string(word) + " " + text(pid) + " of " + text(view(r.id)) +
-                           " has no row; added as a founder");
-      return a;
-    };
-    for (int m = 0; m < n; ++m) {
-      const RowRecord& r = rows[members[m]];
+  std::string_view view(TextRef t) const { return std::string_view(base_text_ + t.offset, t.length); }
+  const RowRecord& row(int m) const { return read_.rows[members_[m]]; }
+
+  void index_ids() {
+    for (int m = 0; m < n_; ++m) {
+      const RowRecord& r = row(m);
+      const int first_m = index_.insert(view(r.id), m);
+      if (first_m >= 0)
+        d_.problems.error("duplicate-id", r.line, ped_, {text(view(r.id))},
+                          "id " + text(view(r.id)) + " appears again in the pedigree (first on line " +
+                              std::to_string(row(first_m).line) + ")");
+    }
+  }
+
+  // The member a parent's id names: -1 unknown, -2 absent (an error), or an
+  // added founder's number.
+  int resolve(const RowRecord& r, std::string_view pid, int8_t role) {
+    if (unknown_parent(pid, d_.missing)) return -1;
+    const int p = index_.find(pid);
+    if (p >= 0) return p;
+    const char* word = role == kMale ? "father" : "mother";
+    if (!o_.add_missing_parents) {
+      d_.problems.error("absent-parent", r.line, ped_, {text(view(r.id)), text(pid)},
+                        std::string(word) + " " + text(pid) + " of " + text(view(r.id)) +
+                            " has no row in the pedigree");
+      return -2;
+    }
+    const int a = n_ + static_cast<int>(added_.size());
+    index_.insert(pid, a);
+    added_.push_back({pid, role});
+    partner_.push_back(-1);
+    d_.problems.warning("added-parent", r.line, ped_, {text(pid)},
+                        std::string(word) + " " + text(pid) + " of " + text(view(r.id)) +
+                            " has no row; added as a founder");
+    return a;
+  }
+
+  void resolve_parents() {
+    fa_.assign(n_, -1);
+    mo_.assign(n_, -1);
+    partner_.assign(n_, -1);
+    for (int m = 0; m < n_; ++m) {
+      const RowRecord& r = row(m);
       int f = resolve(r, view(r.father), kMale);
       int mm = resolve(r, view(r.mother), kFemale);
       if ((f == -1) != (mm == -1)) {
         // One parent named, the other unknown.
         const bool father_known = f != -1;
         const int known = father_known ? f : mm;
-        if (o.add_missing_parents && known >= 0) {
-          if (partner[known] < 0) {
-            const std::string& kid = known < n ? text(view(rows[members[known]].id)) : text(added[known - n].id);
-            made_ids.push_back(fresh_id(index, "partner_of_" + kid));
-            const int a = n + static_cast<int>(added.size());
-            index.insert(made_ids.back(), a);
-            added.push_back({made_ids.back(), father_known ? kFemale : kMale});
-            partner.push_back(-1);
-            partner[known] = a;
-            problems.warning("added-partner", r.line, ped, {made_ids.back()},
-                             std::string(father_known ? "mother" : "father") + " of " + text(view(r.id)) +
-                                 " unknown; added as a founder, " + made_ids.back());
+        if (o_.add_missing_parents && known >= 0) {
+          if (partner_[known] < 0) {
+            const std::string& kid = known < n_ ? text(view(row(known).id)) : text(added_[known - n_].id);
+            made_ids_.push_back(fresh_id(index_, "partner_of_" + kid));
+            const int a = n_ + static_cast<int>(added_.size());
+            index_.insert(made_ids_.back(), a);
+            added_.push_back({made_ids_.back(), father_known ? kFemale : kMale});
+            partner_.push_back(-1);
+            partner_[known] = a;
+            d_.problems.warning("added-partner", r.line, ped_, {made_ids_.back()},
+                                std::string(father_known ? "mother" : "father") + " of " + text(view(r.id)) +
+                                    " unknown; added as a founder, " + made_ids_.back());
           }
-          (father_known ? mm : f) = partner[known];
+          (father_known ? mm : f) = partner_[known];
         } else if (known != -2) {
-          problems.error("one-parent", r.line, ped, {text(view(r.id))},
-                         text(view(r.id)) + " has a " + (father_known ? "father" : "mother") + " (" +
-                             text(father_known ? view(r.father) : view(r.mother)) + ") but no " +
-                             (father_known ? "mother" : "father") +
-                             " (give both parents or neither; --add-missing-parents adds one)");
+          d_.problems.error("one-parent", r.line, ped_, {text(view(r.id))},
+                            text(view(r.id)) + " has a " + (father_known ? "father" : "mother") + " (" +
+                                text(father_known ? view(r.father) : view(r.mother)) + ") but no " +
+                                (father_known ? "mother" : "father") +
+                                " (give both parents or neither; --add-missing-parents adds one)");
         }
       }
       if (f < 0 || mm < 0) f = mm = -1;
-      fa[m] = f;
-      mo[m] = mm;
+      fa_[m] = f;
+      mo_[m] = mm;
     }
+  }
 
-    // The pedigree's persons: its rows in file order, then the added ones.
+  // The pedigree's persons: its rows in file order, then the added ones.
+  void append_persons() {
+    Sample& s = d_.sample;
+    const int ncov = s.ncov();
     const int base = s.persons();
-    s.pedigree_ids.push_back(ped);
-    for (int m = 0; m < n; ++m) {
-      const RowRecord& r = rows[members[m]];
+    s.pedigree_ids.push_back(ped_);
+    for (int m = 0; m < n_; ++m) {
+      const RowRecord& r = row(m);
       s.ids.emplace_back(view(r.id));
-      s.father.push_back(fa[m] >= 0 ? base + fa[m] : -1);
-      s.mother.push_back(mo[m] >= 0 ? base + mo[m] : -1);
+      s.father.push_back(fa_[m] >= 0 ? base + fa_[m] : -1);
+      s.mother.push_back(mo_[m] >= 0 ? base + mo_[m] : -1);
       s.sex.push_back(r.sex);
-      int8_t trait = r.trait >= 0 ? d.trait_coding.code[r.trait] : kUnknownTrait;
+      int8_t trait = r.trait >= 0 ? d_.trait_coding.code[r.trait] : kUnknownTrait;
       if (trait == 0) trait = kUnknownTrait;  // a refused value
       for (int j = 0; j < ncov; ++j) {
-        const double x = row_cov[static_cast<size_t>(members[m]) * ncov + j];
+        const double x = read_.covariates[static_cast<size_t>(members_[m]) * ncov + j];
         s.covariates.push_back(std::isnan(x) ? 0.0 : x);
-        d.covariate_absent.push_back(std::isnan(x) ? 1 : 0);
+        d_.covariate_absent.push_back(std::isnan(x) ? 1 : 0);
       }
-      if (c_onset >= 0) {
-        const double a = row_age[static_cast<size_t>(members[m])];
+      if (!read_.ages.empty()) {
+        const double a = read_.ages[static_cast<size_t>(members_[m])];
         if (std::isnan(a) && trait != kUnknownTrait) {
           trait = kUnknownTrait;
-          ++d.unknown_by_onset;
+          ++d_.unknown_by_onset;
         }
         s.onset.push_back(trait == kUnknownTrait ? std::numeric_limits<double>::quiet_NaN() : a);
       }
@@ -397,7 +501,7 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       s.proband.push_back(r.proband);
       s.line.push_back(r.line);
     }
-    for (const Added& a : added) {
+    for (const Added& a : added_) {
       s.ids.emplace_back(a.id);
       s.father.push_back(-1);
       s.mother.push_back(-1);
@@ -405,20 +509,84 @@ DataRead read_sample_text(std::string content, const std::string& name, const Re
       s.trait.push_back(kUnknownTrait);
       s.proband.push_back(kOrdinary);
       s.line.push_back(0);
-      if (c_onset >= 0) s.onset.push_back(std::numeric_limits<double>::quiet_NaN());
+      if (!read_.ages.empty()) s.onset.push_back(std::numeric_limits<double>::quiet_NaN());
       for (int j = 0; j < ncov; ++j) {
         s.covariates.push_back(0.0);
-        d.covariate_absent.push_back(1);
+        d_.covariate_absent.push_back(1);
       }
     }
-    d.added += static_cast<int>(added.size());
+    d_.added += static_cast<int>(added_.size());
     s.start.push_back(s.persons());
   }
 
-  check_parent_sexes(s, problems, c_sex >= 0);
-  check_own_ancestors(s, problems);
-  d.definition = define_traits(s, d.covariate_absent, o.trait, only_values, c_only >= 0 && c_only == c_sex,
-                               o.columns.covariates, {}, c_prob >= 0, problems);
+  const RowsRead& read_;
+  const char* base_text_;
+  const ReadOptions& o_;
+  DataRead& d_;
+  std::string ped_;
+  const int* members_ = nullptr;
+  int n_ = 0;
+  MemberIndex index_;
+  std::deque<std::string> made_ids_;  // ids of added persons, kept where the index can see them
+  std::vector<Added> added_;
+  std::vector<int> fa_, mo_, partner_;
+};
+
+void reserve_persons(Sample& s, size_t rows, int npeds, bool onset) {
+  const size_t reserve = rows + rows / 16;
+  s.ids.reserve(reserve);
+  s.father.reserve(reserve);
+  s.mother.reserve(reserve);
+  s.sex.reserve(reserve);
+  s.trait.reserve(reserve);
+  s.proband.reserve(reserve);
+  s.line.reserve(reserve);
+  s.covariates.reserve(reserve * s.covariate_names.size());
+  if (onset) s.onset.reserve(reserve);
+  s.pedigree_ids.reserve(npeds);
+}
+
+}  // namespace
+
+DataRead read_sample_text(std::string content, const std::string& name, const ReadOptions& o) {
+  DataRead d;
+  d.problems = DataProblems(name);
+  d.sample.file = name;
+  d.sample.start.assign(1, 0);
+  if (content.size() >= (size_t{1} << 32)) {
+    // Rows keep their texts by 32-bit offsets into the file.
+    d.problems.error("file-size", 0, "", {}, "the file is larger than 4 GiB, more than kinseg reads");
+    return d;
+  }
+  const std::string encoding = encoding_problem(content);
+  if (!encoding.empty()) {
+    d.problems.error("encoding", 0, "", {}, encoding);
+    return d;
+  }
+  TextTable table(std::move(content));
+  Layout layout;
+  if (!read_layout(table, o, d, layout)) return d;
+  const RowsRead rows = read_rows(table, layout, d);
+  d.rows = static_cast<int>(rows.rows.size());
+  if (rows.rows.empty()) {
+    d.problems.error("no-rows", 0, "", {}, "the file holds no data rows");
+    return d;
+  }
+  check_covariate_sizes(rows, d);
+  decide_coding(o, d);
+
+  const PedigreeRows by_pedigree = rows_by_pedigree(rows);
+  const int npeds = static_cast<int>(rows.pedigree_names.size());
+  reserve_persons(d.sample, rows.rows.size(), npeds, layout.onset >= 0);
+  PedigreeResolver resolver(rows, table.data(), o, d);
+  for (int k = 0; k < npeds; ++k)
+    resolver.add(k, by_pedigree.order.data() + by_pedigree.begin[k], by_pedigree.begin[k + 1] - by_pedigree.begin[k]);
+
+  check_parent_sexes(d.sample, d.problems, layout.sex >= 0);
+  check_own_ancestors(d.sample, d.problems);
+  d.definition = define_traits(d.sample, d.covariate_absent, o.trait, rows.only_values,
+                               layout.only >= 0 && layout.only == layout.sex, o.columns.covariates, {},
+                               layout.proband >= 0, d.problems);
   for (const auto& u : d.definition.unknown) d.unknown_by_covariate += u.traits;
   return d;
 }

@@ -21,22 +21,30 @@ std::string trait_reading_text(TraitReading r) {
 
 int TraitValues::add(std::string_view v, int line) {
   // Neighbouring rows mostly repeat a value, and a code column has few:
-  // the last value first, then a look along the list.
+  // the last value first, then a look along the list, or the index once the
+  // column has many.
   int i = last_index_;
   if (i < 0 || values_[i] != v) {
     i = -1;
-    for (int j = 0; j < distinct() && i < 0; ++j)
-      if (values_[j] == v) i = j;
+    if (distinct() <= kListed) {
+      for (int j = 0; j < distinct() && i < 0; ++j)
+        if (values_[j] == v) i = j;
+    } else {
+      const auto it = index_.find(std::string(v));
+      if (it != index_.end()) i = it->second;
+    }
   }
   if (i < 0) {
-    if (distinct() >= kMostDistinct) {
-      overflow_ = true;
-      return -1;
-    }
     i = distinct();
     values_.emplace_back(v);
     counts_.push_back(0);
     lines_.push_back(line);
+    if (distinct() > kListed) {
+      if (index_.empty())
+        for (int j = 0; j < distinct(); ++j) index_.emplace(values_[j], j);
+      else
+        index_.emplace(values_.back(), i);
+    }
   }
   ++counts_[i];
   last_index_ = i;
@@ -49,9 +57,17 @@ bool listed(const std::vector<std::string>& list, const std::string& v) {
   return std::find(list.begin(), list.end(), v) != list.end();
 }
 
+// The values, each with its rows and first line; the first kShown of them
+// and the count of the others.
+constexpr size_t kShown = 20;
+
 std::string quoted_values(const TraitValues& values, const std::vector<int>& which) {
   std::string s;
   for (size_t k = 0; k < which.size(); ++k) {
+    if (k == kShown) {
+      s += " and " + std::to_string(which.size() - kShown) + " more values";
+      break;
+    }
     const int i = which[k];
     if (k) s += ", ";
     s += "\"" + values.value(i) + "\" (" + std::to_string(values.count(i)) + (values.count(i) == 1 ? " row" : " rows") + ", first on line " +
@@ -63,9 +79,9 @@ std::string quoted_values(const TraitValues& values, const std::vector<int>& whi
 // A file whose format fixes the codes (RULE), holding values BAD outside them.
 void refuse_other_values(TraitCoding& tc, const std::string& rule, const TraitValues& values,
                          const std::vector<int>& bad) {
-  if (bad.empty() && !values.overflow()) return;
+  if (bad.empty()) return;
   tc.reading = TraitReading::kRefused;
-  tc.problem = rule + "; found " + quoted_values(values, bad) + (values.overflow() ? " and more" : "") +
+  tc.problem = rule + "; found " + quoted_values(values, bad) +
                " (name the codes with --affected and --unaffected)";
 }
 
@@ -131,12 +147,12 @@ TraitCoding decide_trait_coding(const TraitValues& values, FileKind kind,
     if (v != "1" && v != "2" && v != "0" && v != "-9") linkage = false;
     if (v != "0" && v != "1") zero_one = false;
   }
-  if (!values.overflow() && has2 && linkage) {
+  if (has2 && linkage) {
     tc.reading = TraitReading::kLinkage;
     for (int i = 0; i < n; ++i) tc.code[i] = linkage_code(values.value(i));
     return tc;
   }
-  if (!values.overflow() && zero_one) {
+  if (zero_one) {
     tc.reading = TraitReading::kZeroOne;
     bool has0 = false;
     for (int i = 0; i < n; ++i) {
@@ -154,7 +170,7 @@ TraitCoding decide_trait_coding(const TraitValues& values, FileKind kind,
   tc.reading = TraitReading::kRefused;
   tc.problem = "the trait column is neither LINKAGE-coded (1 unaffected, 2 affected, 0 or -9 unknown) "
                "nor 0/1-coded; its values are " +
-               quoted_values(values, present) + (values.overflow() ? " and more" : "") +
+               quoted_values(values, present) +
                "; name the codes with --affected V --unaffected V";
   return tc;
 }

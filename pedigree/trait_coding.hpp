@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "pedigree/codes.hpp"
@@ -27,29 +28,29 @@ enum class TraitReading { kKinsort, kLinkage, kZeroOne, kUserCodes, kRefused };
 // 3 unknown", "LINKAGE codes: ...", ...
 std::string trait_reading_text(TraitReading r);
 
-// The distinct values of the trait column, gathered row by row (a column with
-// more distinct values than any code column has stops gathering them and is
-// refused).
+// The distinct values of the trait column, gathered row by row, every one of
+// them however many there are (a code named by --affected that first appears
+// after many other values is still found).
 class TraitValues {
  public:
-  static constexpr int kMostDistinct = 64;
-
-  // The index of value v (for decode() later), or -1 when the column holds
-  // too many distinct values. `line` is remembered for the first occurrence.
+  // The index of value v (for decode() later). `line` is remembered for the
+  // first occurrence.
   int add(std::string_view v, int line);
 
   int distinct() const { return static_cast<int>(values_.size()); }
-  bool overflow() const { return overflow_; }
   const std::string& value(int i) const { return values_[i]; }
   long count(int i) const { return counts_[i]; }
   int first_line(int i) const { return lines_[i]; }
 
  private:
+  // Beyond this many values a hash index finds them (a column of ages read as
+  // the trait by mistake has thousands).
+  static constexpr int kListed = 16;
   std::vector<std::string> values_;
   std::vector<long> counts_;
   std::vector<int> lines_;
+  std::unordered_map<std::string, int> index_;
   int last_index_ = -1;
-  bool overflow_ = false;
 };
 
 struct TraitCoding {

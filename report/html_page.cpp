@@ -119,7 +119,7 @@ void header_row(std::ostream& o, std::initializer_list<const char*> names) {
   o << "</tr></thead>\n";
 }
 
-void data_section(std::ostream& o, const DataSummary& d) {
+void data_section(std::ostream& o, const DataSection& d) {
   o << "<section id=\"data\">\n<h2>Data</h2>\n";
   o << "<table class=\"summary\"><tbody>\n";
   o << "<tr><th>file</th>" << text(d.file) << "</tr>\n";
@@ -135,7 +135,7 @@ void data_section(std::ostream& o, const DataSummary& d) {
     o << "<h3>Columns read</h3>\n<table class=\"columns\">";
     header_row(o, {"as", "column"});
     o << "<tbody>\n";
-    for (const ColumnUse& c : d.columns) o << "<tr>" << text(c.role) << text(c.column) << "</tr>\n";
+    for (const ColumnLine& c : d.columns) o << "<tr>" << text(c.role) << text(c.column) << "</tr>\n";
     o << "</tbody></table>\n";
   }
   for (const std::string& n : d.notes) o << "<p class=\"note\">" << e(n) << "</p>\n";

@@ -11,18 +11,18 @@
 namespace kinseg::report {
 
 // Which column of the user's file was read as what.
-struct ColumnUse {
+struct ColumnLine {
   std::string role;    // e.g. "pedigree", "person", "father", "trait", "covariate"
   std::string column;  // the column's name or number in the file
 };
 
-struct DataSummary {
+struct DataSection {
   std::string file;
   int pedigrees = 0, persons = 0;
   int affected = 0, unaffected = 0, unknown_trait = 0;
   int probands = 0;
   int pedigrees_with_loops = 0;
-  std::vector<ColumnUse> columns;
+  std::vector<ColumnLine> columns;
   std::vector<std::string> notes;  // further lines, e.g. the trait codes or the ascertainment
 };
 
@@ -122,7 +122,7 @@ struct ReportInput {
   std::string version;    // the program's version
   std::string generated;  // date and time, as the caller wants it shown
   PageSummary summary;
-  DataSummary data;
+  DataSection data;
   std::vector<ModelRow> models;
   std::vector<TestRow> tests;
   VerdictView verdict;

@@ -200,6 +200,59 @@ TEST(Fit, QuadraticGivesItsMaximumCurvatureAndWaldIntervals) {
   EXPECT_NEAR(*s.find("q")->se, *r.find("q")->se, 1e-9);
 }
 
+// Boxes of any finite size are searched on their own scale: w1 within
+// -1e300:1e300 and the coefficient of a covariate whose values reach 1e300
+// (its box -2e-299:2e-299) reach the maximum of a quadratic and get its
+// standard errors, as in ordinary boxes. (A step floor of 1e-12 times the
+// box's width froze w1 at its start and the coefficient at 0, reported
+// converged; the coefficient's curvature, near 1e599, overflowed.)
+TEST(Fit, WideAndNarrowBoxesReachTheMaximum) {
+  ModelOptions o;
+  o.covariates = {{"c", 1e300}};
+  o.bounds = {{"w1", -1e300, 1e300}};
+  const Model model("mendelian:unordered", o);
+  const Vec mu = {0.3, 2.5, 0.5, -1.5, 7e-300}, sd = {0.05, 0.4, 0.3, 0.3, 2e-300};
+  auto lnl = [&](const Point& p) {
+    const Vec x = {p.q, p.w[0], p.w[1], p.w[2], p.d.at(0)};
+    double s = 0;
+    for (size_t i = 0; i < x.size(); ++i) s += ((x[i] - mu[i]) / sd[i]) * ((x[i] - mu[i]) / sd[i]);
+    return -50.0 - 0.5 * s;
+  };
+  FitOptions quick;
+  quick.profile = false;
+  const FitResult r = fit(model, lnl, summary(), quick);
+  EXPECT_EQ(r.status, FitStatus::converged);
+  ASSERT_TRUE(r.lnl);
+  EXPECT_NEAR(*r.lnl, -50.0, 1e-6);
+  const std::vector<std::string> names = {"q", "w1", "w2", "w3", "d.c"};
+  for (size_t i = 0; i < names.size(); ++i) {
+    const auto* p = r.find(names[i]);
+    ASSERT_TRUE(p) << names[i];
+    EXPECT_NEAR(p->estimate, mu[i], 1e-3 * sd[i]) << names[i];
+    ASSERT_TRUE(p->se) << names[i];
+    EXPECT_NEAR(*p->se, sd[i], 1e-3 * sd[i]) << names[i];
+  }
+  expect_all_finite(r);
+}
+
+// An estimate at the upper bound of a box narrower than the parameter's
+// nominal scale is labelled so (q in 1e-300:1e-299 was "lower bound", both
+// bounds being within the tolerance of a scale of 0.1).
+TEST(Fit, ANarrowBoxNamesTheBoundReached) {
+  ModelOptions o;
+  o.bounds = {{"q", 1e-300, 1e-299}};
+  const Model model("mendelian", o);
+  auto lnl = [](const Point& p) { return -10.0 + 1e297 * p.q - (p.w[0] - 1) * (p.w[0] - 1) - p.w[1] * p.w[1] - (p.w[2] + 1) * (p.w[2] + 1); };
+  FitOptions quick;
+  quick.profile = false;
+  const FitResult r = fit(model, lnl, summary(), quick);
+  const auto* q = r.find("q");
+  ASSERT_TRUE(q);
+  EXPECT_DOUBLE_EQ(q->estimate, 1e-299);
+  EXPECT_EQ(q->status, kinseg::ParameterStatus::at_bound);
+  EXPECT_EQ(q->note, "upper bound");
+}
+
 // A smooth likelihood that is not quadratic: binomial and logistic terms with
 // a coupling, its second derivatives and its profile in q written out.
 //   l = 30 ln q + 70 ln(1-q) + (40 + 5q) w1 - 100 ln(1 + e^w1) + 20 w3 - 100 ln(1 + e^w3)

@@ -217,6 +217,10 @@ TEST(Model, RefusalsNameEveryProblemAtOnce) {
   fixed_then_bounded.start = {{"w1", 0}};
   ModelOptions reversed_start;
   reversed_start.start = {{"w1", -2}, {"w3", 1}};
+  ModelOptions wide;
+  wide.bounds = {{"w1", -1e308, 1e308}, {"w3", -9e307, 9e307}};
+  ModelOptions tiny_covariate;
+  tiny_covariate.covariates = {{"c", 1e-320}};
   ModelOptions no_room;
   no_room.bounds = {{"w1", -10, -5}, {"w3", 0, 5}};
   const Case cases[] = {
@@ -240,6 +244,11 @@ TEST(Model, RefusalsNameEveryProblemAtOnce) {
        {"--bounds w1: w1 is fixed by --fix", "--start w1: w1 is fixed by --fix"}},
       {"mendelian:dominant", reversed_start, {"w1 = -2 below w3 = 1 (in mendelian:dominant genotype 1 is the homozygote"}},
       {"mendelian:recessive", no_room, {"leave no room for w1 >= w3"}},
+      {"mendelian",
+       wide,
+       {"--bounds w1=-1e+308:1e+308: the box is wider than a double holds",
+        "--bounds w3=-9e+307:9e+307: the box is wider than a double holds"}},
+      {"mendelian", tiny_covariate, {"covariate 'c': its largest value in size"}},
       {"homog_general", fix({{"q", 0.1}, {"tr1", 1}, {"tr3", 1}}), {"give tr2 = -4, outside 0..1"}},
   };
   for (const Case& c : cases) {

@@ -120,7 +120,7 @@ TEST(FitAgainstKinfit, NeverBelowKinfitsMaximum) {
     kinseg::FitOptions fo;
     fo.profile = false;
     const kinseg::FitResult r =
-        fit(model, [&](const kinseg::Point& p) { return engine.evaluate(p); }, kinseg::summarise(sample), fo);
+        fit(model, [&](const kinseg::Point& p) { return engine.evaluate(p); }, kinseg::summarize(sample), fo);
     ASSERT_TRUE(r.lnl);
     EXPECT_EQ(r.starts[0].origin, "--start");
     EXPECT_GE(*r.lnl, kinfit_lnl - 1e-6) << "kinfit " << kinfit_lnl;

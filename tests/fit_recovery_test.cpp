@@ -89,7 +89,7 @@ TEST(FitRecovery, ProfileIntervalsCoverTheTruth) {
     kinseg::FitOptions fo;
     fo.starts = 3;  // enough here; the default grid is tested elsewhere
     const FitResult r =
-        fit(model, [&](const kinseg::Point& p) { return engine.evaluate(p); }, kinseg::summarise(sample), fo);
+        fit(model, [&](const kinseg::Point& p) { return engine.evaluate(p); }, kinseg::summarize(sample), fo);
     const auto truth = kintest::kinseg_values(c.settings);
     SCOPED_TRACE(describe(r, truth));
     ASSERT_TRUE(r.lnl);
@@ -151,7 +151,7 @@ TEST(FitRecovery, StandardErrorsAgreeWithAnIndependentHessian) {
   const Model model("mendelian:dominant", mo);
   kinseg::FitOptions fo;
   fo.profile = false;
-  const FitResult r = fit(model, [&](const kinseg::Point& p) { return engine.evaluate(p); }, kinseg::summarise(sample), fo);
+  const FitResult r = fit(model, [&](const kinseg::Point& p) { return engine.evaluate(p); }, kinseg::summarize(sample), fo);
   ASSERT_EQ(r.status, kinseg::FitStatus::converged) << kinseg::status_name(r.status);
   const int k = model.k();
   ASSERT_EQ(static_cast<int>(r.covariance_names.size()), k);
@@ -215,7 +215,7 @@ TEST(FitRecovery, RiskAlleleOfATraitRecordedInWomen) {
       ASSERT_EQ(sample.trait[p], kinseg::kUnknownTrait);
     }
   }
-  const kinseg::SampleSummary summary = kinseg::summarise(sample);
+  const kinseg::SampleSummary summary = kinseg::summarize(sample);
   EXPECT_EQ(summary.sex2_share, 1.0);
   kinseg::EngineOptions eo;
   eo.ascertainment = kinseg::Ascertainment::kNone;

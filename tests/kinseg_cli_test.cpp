@@ -54,7 +54,7 @@ TEST(KinsegProgram, ExitStatusAndMessages) {
         "line 10, pedigree Q: person 1 is their own ancestor: 1 is a child of 2, 2 of 3, 3 of 1",
         "line 12, pedigree Q: person 3 is the father of 2 and the mother of 1",
         "line 14, pedigree R: proband code \"7\" of 1", "line 15, pedigree R: covariate age of 2: \"abc\" is not a number",
-        "line 16: 3 fields where the columns used need 8", "line 17: a quoted field is not closed on its line",
+        "line 16: 3 fields where the header has 8: a value is missing", "line 17: a quoted field is not closed on its line",
         "10 errors, 0 warnings: the data are refused"}},
       {"check " + fixture("absent_parents.csv"), 1, {}, {"father dad of child has no row in the pedigree"}},
       {"check " + fixture("absent_parents.csv") + " --add-missing-parents", 0,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -280,7 +281,7 @@ TEST(KinsegRead, EveryStructureProblemReportedInOneRun) {
   const Expect expected[] = {
       {"proband-code", 14, "R", {"1"}, "proband code \"7\""},
       {"covariate-value", 15, "R", {"2"}, "\"abc\" is not a number"},
-      {"short-row", 16, "", {}, "3 fields where the columns used need 8"},
+      {"field-count", 16, "", {}, "3 fields where the header has 8: a value is missing"},
       {"unclosed-quote", 17, "", {}, "not closed"},
       {"duplicate-id", 5, "P", {"3"}, "first on line 4"},
       {"absent-parent", 6, "P", {"4", "9"}, "father 9 of 4 has no row"},
@@ -554,6 +555,120 @@ TEST(KinsegSummary, CountsWhatTheFileHolds) {
   EXPECT_DOUBLE_EQ(cs.covariates[0].mean, (12.5 + 40 + 38.25 + 10 + 50 + 20) / 6);
   EXPECT_FALSE(cs.covariates[0].whole_numbers);
   EXPECT_EQ(cs.unknown_by_covariate, 1);
+}
+
+// A row whose field count differs from the header's is refused with its
+// line, both counts and a hint: read as it stands it would shift every later
+// value of the row into the wrong column (a note "twins 8, 2" turned a trait
+// column into LINKAGE codes and a clear major gene into none).
+TEST(KinsegRead, RowsOfAnotherWidthThanTheHeaderAreRefused) {
+  struct Case {
+    const char* text;
+    std::optional<Separator> sep;
+    int line;
+    const char* words;
+  };
+  const Case cases[] = {
+      {"ped,id,fa,mo,sex,trait,note\n1,1,0,0,1,1,x\n1,2,0,0,2,2,twins 8, 2\n1,3,1,2,1,2,\n", {}, 3,
+       "8 fields where the header has 7: a comma inside a value"},
+      {"ped id fa mo sex trait\n1 1 0 0 1 1\n1 2 0 0  2\n1 3 1 2 1 2\n", {}, 3,
+       "5 fields where the header has 6: between blanks an empty value cannot be seen"},
+      {"ped\tid\tfa\tmo\tsex\ttrait\n1\t1\t0\t0\t1\t1\n1\t2\t0\t0\t2\t2\t\n", {}, 3,
+       "7 fields where the header has 6: a tab inside a value"},
+      {"ped;id;fa;mo;sex;trait\n1;1;0;0;1;1\n1;2;0;0;2\n", Separator::kSemicolon, 3,
+       "5 fields where the header has 6: a value is missing"},
+      {"F 1 0 0 1 2\nF 2 0 0 2 1\nF 3 1 2 1 2 extra\n", {}, 3, "7 fields where the first row has 6"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ReadOptions o;
+    o.separator = c.sep;
+    const DataRead d = read_text(c.text, o);
+    ASSERT_TRUE(d.problems.refused());
+    ASSERT_EQ(kinds(d)[0], "field-count") << problems_text(d);  // the rows' problems come first
+    EXPECT_EQ(d.problems.all()[0].line, c.line);
+    EXPECT_NE(d.problems.all()[0].message.find(c.words), std::string::npos) << d.problems.all()[0].message;
+  }
+  // The same rows with the note quoted are read, the trait where it stands.
+  const DataRead quoted =
+      read_text("ped,id,fa,mo,sex,trait,note\n1,1,0,0,1,1,x\n1,2,0,0,2,2,\"twins 8, 2\"\n1,3,1,2,1,2,\n");
+  ASSERT_FALSE(quoted.problems.refused()) << problems_text(quoted);
+  EXPECT_EQ(quoted.sample.trait, (std::vector<int8_t>{kUnaffected, kAffected, kAffected}));
+}
+
+// Codes named by --affected and --unaffected are found however many other
+// values the column holds before them (the table of values stopped at 64 and
+// read the later ones as unknown).
+TEST(KinsegRead, NamedCodesAfterManyOtherValuesAreRead) {
+  std::string text = "ped,id,fa,mo,sex,trait\n";
+  for (int i = 0; i < 100; ++i) text += "P" + std::to_string(i) + ",1,0,0,1,v" + std::to_string(i) + "\n";
+  text += "Y,1,0,0,1,yes\nN,1,0,0,2,no\n";
+  ReadOptions o;
+  o.affected = {"yes"};
+  o.unaffected = {"no"};
+  const DataRead d = read_text(text, o);
+  ASSERT_FALSE(d.problems.refused()) << problems_text(d);
+  EXPECT_EQ(d.trait_values.distinct(), 102);
+  EXPECT_EQ(d.sample.trait[100], kAffected);
+  EXPECT_EQ(d.sample.trait[101], kUnaffected);
+  EXPECT_EQ(d.sample.trait[99], kUnknownTrait);
+  // Without codes the column is refused, naming the first values and the
+  // count of the others.
+  const DataRead refused = read_text(text);
+  ASSERT_EQ(kinds(refused), std::vector<std::string>{"trait-codes"});
+  EXPECT_NE(refused.problems.all()[0].message.find("and 82 more values"), std::string::npos)
+      << refused.problems.all()[0].message;
+}
+
+// A file in another encoding is refused in words that name it, without its
+// raw bytes echoed.
+TEST(KinsegRead, OtherEncodingsAreNamed) {
+  const std::string csv = "ped,id,fa,mo,sex,trait\n1,1,0,0,1,1\n";
+  auto utf16 = [&](bool little, bool mark) {
+    std::string out = mark ? (little ? std::string("\xFF\xFE") : std::string("\xFE\xFF")) : std::string();
+    for (const char c : csv) out += little ? std::string{c, '\0'} : std::string{'\0', c};
+    return out;
+  };
+  std::string utf32("\xFF\xFE\0\0", 4);
+  for (const char c : csv) utf32 += std::string{c, '\0', '\0', '\0'};
+  const std::pair<std::string, const char*> cases[] = {
+      {utf16(true, true), "encoded in UTF-16"},
+      {utf16(false, true), "encoded in UTF-16"},
+      {utf16(true, false), "looks encoded in UTF-16"},
+      {utf32, "encoded in UTF-32"},
+      {std::string("PK\x03\x04\0\0\x08\0", 8) + csv, "zero bytes: not a text file"},
+  };
+  for (const auto& [bytes, words] : cases) {
+    SCOPED_TRACE(words);
+    const DataRead d = read_text(bytes);
+    ASSERT_EQ(kinds(d), std::vector<std::string>{"encoding"}) << problems_text(d);
+    const std::string& m = d.problems.all()[0].message;
+    EXPECT_NE(m.find(words), std::string::npos) << m;
+    EXPECT_TRUE(m.find("save it as UTF-8") != std::string::npos || m.find("save the table") != std::string::npos) << m;
+    EXPECT_EQ(m.find('\0'), std::string::npos);
+    EXPECT_EQ(m.find('\xFF'), std::string::npos);
+  }
+}
+
+// A covariate of values so small that its coefficient would have no finite
+// box is refused, naming it; one of values near the largest doubles is read
+// and summarised in finite numbers, the same as the column scaled down by
+// 1e300 and the summary scaled back up.
+TEST(KinsegRead, CovariatesOfExtremeSizes) {
+  const DataRead tiny = read_text("ped id fa mo sex trait c\n1 1 0 0 1 1 1e-320\n1 2 0 0 2 2 0\n1 3 1 2 1 2 -3e-310\n",
+                                  with_covariates({"c"}));
+  ASSERT_EQ(kinds(tiny), std::vector<std::string>{"covariate-size"}) << problems_text(tiny);
+  EXPECT_NE(tiny.problems.all()[0].message.find("covariate c: every value is below 1e-300"), std::string::npos);
+
+  const DataRead huge = read_text("ped id fa mo sex trait c\n1 1 0 0 1 1 1e300\n1 2 0 0 2 2 -1.5e308\n1 3 1 2 1 2 1.7e308\n",
+                                  with_covariates({"c"}));
+  const DataRead small = read_text("ped id fa mo sex trait c\n1 1 0 0 1 1 1\n1 2 0 0 2 2 -1.5e8\n1 3 1 2 1 2 1.7e8\n",
+                                   with_covariates({"c"}));
+  ASSERT_FALSE(huge.problems.refused()) << problems_text(huge);
+  const CovariateSummary h = summarize(huge).covariates[0], s = summarize(small).covariates[0];
+  ASSERT_TRUE(std::isfinite(h.mean) && std::isfinite(h.sd));
+  EXPECT_NEAR(h.mean / 1e300, s.mean, 1e-9 * std::abs(s.mean));
+  EXPECT_NEAR(h.sd / 1e300, s.sd, 1e-9 * s.sd);
 }
 
 }  // namespace
