@@ -123,6 +123,7 @@ nlohmann::json check_json(const DataRead& d, const DataSummary* summary, const L
                  {"description", file_kind_name(d.format.kind)},
                  {"separator", separator_name(d.format.separator)},
                  {"separator_given", d.format.separator_given},
+                 {"decimal_comma", d.format.decimal == DecimalMark::kComma},
                  {"header_line", d.format.header_line}};
   json cols = json::object();
   for (int i = 0; i < kRoles; ++i) cols[role_name(static_cast<ColumnRole>(i))] = column_json(d.columns.role[i]);

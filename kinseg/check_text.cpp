@@ -53,6 +53,7 @@ void write_check_text(const DataRead& d, const DataSummary& r, const LoopCosts& 
   row(out, "file", d.sample.file);
   row(out, "format", file_kind_name(d.format.kind));
   row(out, "separator", separator_text(d.format));
+  if (d.format.decimal == DecimalMark::kComma) row(out, "decimal mark", "comma (--decimal-comma)");
   for (int i = 0; i < kRoles; ++i)
     row(out, std::string("column ") + role_name(static_cast<ColumnRole>(i)), column_text(d.columns.role[i]));
   for (const ColumnUse& u : d.columns.covariates) row(out, "column covariate", column_text(u));

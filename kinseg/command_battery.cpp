@@ -106,7 +106,7 @@ int run_battery(const BatteryCommandOptions& o) {
   bo.fit.starts = o.model.starts;
   bo.profile_selected = !o.model.no_profile;
 
-  const EngineOptions eo = engine_options(o.model.engine, read.columns[ColumnRole::kProband].column >= 0);
+  const EngineOptions eo = engine_options(o.model.engine, read.columns[ColumnRole::kProband].column >= 0, std::cerr);
   int engine_status = kDone;
   const std::unique_ptr<Engine> engine = make_engine(read.sample, eo, std::cerr, engine_status);
   if (!engine) return engine_status;

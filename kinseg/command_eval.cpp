@@ -67,7 +67,7 @@ int run_eval(const EvalOptions& o) {
     return kUsage;
   }
 
-  const EngineOptions eo = engine_options(o.engine, read.columns[ColumnRole::kProband].column >= 0);
+  const EngineOptions eo = engine_options(o.engine, read.columns[ColumnRole::kProband].column >= 0, std::cerr);
   int engine_status = kDone;
   const std::unique_ptr<Engine> engine = make_engine(s, eo, std::cerr, engine_status);
   if (!engine) return engine_status;
@@ -113,7 +113,7 @@ Command add_eval_command(CLI::App& app) {
       "The log-likelihood of the sample at one point of the model: per analysed family ln L(all traits), "
       "ln L(traits of its conditioning set) and their difference, the family's contribution, then their "
       "totals; tab-separated on standard output, numbers with 17 significant digits. Pedigrees with loops "
-      "are evaluated exactly, by loop breaking. A family whose likelihood vanishes or cannot be represented "
+      "are evaluated exactly: by loop breaking where two breakers suffice, by elimination elsewhere (kinseg check shows each pedigree's cost). A family whose likelihood vanishes or cannot be represented "
       "at the point gets -inf and a message. Families are chosen as kinfit chooses them: one with no member "
       "of known trait outside proband code 0 is not analysed; under proband ascertainment one with no "
       "affected member is excluded and one with no proband takes its first affected member as proband (a "

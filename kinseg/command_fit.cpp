@@ -72,7 +72,7 @@ int run_fit(const FitCommandOptions& o) {
     return kUsage;
   }
 
-  const EngineOptions eo = engine_options(o.m.engine, read.columns[ColumnRole::kProband].column >= 0);
+  const EngineOptions eo = engine_options(o.m.engine, read.columns[ColumnRole::kProband].column >= 0, std::cerr);
   int engine_status = kDone;
   const std::unique_ptr<Engine> engine = make_engine(sample, eo, std::cerr, engine_status);
   if (!engine) return engine_status;
@@ -169,7 +169,7 @@ Command add_fit_command(CLI::App& app) {
       "every start.");
   add_data_options(*sub, options->data);
   sub->add_option("--model", options->model,
-                  "TRANSMISSION[:TYPE]. TRANSMISSION: sporadic (no major type: w1 = w2 = w3, no q), "
+                  "The model. TRANSMISSION: sporadic (no major type: w1 = w2 = w3, no q), "
                   "no_transmission (tr1 = tr2 = tr3 = q), mendelian (tr 1, 1/2, 0), tau_ab_free (tr1 = 1, tr3 = 0, "
                   "tr2 estimated), homog_general (tr1, tr3 estimated, tr2 keeping the type frequencies), general "
                   "(tr1, tr2, tr3 estimated). TYPE: codominant (default: ordered, w1 >= w2 >= w3 with w2 = w3 + "

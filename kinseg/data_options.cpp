@@ -79,6 +79,11 @@ void add_data_options(CLI::App& sub, DataOptions& o) {
       })
       ->option_text("SEP")
       ->group(codes);
+  sub.add_flag("--decimal-comma", o.decimal_comma,
+               "Read the covariates and ages with a decimal comma (23,5), as spreadsheets write them in many "
+               "languages; the fields must then be separated by semicolons, tabs or blanks, and a point in a "
+               "number is refused (it would group thousands)")
+      ->group(codes);
   const char* trait = "Trait";
   sub.add_option("--trait-only", o.trait_only,
                  "The trait is recorded only in the persons whose COLUMN holds one of the values (e.g. sex=F for a "
@@ -154,6 +159,7 @@ int load_data(const DataOptions& o, DataRead& read, std::ostream& err, const std
     ro.separator = s;
   }
   if (!o.missing.empty()) ro.missing = o.missing;
+  if (o.decimal_comma) ro.decimal = DecimalMark::kComma;
   try {
     read = read_sample(o.data, ro);
   } catch (const FileError& e) {

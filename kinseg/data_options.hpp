@@ -17,6 +17,7 @@ struct DataOptions {
   std::string data;        // the pedigree file
   ReadOptions read;
   std::string separator;   // --sep as written
+  bool decimal_comma = false;  // --decimal-comma
   std::vector<std::string> missing;
   std::string trait_only;         // --trait-only COLUMN=V[,V...] as written
   std::vector<std::string> fill;  // --fill COLUMN=VALUE|mean as written

@@ -32,7 +32,10 @@ void add_engine_options(CLI::App& sub, EngineCommandOptions& o, const std::strin
   sub.add_option("--max-loop-breakers", o.max_loop_breakers)->check(CLI::Range(0, 1000))->group("");
 }
 
-EngineOptions engine_options(const EngineCommandOptions& o, bool proband_column) {
+EngineOptions engine_options(const EngineCommandOptions& o, bool proband_column, std::ostream& err) {
+  if (o.max_loop_breakers >= 0)
+    err << "kinseg: warning: --max-loop-breakers has no effect: loops are broken where two breakers suffice and "
+           "summed out by elimination elsewhere, always exactly; --max-width limits the tables instead\n";
   EngineOptions eo;
   eo.ascertainment = o.ascertainment == "none"      ? Ascertainment::kNone
                      : o.ascertainment == "proband" ? Ascertainment::kProband

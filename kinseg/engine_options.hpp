@@ -30,8 +30,9 @@ inline constexpr double kSlowPedigreeSeconds = 1.0;
 void add_engine_options(CLI::App& sub, EngineCommandOptions& options, const std::string& group = "");
 
 // The engine's options: --ascertainment, or its default, proband when the
-// file has a proband column.
-EngineOptions engine_options(const EngineCommandOptions& options, bool proband_column);
+// file has a proband column. A warning on ERR for --max-loop-breakers, which
+// the way loops are evaluated leaves without effect.
+EngineOptions engine_options(const EngineCommandOptions& options, bool proband_column, std::ostream& err);
 
 // "proband" or "none", as the outputs name it.
 const char* ascertainment_name(Ascertainment a);

@@ -1,7 +1,9 @@
 #include "pedigree/codes.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "pedigree/sample.hpp"
@@ -57,8 +59,16 @@ bool unknown_parent(std::string_view v, const MissingTokens& missing) {
   return v == "0" || missing.missing(v);
 }
 
-bool parse_real(std::string_view v, double& x) {
+bool parse_real(std::string_view v, double& x, DecimalMark mark) {
   if (v.empty()) return false;
+  if (mark == DecimalMark::kComma) {
+    // The same number with its comma made a point; a field with a point is none.
+    if (v.find('.') != std::string_view::npos || v.size() > 64) return false;
+    char b[65];
+    std::memcpy(b, v.data(), v.size());
+    std::replace(b, b + v.size(), ',', '.');
+    return parse_real(std::string_view(b, v.size()), x, DecimalMark::kPoint);
+  }
   const char* b = v.data();
   const char* e = b + v.size();
   if (*b == '+') ++b;  // from_chars takes no plus sign

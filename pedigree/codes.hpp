@@ -40,8 +40,15 @@ bool decode_proband(std::string_view v, const MissingTokens& missing, bool kinso
 // A parent field that names no parent: 0, empty or a missing token.
 bool unknown_parent(std::string_view v, const MissingTokens& missing);
 
+// The mark between a number's whole part and its fraction: a point, or a
+// comma as many European spreadsheets write it (--decimal-comma).
+enum class DecimalMark { kPoint, kComma };
+
 // A real number written in decimal or exponent form, finite; false for
-// anything else (the whole field must be the number).
-bool parse_real(std::string_view v, double& x);
+// anything else (the whole field must be the number). With a decimal comma
+// the comma marks the fraction and a point makes the field no number: there
+// a point groups thousands ("1.234,5"), and reading it as a decimal mark
+// would be wrong by a factor of a thousand.
+bool parse_real(std::string_view v, double& x, DecimalMark mark = DecimalMark::kPoint);
 
 }  // namespace kinseg

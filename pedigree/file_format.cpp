@@ -31,12 +31,13 @@ int count_outside_quotes(std::string_view line, char c) {
 
 // The separator that cuts the first lines into the same number of fields:
 // the one of comma, tab and semicolon that occurs most on the first line and
-// as often on the second; runs of blanks when none does.
-Separator find_separator(const std::vector<std::pair<int, std::string_view>>& lines) {
+// as often on the second; runs of blanks when none does. Without COMMA the
+// comma is not a candidate (it marks the decimals).
+Separator find_separator(const std::vector<std::pair<int, std::string_view>>& lines, bool comma = true) {
   Separator best = Separator::kBlanks;
   int most = 0;
-  const std::pair<char, Separator> candidates[] = {
-      {',', Separator::kComma}, {'\t', Separator::kTab}, {';', Separator::kSemicolon}};
+  std::vector<std::pair<char, Separator>> candidates = {{'\t', Separator::kTab}, {';', Separator::kSemicolon}};
+  if (comma) candidates.insert(candidates.begin(), {',', Separator::kComma});
   for (const auto& [c, sep] : candidates) {
     const int n = count_outside_quotes(lines[0].second, c);
     if (n == 0) continue;
@@ -51,16 +52,23 @@ Separator find_separator(const std::vector<std::pair<int, std::string_view>>& li
   return best;
 }
 
-bool looks_numeric_or_missing(std::string_view v, const MissingTokens& missing) {
+bool looks_numeric_or_missing(std::string_view v, const MissingTokens& missing, DecimalMark decimal) {
   double x = 0;
-  return missing.missing(v) || parse_real(v, x);
+  return missing.missing(v) || parse_real(v, x, decimal);
 }
 
 }  // namespace
 
 FileFormat detect_format(const TextTable& table, std::optional<Separator> sep,
-                         const std::vector<std::string>& names, const MissingTokens& missing) {
+                         const std::vector<std::string>& names, const MissingTokens& missing,
+                         DecimalMark decimal) {
   FileFormat f;
+  f.decimal = decimal;
+  const bool decimal_comma = decimal == DecimalMark::kComma;
+  if (decimal_comma && sep == Separator::kComma)
+    throw ColumnOptionError(
+        "--decimal-comma cannot go with --sep comma: a comma cannot separate the fields and mark the decimals "
+        "too; save the table separated by semicolons or tabs");
   const auto lines = table.first_lines(2);
   if (lines.empty()) return f;
   const std::string_view first = lines[0].second;
@@ -77,8 +85,14 @@ FileFormat detect_format(const TextTable& table, std::optional<Separator> sep,
     return f;
   }
 
-  f.separator = sep ? *sep : find_separator(lines);
+  f.separator = sep ? *sep : find_separator(lines, !decimal_comma);
   f.separator_given = sep.has_value();
+  // Found no other separator, and no blank cuts the first line: only commas could separate its fields.
+  if (decimal_comma && !sep && f.separator == Separator::kBlanks && find_separator(lines) == Separator::kComma &&
+      split_line(first, Separator::kBlanks).size() == 1)
+    throw ColumnOptionError(
+        "--decimal-comma: the fields are separated by commas, so a comma cannot mark the decimals too; "
+        "read the file without --decimal-comma, or save it separated by semicolons or tabs");
   const std::vector<std::string> fields = split_line(first, f.separator);
 
   // A header names its columns: some name is a common one, or one the
@@ -93,7 +107,7 @@ FileFormat detect_format(const TextTable& table, std::optional<Separator> sep,
   if (!header && fields.size() >= 6) {
     const std::string& sex = fields[4];
     const bool sex_like = decode_sex(sex) != kUnknownSex || sex == "0" || missing.missing(sex);
-    if (sex_like && looks_numeric_or_missing(fields[5], missing)) {
+    if (sex_like && looks_numeric_or_missing(fields[5], missing, decimal)) {
       f.kind = FileKind::kLinkage;
       return f;
     }

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "pedigree/counted.hpp"
 #include "pedigree/member_index.hpp"
 #include "pedigree/pedigree_checks.hpp"
 #include "pedigree/text_table.hpp"
@@ -74,20 +75,66 @@ std::string fresh_id(const MemberIndex& index, const std::string& wanted) {
 // The highest age at onset or last observation taken as an age.
 constexpr double kOldestAge = 130.0;
 
+// Numbers written with a decimal comma in a file read with decimal points:
+// counted, and told once with the first of them, in place of an error for
+// each (a file of such numbers would otherwise list every one).
+struct DecimalCommaValues {
+  int count = 0;
+  int line = 0;
+  std::string pedigree, what;  // the first: its pedigree, and "covariate bmi of 3: \"23,5\""
+};
+
+// The number of one covariate or age field, or why it is none: "" when X
+// holds the number; a decimal comma in a file read with points is counted in
+// COMMAS (and X is NaN). WHAT() names the field for the message.
+template <class What>
+std::string read_number(std::string_view v, DecimalMark mark, double& x, DecimalCommaValues& commas, int line,
+                        std::string_view ped, const What& what) {
+  if (parse_real(v, x, mark)) return "";
+  x = std::numeric_limits<double>::quiet_NaN();
+  double y;
+  if (mark == DecimalMark::kPoint && parse_real(v, y, DecimalMark::kComma)) {
+    if (commas.count++ == 0) {
+      commas.line = line;
+      commas.pedigree = text(ped);
+      commas.what = what() + ": \"" + text(v) + "\"";
+    }
+    return "";
+  }
+  if (mark == DecimalMark::kComma && parse_real(v, y, DecimalMark::kPoint))
+    return "is not a number with a decimal comma (--decimal-comma: a point is no decimal mark)";
+  return "is not a number";
+}
+
 // The age of one row's --onset field: NaN when missing; a value that is not a
 // number, negative or above kOldestAge is an error (and NaN).
-double read_age(std::string_view v, const std::string& column, const MissingTokens& missing, int line,
-                const std::string& ped, const std::string& id, DataProblems& problems) {
+double read_age(std::string_view v, const std::string& column, const MissingTokens& missing, DecimalMark mark,
+                DecimalCommaValues& commas, int line, const std::string& ped, const std::string& id,
+                DataProblems& problems) {
   const double none = std::numeric_limits<double>::quiet_NaN();
   if (missing.missing(v)) return none;
+  auto what = [&] { return "age " + column + " of " + id; };
   double a;
-  std::string why;
-  if (!parse_real(v, a)) why = "is not a number";
-  else if (a < 0) why = "is negative";
-  else if (a > kOldestAge) why = "is above 130 years";
+  std::string why = read_number(v, mark, a, commas, line, ped, what);
+  if (why.empty() && std::isnan(a)) return none;  // a decimal comma, told once
+  if (why.empty() && a < 0) why = "is negative";
+  if (why.empty() && a > kOldestAge) why = "is above 130 years";
   if (why.empty()) return a;
-  problems.error("onset-value", line, ped, {id}, "age " + column + " of " + id + ": \"" + text(v) + "\" " + why);
+  problems.error("onset-value", line, ped, {id}, what() + ": \"" + text(v) + "\" " + why);
   return none;
+}
+
+// The one message for the numbers written with a decimal comma.
+void tell_decimal_commas(const DecimalCommaValues& commas, Separator sep, DataProblems& problems) {
+  if (commas.count == 0) return;
+  std::string m = counted(commas.count, "number is", "numbers are") + " written with a decimal comma (first " +
+                  commas.what + ")";
+  if (sep == Separator::kComma)
+    m += ", in a file whose fields commas separate: write the numbers with a decimal point, or save the table "
+         "separated by semicolons or tabs and read it with --decimal-comma";
+  else
+    m += ": read the file with --decimal-comma";
+  problems.error("decimal-comma", commas.line, commas.pedigree, {}, m);
 }
 
 // What the bytes of a file say of its encoding when they cannot be read as
@@ -174,7 +221,8 @@ bool read_layout(TextTable& table, const ReadOptions& o, DataRead& d, Layout& la
   for (const std::string& c : o.columns.covariates)
     if (!is_number(c)) names.push_back(c);
   if (!o.columns.onset.empty() && !is_number(o.columns.onset)) names.push_back(o.columns.onset);
-  d.format = detect_format(table, o.separator, names, o.missing ? MissingTokens(*o.missing) : MissingTokens());
+  d.format = detect_format(table, o.separator, names, o.missing ? MissingTokens(*o.missing) : MissingTokens(),
+                           o.decimal);
   // kinsort's files hold whole numbers only, -9 a value like any other: no
   // missing tokens there unless the user gives some.
   if (o.missing) d.missing = MissingTokens(*o.missing);
@@ -246,6 +294,7 @@ RowsRead read_rows(TextTable& table, const Layout& L, DataRead& d) {
   auto ref = [&](std::string_view v) {
     return TextRef{static_cast<uint32_t>(v.data() - base_text), static_cast<uint32_t>(v.size())};
   };
+  DecimalCommaValues commas;
   TableRow row;
   while (table.next(L.sep, row)) {
     const int line = row.line;
@@ -301,18 +350,21 @@ RowsRead read_rows(TextTable& table, const Layout& L, DataRead& d) {
       double x = std::numeric_limits<double>::quiet_NaN();
       if (d.missing.missing(v)) {
         ++d.covariate_missing[j];
-      } else if (!parse_real(v, x)) {
-        x = std::numeric_limits<double>::quiet_NaN();
-        problems.error("covariate-value", line, text(ped), {text(id)},
-                       "covariate " + cm.covariates[j].name + " of " + text(id) + ": \"" + text(v) +
-                           "\" is not a number");
+      } else {
+        auto what = [&] { return "covariate " + cm.covariates[j].name + " of " + text(id); };
+        const std::string why = read_number(v, d.format.decimal, x, commas, line, ped, what);
+        if (!why.empty())
+          problems.error("covariate-value", line, text(ped), {text(id)}, what() + ": \"" + text(v) + "\" " + why);
       }
       out.covariates.push_back(x);
     }
-    if (L.onset >= 0) out.ages.push_back(read_age(f[L.onset], cm.onset.name, d.missing, line, text(ped), text(id), problems));
+    if (L.onset >= 0)
+      out.ages.push_back(read_age(f[L.onset], cm.onset.name, d.missing, d.format.decimal, commas, line, text(ped),
+                                  text(id), problems));
     if (L.only >= 0) out.only_values.emplace_back(line, text(f[L.only]));
     out.rows.push_back(r);
   }
+  tell_decimal_commas(commas, L.sep, problems);
   return out;
 }
 

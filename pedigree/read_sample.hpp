@@ -26,6 +26,7 @@ struct ReadOptions {
   std::vector<std::string> unaffected;            // --unaffected
   std::optional<std::vector<std::string>> missing;  // --missing, in place of NA . -9
   std::optional<Separator> separator;             // --sep
+  DecimalMark decimal = DecimalMark::kPoint;      // --decimal-comma: covariates and ages written 23,5
   bool add_missing_parents = false;               // --add-missing-parents
   TraitDefinitionOptions trait;                   // --trait-only, --fill (trait_definition.hpp)
 };

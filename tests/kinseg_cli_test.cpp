@@ -88,6 +88,13 @@ TEST(KinsegProgram, ExitStatusAndMessages) {
       {"check " + fixture("study.ped") + " --trait status", 2, {}, {"the file has no header line"}},
       {"check " + study + " --affected 1", 2, {}, {"kinseg: --affected requires --unaffected", "see kinseg check --help"}},
       {"check " + study + " --sep colon", 2, {}, {"--sep takes comma, semicolon, tab or blanks"}},
+      {"check " + fixture("decimal_comma.csv") + " --covar bmi --onset age", 1, {},
+       {"line 2, pedigree F1: 7 numbers are written with a decimal comma (first covariate bmi of 1: \"23,5\"): read "
+        "the file with --decimal-comma"}},
+      {"check " + fixture("decimal_comma.csv") + " --covar bmi --onset age --decimal-comma", 0,
+       {"separator               semicolon (found)\ndecimal mark            comma (--decimal-comma)"}, {}},
+      {"check " + fixture("decimal_comma.csv") + " --covar bmi --decimal-comma --sep comma", 2, {},
+       {"--decimal-comma cannot go with --sep comma"}},
       {"check", 2, {}, {"kinseg: DATA is required"}},
       {"", 2, {}, {"kinseg: a subcommand is needed", "see kinseg --help"}},
       {"--version", 0, {"kinseg "}, {}},
@@ -138,6 +145,31 @@ TEST(KinsegProgram, ManyProblemsOfOneKindAreCounted) {
   const nlohmann::json j = nlohmann::json::parse(read_file("r.json"));
   EXPECT_EQ(j["errors"], 200);
   EXPECT_EQ(j["problem_counts"]["absent-parent"], 200);
+}
+
+// A file whose every row holds a decimal comma gets one line of it, not one
+// per value; with --decimal-comma every subcommand that reads data reads it.
+TEST(KinsegProgram, DecimalCommaToldOnceAndReadEverywhere) {
+  kintest::TempDir tmp;
+  std::string text = "famid;id;father;mother;sex;affected;bmi\n";
+  for (int i = 1; i <= 100; ++i)
+    text += "F" + std::to_string(i) + ";1;0;0;1;1;2" + std::to_string(i % 10) + ",5\nF" + std::to_string(i) +
+            ";2;0;0;2;2;1" + std::to_string(i % 7) + ",25\n";
+  write_file("eu.csv", text);
+  const KinsegRun plain = kinseg("check eu.csv --covar bmi");
+  EXPECT_EQ(plain.status, 1);
+  EXPECT_EQ(plain.err, "kinseg: error: eu.csv line 2, pedigree F1: 200 numbers are written with a decimal comma "
+                       "(first covariate bmi of 1: \"21,5\"): read the file with --decimal-comma\n"
+                       "kinseg: eu.csv: 1 error, 0 warnings: the data are refused\n");
+  for (const char* args : {"check eu.csv --covar bmi --decimal-comma --json c.json",
+                                  "eval eu.csv --covar bmi --decimal-comma --at q=0.1,d.bmi=0.1"}) {
+    const KinsegRun r = kinseg(args);
+    EXPECT_EQ(r.status, 0) << args << "\n" << r.err;
+    EXPECT_FALSE(has(r.err, "decimal comma")) << args << "\n" << r.err;
+  }
+  const nlohmann::json j = nlohmann::json::parse(read_file("c.json"));
+  EXPECT_EQ(j["format"]["decimal_comma"], true);
+  EXPECT_DOUBLE_EQ(j["summary"]["covariates"][0]["max"].get<double>(), 29.5);
 }
 
 // --help explains every option, on each subcommand.

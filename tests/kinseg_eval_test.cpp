@@ -170,8 +170,9 @@ TEST(KinsegEval, UsageErrorsAndRefusedData) {
        "inbred.csv: pedigree I: 5 loops, tables over up to 6 persons (3^6 entries), 20 kB, under 1 ms per "
        "evaluation: wider than the limit of 5 persons; split the pedigree into smaller ones (cut it at distant "
        "ancestors or marriages that join large branches) or raise --max-width\n"},
-      // The former limit on loop breakers is still accepted.
-      {"eval " + kinseg_fixture("loops.csv") + " --at q=0.5 --max-loop-breakers 0", 0, ""},
+      // The former limit on loop breakers is still accepted, with a warning that it does nothing.
+      {"eval " + kinseg_fixture("loops.csv") + " --at q=0.5 --max-loop-breakers 0", 0,
+       "kinseg: warning: --max-loop-breakers has no effect"},
       {"eval " + study + " --covar age --at q=0.5,d.age=0.1 --genotypes no/such/dir/g.tsv", 2, "no/such/dir/g.tsv"},
   };
   kintest::TempDir tmp;

@@ -717,3 +717,102 @@ TEST(KinsegRead, AgesAtOnsetReadCheckedAndCounted) {
   same.columns.covariates = {"age"};
   EXPECT_THROW(read_text(text, same), ColumnOptionError);
 }
+
+// A number with a decimal comma: parse_real reads it with DecimalMark::kComma
+// only, and there a point makes the field no number (it groups thousands).
+TEST(KinsegRead, DecimalCommaNumbers) {
+  const struct {
+    const char* text;
+    bool point_ok;
+    double point;
+    bool comma_ok;
+    double comma;
+  } cases[] = {
+      {"23,5", false, 0, true, 23.5},   {"-0,5e1", false, 0, true, -5},   {",75", false, 0, true, 0.75},
+      {"23.5", true, 23.5, false, 0},   {"23", true, 23, true, 23},       {"1.234,5", false, 0, false, 0},
+      {"1,2,3", false, 0, false, 0},    {"1,", false, 0, true, 1},        {",", false, 0, false, 0},
+      {"nan", false, 0, false, 0},
+  };
+  for (const auto& c : cases) {
+    double x = -1;
+    EXPECT_EQ(parse_real(c.text, x), c.point_ok) << c.text;
+    if (c.point_ok) {
+      EXPECT_EQ(x, c.point) << c.text;
+    }
+    EXPECT_EQ(parse_real(c.text, x, DecimalMark::kComma), c.comma_ok) << c.text;
+    if (c.comma_ok) {
+      EXPECT_EQ(x, c.comma) << c.text;
+    }
+  }
+}
+
+// decimal_comma.csv (semicolons, covariate and ages with decimal commas):
+// read with a decimal comma it gives the sample of the same file written with
+// points, semicolon- or tab-separated; read without, one error tells how many
+// numbers have a comma and where the first is, in place of one per value.
+TEST(KinsegRead, DecimalCommaFileReadBothWays) {
+  const std::string comma = fixture("decimal_comma.csv");
+  std::string point = comma;
+  std::replace(point.begin(), point.end(), ',', '.');
+  ReadOptions o = with_covariates({"bmi"});
+  o.columns.onset = "age";
+  const DataRead want = read_text(point, o);
+  ASSERT_FALSE(want.problems.refused()) << problems_text(want);
+  ReadOptions dc = o;
+  dc.decimal = DecimalMark::kComma;
+  std::string tabs = comma;
+  std::replace(tabs.begin(), tabs.end(), ';', '\t');
+  for (const std::string& text : {comma, tabs}) {
+    const DataRead got = read_text(text, dc);
+    ASSERT_EQ(got.problems.all().size(), 0u) << problems_text(got);
+    expect_same_sample(got.sample, want.sample);
+    for (size_t i = 0; i < want.sample.onset.size(); ++i)
+      EXPECT_TRUE(got.sample.onset[i] == want.sample.onset[i] ||
+                  (std::isnan(got.sample.onset[i]) && std::isnan(want.sample.onset[i])));
+    EXPECT_EQ(got.format.decimal, DecimalMark::kComma);
+  }
+  EXPECT_EQ(want.sample.covariates[5], 0.75);
+  EXPECT_EQ(want.sample.onset[1], 51.5);
+
+  const DataRead plain = read_text(comma, o);
+  ASSERT_EQ(kinds(plain), std::vector<std::string>{"decimal-comma"}) << problems_text(plain);
+  const DataProblem& p = plain.problems.all()[0];
+  EXPECT_EQ(p.line, 2);
+  EXPECT_EQ(p.pedigree, "F1");
+  EXPECT_EQ(p.message, "7 numbers are written with a decimal comma (first covariate bmi of 1: \"23,5\"): read the "
+                       "file with --decimal-comma");
+  // A number that is none either way keeps its own error.
+  std::string bad = comma;
+  bad.replace(bad.find("19,0"), 4, "x9");
+  EXPECT_EQ(kinds(read_text(bad, o)), (std::vector<std::string>{"covariate-value", "decimal-comma"}));
+  // With a decimal comma a point is refused, naming why.
+  const DataRead mixed = read_text(point, dc);
+  ASSERT_TRUE(mixed.problems.refused());
+  EXPECT_NE(problems_text(mixed).find("covariate bmi of 2: \"24.25\" is not a number with a decimal comma"),
+            std::string::npos)
+      << problems_text(mixed);
+}
+
+// A comma cannot separate the fields and mark the decimals: refused when
+// given with --sep comma or found as the only separator; a blank-separated
+// file whose numbers hold commas reads. Without --decimal-comma, a quoted
+// "23,5" of a comma-separated file is told to be written otherwise.
+TEST(KinsegRead, DecimalCommaNeedsAnotherSeparator) {
+  ReadOptions dc = with_covariates({"bmi"});
+  dc.decimal = DecimalMark::kComma;
+  const std::string csv = "famid,id,father,mother,sex,affected,bmi\nF,1,0,0,1,1,23.5\nF,2,0,0,2,2,24\n";
+  EXPECT_THROW(read_text(csv, dc), ColumnOptionError);
+  ReadOptions given = dc;
+  given.separator = Separator::kComma;
+  EXPECT_THROW(read_text(fixture("decimal_comma.csv"), given), ColumnOptionError);
+  const DataRead blanks =
+      read_text("famid id father mother sex affected bmi\nF 1 0 0 1 1 23,5\nF 2 0 0 2 2 24,25\n", dc);
+  ASSERT_FALSE(blanks.problems.refused()) << problems_text(blanks);
+  EXPECT_EQ(blanks.sample.covariates, (std::vector<double>{23.5, 24.25}));
+
+  const DataRead quoted =
+      read_text("famid,id,father,mother,sex,affected,bmi\nF,1,0,0,1,1,\"23,5\"\nF,2,0,0,2,0,24\n", with_covariates({"bmi"}));
+  ASSERT_EQ(kinds(quoted), std::vector<std::string>{"decimal-comma"}) << problems_text(quoted);
+  EXPECT_NE(problems_text(quoted).find("1 number is written with a decimal comma"), std::string::npos);
+  EXPECT_NE(problems_text(quoted).find("write the numbers with a decimal point"), std::string::npos);
+}
