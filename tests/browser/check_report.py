@@ -18,8 +18,9 @@ full-page screenshot (taken before the clicks) and the printed PDF beside it;
 with --parts, also the page in three parts for a document to show:
 PREFIX-top.png (the title to the verdict), PREFIX-summary.png (the title and
 the summary), PREFIX-estimates.png (the
-estimates and profile plots) and PREFIX-pedigrees.png (the start of the
-drawings); with --large-part FILE, the first drawing printed on a page of its
+estimates and profile plots), PREFIX-pedigrees.png (the start of the
+drawings) and, on the page of a run with ages at onset, PREFIX-risks.png (the
+risk curves); with --large-part FILE, the first drawing printed on a page of its
 own (a large pedigree), as the screen shows it.
 
 Chromium is driven through its DevTools protocol over a WebSocket, with
@@ -330,6 +331,8 @@ def main():
                      "estimates": (boxes["estimates"]["top"], boxes["estimates"]["bottom"]),
                      "pedigrees": (boxes["pedigrees"]["top"],
                                    min(boxes["pedigrees"]["bottom"], boxes["pedigrees"]["top"] + 1300))}
+            if "risks" in boxes:
+                parts["risks"] = (boxes["risks"]["top"], boxes["risks"]["bottom"])
             for name, (top, bottom) in parts.items():
                 part = page.call("Page.captureScreenshot", format="png", captureBeyondViewport=True,
                                  clip={"x": 0, "y": max(0, top - 10), "width": size["width"],
