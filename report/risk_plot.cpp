@@ -1,7 +1,6 @@
 #include "report/risk_plot.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <sstream>
 #include <vector>
@@ -17,6 +16,7 @@ namespace {
 constexpr double kWidth = 560, kHeight = 360;
 constexpr double kLeft = 62, kRight = 16, kTop = 30, kBottom = 46;
 constexpr double kPlotWidth = kWidth - kLeft - kRight, kPlotHeight = kHeight - kTop - kBottom;
+constexpr double kLegendRow = 16;  // the legend's rows, under the axis's label
 
 std::string c(double v) { return svg_coord(v); }
 
@@ -78,8 +78,15 @@ std::string risk_plot_svg(const RiskSection& section, size_t panel_index, int se
   std::ostringstream o;
   const RiskPanel& panel = section.panels.at(panel_index);
   const std::string title = panel.title.empty() ? "risk by age" : panel.title;
+  size_t legend_rows = panel.curves.size();
+  for (const RiskCurve& curve : panel.curves)
+    if (has_band(curve)) {
+      ++legend_rows;
+      break;
+    }
+  const double height = kHeight + kLegendRow * static_cast<double>(legend_rows) + 6;
   o << "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"risks\" data-panel=\"" << xml_escape(panel.title)
-    << "\" width=\"" << kWidth << "\" height=\"" << kHeight << "\" viewBox=\"0 0 " << kWidth << " " << kHeight
+    << "\" width=\"" << kWidth << "\" height=\"" << c(height) << "\" viewBox=\"0 0 " << kWidth << " " << c(height)
     << "\" font-family=\"DejaVu Sans, Arial, Helvetica, sans-serif\" font-size=\"11\">\n";
   o << "<title>Risk by age under " << xml_escape(section.model) << (panel.title.empty() ? "" : ": ")
     << xml_escape(panel.title) << "</title>\n";
@@ -161,53 +168,27 @@ std::string risk_plot_svg(const RiskSection& section, size_t panel_index, int se
       o << "<text class=\"marked-age\" x=\"" << c(X(a)) << "\" y=\"" << c(kTop - 3)
         << "\" text-anchor=\"middle\" fill=\"#555\" font-size=\"10\">" << format_number(a) << "</text>\n";
 
-  // The legend in the corner of the plot that the curves and bands cross
-  // least: one line per genotype, and the band's shade.
+  // The legend under the plot, where no curve can run through it: one line
+  // per genotype, and the band's shade.
   bool any_band = false;
-  size_t longest = std::string("95% interval").size();
-  for (const RiskCurve& curve : panel.curves) {
-    any_band = any_band || has_band(curve);
-    longest = std::max(longest, curve.label.size() + (curve.meaning.empty() ? 0 : curve.meaning.size() + 3));
-  }
-  const double row = 16, box_w = 40 + 6.2 * static_cast<double>(longest),
-               box_h = 8 + row * static_cast<double>(n + (any_band ? 1 : 0));
-  const std::array<std::array<double, 2>, 4> corners = {{{kLeft + 8, kTop + 8},
-                                                         {kLeft + kPlotWidth - 8 - box_w, kTop + kPlotHeight - 8 - box_h},
-                                                         {kLeft + kPlotWidth - 8 - box_w, kTop + 8},
-                                                         {kLeft + 8, kTop + kPlotHeight - 8 - box_h}}};
-  size_t best = 0;
-  int fewest = -1;
-  for (size_t k = 0; k < corners.size(); ++k) {
-    const double x0 = corners[k][0], y0 = corners[k][1];
-    int inside = 0;
-    for (const RiskCurve& curve : panel.curves)
-      for (const RiskPoint& p : curve.points)
-        for (double v : {p.risk, p.low, p.high})
-          if (std::isfinite(v) && X(p.age) >= x0 && X(p.age) <= x0 + box_w && Y(v) >= y0 && Y(v) <= y0 + box_h)
-            ++inside;
-    if (fewest < 0 || inside < fewest) {
-      fewest = inside;
-      best = k;
-    }
-  }
-  const double lx = corners[best][0], ly = corners[best][1];
-  o << "<g class=\"legend\"><rect x=\"" << c(lx) << "\" y=\"" << c(ly) << "\" width=\"" << c(box_w)
-    << "\" height=\"" << c(box_h) << "\" fill=\"#fff\" fill-opacity=\"0.9\" stroke=\"#bbb\"/>\n";
+  for (const RiskCurve& curve : panel.curves) any_band = any_band || has_band(curve);
+  o << "<g class=\"legend\">\n";
+  const double lx = kLeft;
   for (size_t i = 0; i < n; ++i) {
     const RiskCurve& curve = panel.curves[i];
     const Style st = style_of(i, n);
-    const double y = ly + 4 + row * (static_cast<double>(i) + 0.5);
-    o << "<line x1=\"" << c(lx + 6) << "\" y1=\"" << c(y) << "\" x2=\"" << c(lx + 30) << "\" y2=\"" << c(y)
+    const double y = kHeight + kLegendRow * (static_cast<double>(i) + 0.5);
+    o << "<line x1=\"" << c(lx) << "\" y1=\"" << c(y) << "\" x2=\"" << c(lx + 24) << "\" y2=\"" << c(y)
       << "\" stroke=\"" << st.colour << "\" stroke-width=\"2\""
-      << (*st.dash ? std::string(" stroke-dasharray=\"") + st.dash + "\"" : "") << "/><text x=\"" << c(lx + 36)
+      << (*st.dash ? std::string(" stroke-dasharray=\"") + st.dash + "\"" : "") << "/><text x=\"" << c(lx + 30)
       << "\" y=\"" << c(y + 4) << "\"><tspan font-weight=\"bold\">" << xml_escape(curve.label) << "</tspan>"
       << (curve.meaning.empty() ? "" : ": " + xml_escape(curve.meaning)) << "</text>\n";
   }
   if (any_band) {
-    const double y = ly + 4 + row * (static_cast<double>(n) + 0.5);
-    o << "<rect x=\"" << c(lx + 6) << "\" y=\"" << c(y - 5) << "\" width=\"24\" height=\"10\" fill=\"#777\" "
+    const double y = kHeight + kLegendRow * (static_cast<double>(n) + 0.5);
+    o << "<rect x=\"" << c(lx) << "\" y=\"" << c(y - 5) << "\" width=\"24\" height=\"10\" fill=\"#777\" "
          "fill-opacity=\"0.2\"/><text x=\""
-      << c(lx + 36) << "\" y=\"" << c(y + 4) << "\">95% interval</text>\n";
+      << c(lx + 30) << "\" y=\"" << c(y + 4) << "\">95% interval (shaded)</text>\n";
   }
   o << "</g>\n</svg>\n";
   return o.str();
