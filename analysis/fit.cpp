@@ -176,6 +176,7 @@ std::optional<double> newton_gain(Fitter& fitter, const Model& model, const std:
 // What the uncertainty pass finds for one free parameter.
 struct FreeUncertainty {
   std::string bound_reason;  // the bound it lies on; empty when inside
+  BoundSide bound_side = BoundSide::none;  // none when inside or held by a constraint
   bool not_identified = false;
   bool no_room = false;      // too close to a bound for a standard error
   std::optional<double> se;
@@ -295,9 +296,11 @@ Uncertainty standard_errors(const Model& model, Fitter& fitter, const std::vecto
   Uncertainty u;
   u.free.resize(k);
   const std::vector<std::string> bound_reason = model.bound_reasons(x, kBoundTolerance);
+  const std::vector<BoundSide> bound_side = model.bound_sides(x, kBoundTolerance);
   std::vector<bool> at_bound(k);
   for (int c = 0; c < k; ++c) {
     u.free[c].bound_reason = bound_reason[c];
+    u.free[c].bound_side = bound_side[c];
     at_bound[c] = !bound_reason[c].empty();
   }
   if (options.on_progress) options.on_progress("standard errors", 0, 1);
@@ -401,6 +404,7 @@ void fill_parameters(const Model& model, const Uncertainty& u, FitResult& r) {
                    : f->not_identified       ? ParameterStatus::not_identified
                                              : ParameterStatus::estimated;
         e.note = f->bound_reason;
+        e.bound_side = f->bound_side;
         if (f->no_room) e.note = "no standard error: too close to a bound";
         break;
       case ParameterRole::fixed:

@@ -54,6 +54,7 @@ struct ParameterEstimate {
   bool ci_low_at_bound = false, ci_high_at_bound = false;
   ParameterStatus status = ParameterStatus::estimated;
   std::string note;  // the bound reached, "= w1", "by --fix", ...
+  BoundSide bound_side = BoundSide::none;  // at_bound on its own range: which end
   // The profile likelihood met while finding the interval: (value, ln L
   // maximised over the other parameters), by value, the estimate among them.
   // Empty when the parameter was not profiled.

@@ -575,14 +575,21 @@ std::optional<std::vector<double>> Model::project(const std::vector<double>& x, 
   return y;
 }
 
-std::vector<std::string> Model::bound_reasons(const std::vector<double>& x, double tol) const {
-  std::vector<std::string> why(k());
+std::vector<BoundSide> Model::bound_sides(const std::vector<double>& x, double tol) const {
+  std::vector<BoundSide> side(k(), BoundSide::none);
   for (int c = 0; c < k(); ++c) {
     const Parameter& p = parameters_[free_[c]];
-    // The nearer bound when both are within the tolerance.
     const double below = x[c] - p.low, above = p.high - x[c];
-    if (std::min(below, above) <= tol * p.scale) why[c] = below <= above ? "lower bound" : "upper bound";
+    if (std::min(below, above) <= tol * p.scale) side[c] = below <= above ? BoundSide::lower : BoundSide::upper;
   }
+  return side;
+}
+
+std::vector<std::string> Model::bound_reasons(const std::vector<double>& x, double tol) const {
+  std::vector<std::string> why(k());
+  const std::vector<BoundSide> side = bound_sides(x, tol);
+  for (int c = 0; c < k(); ++c)
+    if (side[c] != BoundSide::none) why[c] = side[c] == BoundSide::lower ? "lower bound" : "upper bound";
   const std::vector<double> v = values(x);
   auto mark = [&](int param, const std::string& reason) {
     const int c = position_[param];

@@ -75,6 +75,9 @@ enum class GenotypeEffects { codominant, dominant, recessive, additive, unordere
 std::string transmission_name(Transmission t);
 std::string effects_name(GenotypeEffects e);
 
+// The bound of its own range a parameter lies on.
+enum class BoundSide { none, lower, upper };
+
 struct NamedValue {
   std::string name;
   double value = 0.0;
@@ -198,6 +201,9 @@ class Model {
   // A short reason for each free coordinate at a bound ("lower bound",
   // "w1 = w3", ...), empty for the others.
   std::vector<std::string> bound_reasons(const std::vector<double>& x, double tol = 1e-6) const;
+  // Which of its own bounds each free parameter lies on at X (the nearer when
+  // both are within the tolerance); none for one held by a constraint only.
+  std::vector<BoundSide> bound_sides(const std::vector<double>& x, double tol = 1e-6) const;
 
   // Codominant models: the mirror image (alleles exchanged) is the same model
   // when the bounds and fixed values are symmetric under the exchange.

@@ -72,10 +72,10 @@ RiskEstimate on_logit_scale(double logit, std::pair<double, bool> sd) {
 
 }  // namespace
 
-std::vector<double> risk_ages(const OnsetSummary& onset, const std::vector<double>& asked) {
+std::vector<double> risk_ages(const OnsetSummary& onset, const std::vector<double>& asked, double step) {
   std::vector<double> ages;
-  if (onset.present)
-    for (double a = 10 * std::ceil(onset.youngest / 10); a <= onset.oldest; a += 10) ages.push_back(a);
+  if (onset.present && step > 0)
+    for (double k = std::ceil(onset.youngest / step); k * step <= onset.oldest; ++k) ages.push_back(k * step);
   for (double a : asked) ages.push_back(a);
   std::sort(ages.begin(), ages.end());
   ages.erase(std::unique(ages.begin(), ages.end()), ages.end());

@@ -18,9 +18,11 @@
 
 namespace kinseg {
 
-// The ages the curves are given at: the multiples of 10 within the observed
-// ages, with the asked ages, sorted, without repeats.
-std::vector<double> risk_ages(const OnsetSummary& onset, const std::vector<double>& asked);
+// The ages the curves are given at: the multiples of STEP years within the
+// observed ages (10 for the tables; 1 for the report page's plot, whose
+// curves pass through the tables' points), with the asked ages, sorted,
+// without repeats.
+std::vector<double> risk_ages(const OnsetSummary& onset, const std::vector<double>& asked, double step = 10);
 
 // The risks of a fit of an age-of-onset model (an empty result otherwise, or
 // when the fit has no estimates).

@@ -29,12 +29,17 @@ inline LogisticAge logistic_age(double a, double m, double s) {
   return r;
 }
 
-// The probability of the trait (1 unaffected, 2 affected) at age a, from the
-// susceptibility gamma and 1 - gamma.
+// The probability of the trait (1 unaffected, 2 affected) from the
+// susceptibility gamma, 1 - gamma and the age-of-onset distribution at the
+// person's age.
+inline double onset_trait_probability(double gamma, double not_gamma, int trait, const LogisticAge& f) {
+  return trait == 2 ? gamma * f.density : not_gamma + gamma * f.survival;
+}
+
+// The same at age a, for mean m and spread s.
 inline double onset_trait_probability(double gamma, double not_gamma, int trait, double a, double m,
                                       double s) {
-  const LogisticAge f = logistic_age(a, m, s);
-  return trait == 2 ? gamma * f.density : not_gamma + gamma * f.survival;
+  return onset_trait_probability(gamma, not_gamma, trait, logistic_age(a, m, s));
 }
 
 }  // namespace kin

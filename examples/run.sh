@@ -7,7 +7,9 @@
 # likelihood-ratio tests, the verdict, the report page); then kinsort and
 # kinfit, the exact programs for files of the older format, on the same data,
 # with their outputs compared byte for byte with the ones committed in
-# examples/output/ and their console text summarised in a line.
+# examples/output/ and their console text summarised in a line. Then the
+# second example, in build/example-run/late_onset/: kinseg test with ages at
+# onset on a late-onset disease recorded in women (examples/late_onset/).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,3 +63,19 @@ else
   echo "These outputs of kinsort and kinfit differ from the committed ones in examples/output/: ${differ[*]}"
   exit 1
 fi
+
+# The second example: a late-onset disease recorded in women, each woman's
+# age at diagnosis or at last follow-up in the column `age`.
+late=$run/late_onset
+mkdir -p "$late"
+cp "$root"/examples/late_onset/women.dat "$late"/
+cd "$late"
+echo
+echo "== kinseg test women.dat --onset age --trait-only sex=F --out women    (in $late)"
+status=0
+"$build/kinseg/kinseg" test women.dat --onset age --trait-only sex=F --out women || status=$?
+echo "kinseg test ended with exit status $status"
+[ "$status" -eq 0 ] || exit "$status"
+echo
+echo "Open $late/women.html: under the estimates, each genotype's risk by age with its"
+echo "95% band; women.risks.tsv holds the curves. How to read them: examples/README.md."

@@ -22,6 +22,7 @@
 #include "kinseg/model_options.hpp"
 #include "kinseg/progress_line.hpp"
 #include "kinseg/risk_files.hpp"
+#include "kinseg/risk_page.hpp"
 #include "kinseg/battery_json.hpp"
 #include "kinseg/battery_log.hpp"
 #include "kinseg/battery_page.hpp"
@@ -187,6 +188,12 @@ int run_battery(const BatteryCommandOptions& o) {
     }
   const BatteryModel* selected = result.selected();
   const RiskResult* selected_risks = selected && selected->fit.risks ? &*selected->fit.risks : nullptr;
+  // The page plots the selected model's curves at every year of age, through
+  // the points of the tables.
+  RiskResult page_risks;
+  if (selected_risks && o.html)
+    page_risks = onset_risks(selected->fit, Model(selected->name, bo.model), reference,
+                             risk_ages(sample_summary.onset, o.model.risk_ages, 1), o.model.risk_ages);
 
   const std::string& p = o.out;
   try {
@@ -204,8 +211,10 @@ int run_battery(const BatteryCommandOptions& o) {
     if (onset) files.emplace_back(p + ".risks.tsv", risks.str());
     if (o.html) {
       progress.show("drawing the pedigrees of the report page");
-      files.emplace_back(p + ".html", report::html_page(battery_page_input(read, summary, result, facts, o.draw,
-                                                                           o.drawing, o.out + ".families.tsv")));
+      report::ReportInput page =
+          battery_page_input(read, summary, result, facts, o.draw, o.drawing, o.out + ".families.tsv");
+      page.risks = risk_page_section(page_risks, summary);
+      files.emplace_back(p + ".html", report::html_page(page));
       progress.clear();
     }
     write_whole_files(files);

@@ -31,8 +31,9 @@ std::string type_of(const std::string& model) {
   return colon == std::string::npos ? "" : model.substr(colon + 1);
 }
 
-// The curves that differ: a genotype linked to another by the type is left out.
-bool distinct(const RiskResult& r, int genotype) {
+}  // namespace
+
+bool distinct_curve(const RiskResult& r, int genotype) {
   const std::string t = type_of(r.model);
   if (t == "dominant") return genotype != 2;
   if (t == "recessive") return genotype != 3;
@@ -45,8 +46,6 @@ std::string reference_text(const RiskResult& r) {
     s += (s.empty() ? "" : ", ") + v.name + " = " + num(v.value) + (v.given ? " (--reference)" : " (sample mean)");
   return s.empty() ? "no covariates" : s;
 }
-
-}  // namespace
 
 std::string genotype_label(const RiskResult& r, int genotype) {
   if (genotype == 0) return "everyone";
@@ -130,7 +129,7 @@ std::string risks_table(const RiskResult& r) {
   head.push_back("median onset");
   rows.push_back(head);
   for (const GenotypeRisk& c : r.curves) {
-    if (!distinct(r, c.genotype)) continue;
+    if (!distinct_curve(r, c.genotype)) continue;
     std::vector<std::string> row = {genotype_label(r, c.genotype) + (c.sex ? ", " + sex_label(c.sex) : "")};
     for (double a : r.asked_ages) {
       const auto it = std::find_if(c.by_age.begin(), c.by_age.end(), [&](const RiskAtAge& x) { return x.age == a; });

@@ -7,6 +7,7 @@
 #include "report/number_format.hpp"
 #include "report/pedigree_svg.hpp"
 #include "report/profile_plot.hpp"
+#include "report/risk_plot.hpp"
 #include "report/xml_text.hpp"
 
 namespace kinseg::report {
@@ -42,6 +43,8 @@ ul.criteria { list-style: none; padding-left: 4px; }
 ul.criteria li.holds::before { content: "\2713  "; color: #170; font-weight: bold; }
 ul.criteria li.fails::before { content: "\2717  "; color: #b22; font-weight: bold; }
 .plots { display: flex; flex-wrap: wrap; gap: 10px; }
+.plots svg.risks { max-width: 100%; height: auto; }
+td .ci { color: #555; font-size: 12px; }
 figure.pedigree-figure .drawing { overflow-x: auto; max-width: 100%; }
 figure.pedigree-figure svg.pedigree { display: block; max-width: 100%; height: auto; cursor: zoom-in; }
 figure.pedigree-figure.full svg.pedigree { max-width: none; cursor: zoom-out; }
@@ -262,6 +265,39 @@ void estimates_section(std::ostream& o, const ReportInput& in) {
   o << "</section>\n";
 }
 
+std::string risk_cell(const RiskValue& v) {
+  std::string s = "<td class=\"num\">" + format_number(v.estimate);
+  if (!std::isnan(v.low) || !std::isnan(v.high))
+    s += "<br><span class=\"ci\">" + format_number(v.low) + " to " + format_number(v.high) + "</span>";
+  return s + "</td>";
+}
+
+// Each genotype's risk by age (a run with ages at onset): the curves, one
+// plot per sex, then the risks by the asked ages in a table.
+void risks_section(std::ostream& o, const ReportInput& in) {
+  const RiskSection& r = in.risks;
+  if (r.panels.empty()) return;
+  o << "<section id=\"risks\">\n<h2>Risk by age";
+  if (!r.model.empty()) o << " under " << e(r.model);
+  o << "</h2>\n";
+  for (const std::string& n : r.notes) o << "<p class=\"note\">" << e(n) << "</p>\n";
+  o << "<div class=\"plots\">\n";
+  for (size_t i = 0; i < r.panels.size(); ++i) o << risk_plot_svg(r, i, static_cast<int>(i));
+  o << "</div>\n";
+  if (!r.rows.empty()) {
+    o << "<table id=\"risk-table\"><thead><tr><th></th>";
+    for (double a : r.table_ages) o << "<th>by " << format_number(a) << "</th>";
+    o << "<th>lifetime</th><th>median age at onset</th></tr></thead>\n<tbody>\n";
+    for (const RiskRow& row : r.rows) {
+      o << "<tr>" << text(row.who);
+      for (const RiskValue& v : row.by_age) o << risk_cell(v);
+      o << risk_cell(row.lifetime) << risk_cell(row.median_onset) << "</tr>\n";
+    }
+    o << "</tbody></table>\n";
+  }
+  o << "</section>\n";
+}
+
 // The first kShownFamilies rows of the family table show; the others are
 // folded under a button, and sorting (which sorts them all) shows the first
 // rows of the new order.
@@ -341,6 +377,7 @@ std::string html_page(const ReportInput& in) {
   models_section(o, in);
   tests_section(o, in);
   estimates_section(o, in);
+  risks_section(o, in);
   families_section(o, in);
   drawings_section(o, in);
   o << "<script>" << kSortScript << "</script>\n</body>\n</html>\n";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "report/number_format.hpp"
+#include "report/plot_axes.hpp"
 #include "report/xml_text.hpp"
 
 namespace kinseg::report {
@@ -16,40 +17,7 @@ namespace {
 constexpr double kWidth = 340, kHeight = 240;
 constexpr double kLeft = 78, kRight = 14, kTop = 30, kBottom = 44;
 
-std::string c(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", v);
-  std::string s = text;
-  while (s.back() == '0') s.pop_back();
-  if (s.back() == '.') s.pop_back();
-  return s == "-0" ? "0" : s;
-}
-
-// An axis label: as many decimals as the step between ticks needs, so that
-// neighbouring ticks differ (ln L of a large sample, -11135.5 and -11135,
-// must not both read -1.114e+04); very large or small values in exponent form.
-std::string tick_text(double v, double step) {
-  if (std::fabs(v) < 1e-9 * step) v = 0;
-  char text[32];
-  const double size = std::max(std::fabs(v), step);
-  if (size >= 1e7 || size < 1e-4) {
-    std::snprintf(text, sizeof text, "%.4g", v);
-  } else {
-    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  }
-  return text;
-}
-
-// Round steps (1, 2 or 5 times a power of ten) giving about `count` ticks.
-std::vector<double> ticks(double lo, double hi, int count, double& step) {
-  const double raw = (hi - lo) / count;
-  const double p = std::pow(10.0, std::floor(std::log10(raw)));
-  step = raw / p < 1.5 ? p : raw / p < 3.5 ? 2 * p : raw / p < 7.5 ? 5 * p : 10 * p;
-  std::vector<double> t;
-  for (double v = std::ceil(lo / step) * step; v <= hi + 1e-9 * step; v += step) t.push_back(v);
-  return t;
-}
+std::string c(double v) { return svg_coord(v); }
 
 }  // namespace
 
@@ -98,12 +66,12 @@ std::string profile_plot_svg(const ProfileCurve& curve, int serial) {
   auto Y = [&](double l) { return kTop + (y1 - l) / (y1 - y0) * ph; };
 
   double step;
-  for (double t : ticks(x0, x1, 5, step)) {
+  for (double t : axis_ticks(x0, x1, 5, step)) {
     o << "<line x1=\"" << c(X(t)) << "\" y1=\"" << c(kTop + ph) << "\" x2=\"" << c(X(t)) << "\" y2=\""
       << c(kTop + ph + 4) << "\" stroke=\"#555\"/><text x=\"" << c(X(t)) << "\" y=\"" << c(kTop + ph + 16)
       << "\" text-anchor=\"middle\">" << tick_text(t, step) << "</text>\n";
   }
-  for (double t : ticks(y0, y1, 4, step)) {
+  for (double t : axis_ticks(y0, y1, 4, step)) {
     o << "<line x1=\"" << c(kLeft - 4) << "\" y1=\"" << c(Y(t)) << "\" x2=\"" << c(kLeft) << "\" y2=\"" << c(Y(t))
       << "\" stroke=\"#555\"/><text x=\"" << c(kLeft - 6) << "\" y=\"" << c(Y(t) + 4)
       << "\" text-anchor=\"end\">" << tick_text(t, step) << "</text>\n";

@@ -116,6 +116,50 @@ struct PageSummary {
   std::vector<std::string> warnings;  // short, each once
 };
 
+// One point of a genotype's risk curve: the risk of having fallen ill by
+// the age, with its 95% interval (NaN ends when the fit has none).
+struct RiskPoint {
+  double age = 0, risk = 0, low = 0, high = 0;
+};
+
+// A genotype's risk by age, as the plot draws it.
+struct RiskCurve {
+  std::string label;    // e.g. "carriers"
+  std::string meaning;  // e.g. "one or two copies of the risk allele"
+  int genotype = 0;     // 1, 2, 3 (two, one, no copy of the risk allele); 0: everyone (no major gene)
+  std::vector<RiskPoint> points;  // by increasing age
+};
+
+// The curves of one sex (or of everyone, without a sex effect), one plot.
+struct RiskPanel {
+  std::string title;  // e.g. "women"; empty for a single panel that needs none
+  std::vector<RiskCurve> curves;
+};
+
+// A value of the risk table: an estimate with its 95% interval (NaN ends
+// when there is none).
+struct RiskValue {
+  double estimate = 0, low = 0, high = 0;
+};
+
+// A row of the risk table under the plot: the risks by the asked ages, the
+// lifetime risk and the median age at onset of one genotype (and sex).
+struct RiskRow {
+  std::string who;  // e.g. "carriers, women"
+  std::vector<RiskValue> by_age;  // at RiskSection::table_ages
+  RiskValue lifetime, median_onset;
+};
+
+// Each genotype's risk by age under the selected model (a run with ages at
+// onset); the page shows no such section when `panels` is empty.
+struct RiskSection {
+  std::string model;
+  std::vector<RiskPanel> panels;
+  std::vector<double> table_ages;  // the asked ages, marked on the plots and the table's columns
+  std::vector<RiskRow> rows;
+  std::vector<std::string> notes;  // for whom the risks hold, how the intervals were computed
+};
+
 struct ReportInput {
   std::string title;      // e.g. "Segregation analysis of study.txt"
   std::string command;    // the command line that made the page
@@ -129,6 +173,7 @@ struct ReportInput {
   std::string selected_model;
   std::vector<EstimateRow> estimates;
   std::vector<ProfileCurve> profiles;
+  RiskSection risks;
   std::vector<FamilyRow> families;  // in the order to show (most support first)
   std::string families_file;        // where every family's row is, for the printed page (e.g. "study.families.tsv")
   std::vector<DrawingItem> drawings;

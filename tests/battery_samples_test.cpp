@@ -11,7 +11,10 @@
 //   against general transmission;
 // - types that are not transmitted and nothing else: every person's trait is
 //   independent of the others', so nothing tells the types from no major gene:
-//   the sporadic model is not rejected.
+//   the sporadic model is not rejected;
+// - under the age-of-onset model, no major gene (everybody the same lifetime
+//   risk and age at onset) with proband ascertainment: the sporadic model is
+//   not rejected (bench/onset_verdicts.sh counts the rates).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -21,8 +24,11 @@
 #include "analysis/battery.hpp"
 #include "analysis/engine_likelihood.hpp"
 #include "engine/engine.hpp"
+#include "analysis/sample_summary.hpp"
 #include "tests/fit_samples.hpp"
+#include "tools/kinseg_sample.hpp"
 #include "tools/settings.hpp"
+#include "tools/simulate.hpp"
 
 namespace {
 
@@ -126,6 +132,39 @@ TEST(BatteryOnSamples, VerdictsWithoutAMendelianMajorGene) {
         EXPECT_EQ(r.verdict.summary.rfind("no evidence for a major gene", 0), 0u) << r.verdict.summary;
       }
     }
+}
+
+// Ages at onset, single ascertainment (each affected member a proband with
+// probability 0.05), analysed with the proband correction; one seed.
+TEST(BatteryOnSamples, AgeOfOnsetWithoutAMajorGene) {
+  const kinsim::Settings settings = kinsim::parse_settings(
+      "families = 100\ngenerations = 2\nchildren = range 2 5\nmarry = 0.6\nascertainment = single 0.05\n"
+      "limits = none\nQ = 0.9\nW1 = -2.2\nW2 = -2.2\nW3 = -2.2\nonset = 60 60 60 5\n",
+      "scenario");
+  kinsim::validate(settings);
+  const kinseg::Sample sample = kinsim::kinseg_sample(settings, kinsim::draw_sample(settings, 1));
+  kinseg::EngineOptions eo;
+  eo.ascertainment = kinseg::Ascertainment::kProband;
+  eo.threads = 1;
+  kinseg::Engine engine(sample, eo);
+  const kinseg::SampleSummary summary = kinseg::summarize(sample);
+  ASSERT_TRUE(summary.onset.present);
+  kinseg::BatteryOptions o;
+  o.fit.starts = 2;
+  o.model.onset.on = true;
+  o.model.onset.youngest = summary.onset.youngest;
+  o.model.onset.oldest = summary.onset.oldest;
+  o.model.onset.mean_start = summary.onset.mean;
+  o.model.onset.spread_start = summary.onset.spread;
+  const kinseg::BatteryResult r = kinseg::run_battery(sample, kinseg::engine_sample_likelihood(engine), o);
+  EXPECT_FALSE(r.verdict.major_gene) << r.verdict.summary;
+  ASSERT_EQ(r.criteria.size(), 3u);
+  EXPECT_FALSE(r.criteria[0].holds) << r.criteria[0].text;
+  // The sporadic fit's age at onset is the truth's.
+  ASSERT_EQ(r.models.front().name, "sporadic");
+  const kinseg::Point& sporadic = r.models.front().fit.point;
+  EXPECT_NEAR(sporadic.m[0], 60.0, 3.0);
+  EXPECT_NEAR(sporadic.s[0], 5.0, 1.5);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The worked example of examples/: its input files are what the simulator
+// The worked examples of examples/: their input files are what the simulator
 // draws from the committed settings, and kinsort and kinfit, run on them as
 // the user runs them (through the programs, standard input at its end) and
 // through the libraries, write every committed output file and console text
@@ -35,6 +35,17 @@ TEST(Example, TheSimulatorDrawsTheCommittedInputs) {
   kinsim::simulate(settings, *settings.seed);
   for (const char* name : {"sample.dat", "task.inp", "maxpar.inp", "par.inp", "truth.txt"})
     EXPECT_EQ(read_file(name), read_file(kExample + "/input/" + name)) << name;
+}
+
+// The second example's sample, a late-onset disease of women
+// (examples/late_onset/), is what its settings draw.
+TEST(Example, TheSimulatorDrawsTheLateOnsetSample) {
+  const kinsim::Settings settings = kinsim::read_settings(kExample + "/late_onset/late_onset.settings");
+  ASSERT_TRUE(settings.seed.has_value());
+  kintest::TempDir dir;
+  kinsim::simulate(settings, *settings.seed);
+  for (const char* name : {"women.dat", "truth.txt"})
+    EXPECT_EQ(read_file(name), read_file(kExample + "/late_onset/" + name)) << name;
 }
 
 // How the two programs are run: "Programs" as examples/run.sh runs them,

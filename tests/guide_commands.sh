@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Runs every command of the user's guide, so that the guide cannot go stale:
 # each fenced block of the guide whose language is sh, in order, in one fresh
-# directory holding the worked example's pedigree file (sample.dat), with the
-# kinseg under test first on PATH. A block fails when a command in it does.
-#   guide_commands.sh GUIDE.md KINSEG SAMPLE.dat
+# directory holding the worked examples' pedigree files (sample.dat and
+# women.dat), with the kinseg under test first on PATH. A block fails when a
+# command in it does.
+#   guide_commands.sh GUIDE.md KINSEG SAMPLE.dat WOMEN.dat
 set -euo pipefail
-guide=$1 kinseg=$2 sample=$3
+guide=$1 kinseg=$2 sample=$3 women=$4
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
 ln -s "$kinseg" "$work/bin/kinseg"
 cp "$sample" "$work/sample.dat"
+cp "$women" "$work/women.dat"
 
 # The blocks, each into a file of its own: block-1.sh, block-2.sh, ...
 awk -v dir="$work" '

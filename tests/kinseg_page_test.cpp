@@ -1,12 +1,16 @@
 // The report page of kinseg test as a reader meets it: the summary first (the
 // verdict, q and the penetrances with their intervals), the tests' flags as
 // numbered notes written once, the family table folded after its first 20
-// rows, and the drawings --draw-limit and --trim ask for.
+// rows, the drawings --draw-limit and --trim ask for, and with ages at onset
+// the plot of each genotype's risk by age.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/kinseg_run.hpp"
 
@@ -61,6 +65,9 @@ TEST(ReportPage, SummaryNotesFoldedFamiliesAndDrawingOptions) {
   // Two drawn by rank and the one named, trimmed.
   EXPECT_EQ(count(page, "<figure class=\"pedigree-figure"), 3u);
   EXPECT_TRUE(has(page, "data-pedigree=\"7\"><figcaption>"));
+  // No ages at onset: no risk curves.
+  EXPECT_FALSE(has(page, "id=\"risks\""));
+  EXPECT_FALSE(has(page, "class=\"risks\""));
 }
 
 TEST(ReportPage, DrawLimitZeroDrawsOnlyTheNamed) {
@@ -75,4 +82,121 @@ TEST(ReportPage, DrawLimitZeroDrawsOnlyTheNamed) {
             2);
 }
 
+// The value of attribute NAME in the element's text.
+std::string attribute(const std::string& element, const std::string& name) {
+  const size_t at = element.find(" " + name + "=\"");
+  if (at == std::string::npos) return "";
+  const size_t from = at + name.size() + 3;
+  return element.substr(from, element.find('"', from) - from);
+}
+
+std::vector<std::pair<double, double>> points_of(const std::string& list) {
+  std::vector<std::pair<double, double>> out;
+  std::istringstream in(list);
+  std::string pair;
+  while (in >> pair) {
+    const size_t comma = pair.find(',');
+    out.push_back({std::stod(pair.substr(0, comma)), std::stod(pair.substr(comma + 1))});
+  }
+  return out;
+}
+
+// A plot's axis, read back from its ticks: the tick lines' pixel positions
+// against their labels' values, the line through the first and the last.
+struct Axis {
+  double pixel0 = 0, value0 = 0, pixel1 = 1, value1 = 1;
+  double value(double pixel) const { return value0 + (pixel - pixel0) * (value1 - value0) / (pixel1 - pixel0); }
+};
+
+Axis axis_of(const std::string& svg, const std::string& tick, const std::string& coordinate) {
+  std::vector<std::pair<double, double>> ticks;
+  for (size_t at = svg.find("<g class=\"" + tick + "\">"); at != std::string::npos;
+       at = svg.find("<g class=\"" + tick + "\">", at + 1)) {
+    const std::string g = svg.substr(at, svg.find("</g>", at) - at);
+    const size_t label = g.find('>', g.find("<text")) + 1;
+    ticks.push_back({std::stod(attribute(g, coordinate)), std::stod(g.substr(label, g.find('<', label) - label))});
+  }
+  Axis a;
+  if (ticks.size() < 2) return a;
+  a.pixel0 = ticks.front().first;
+  a.value0 = ticks.front().second;
+  a.pixel1 = ticks.back().first;
+  a.value1 = ticks.back().second;
+  return a;
+}
+
+// One drawn curve as (age, risk) and its band as (age, low, high), read back
+// through the axes.
+struct DrawnCurve {
+  std::map<double, double> risk, low, high;
+};
+
+std::map<std::string, std::map<std::string, DrawnCurve>> drawn_curves(const std::string& page) {
+  std::map<std::string, std::map<std::string, DrawnCurve>> out;  // panel -> genotype -> curve
+  for (size_t at = page.find("<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"risks\""); at != std::string::npos;
+       at = page.find("class=\"risks\"", at + 1)) {
+    const std::string svg = page.substr(at, page.find("</svg>", at) - at);
+    const std::string panel = attribute(svg, "data-panel");
+    const Axis x = axis_of(svg, "x-tick", "x1"), y = axis_of(svg, "y-tick", "y1");
+    for (size_t e = svg.find("<polyline class=\"risk\""); e != std::string::npos;
+         e = svg.find("<polyline class=\"risk\"", e + 1)) {
+      const std::string element = svg.substr(e, svg.find("/>", e) - e);
+      DrawnCurve& c = out[panel][attribute(element, "data-genotype")];
+      for (const auto& [px, py] : points_of(attribute(element, "points"))) c.risk[std::round(x.value(px))] = y.value(py);
+    }
+    for (size_t e = svg.find("<polygon class=\"band\""); e != std::string::npos;
+         e = svg.find("<polygon class=\"band\"", e + 1)) {
+      const std::string element = svg.substr(e, svg.find("/>", e) - e);
+      DrawnCurve& c = out[panel][attribute(element, "data-genotype")];
+      const auto pts = points_of(attribute(element, "points"));
+      // The low ends forward, then the high ends back.
+      for (size_t k = 0; k < pts.size(); ++k)
+        (k < pts.size() / 2 ? c.low : c.high)[std::round(x.value(pts[k].first))] = y.value(pts[k].second);
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+// The page of a run with ages at onset and a sex effect plots the selected
+// model's risk curves, one plot per sex: read back through the plots' axes,
+// each curve and its band pass through the risks of PREFIX.risks.tsv (to the
+// plot's resolution), one curve for the carriers and one for the
+// non-carriers of the dominant model, and a table of the risks by 50, 70, 80.
+TEST(ReportPage, RiskCurvesOfAnOnsetRunMatchTheRisksFile) {
+  kintest::TempDir dir;
+  const kintest::KinsegRun r = kintest::kinseg("test " + kintest::kinseg_fixture("onset.txt") +
+                                               " --onset age --sex-effect --starts 2 --no-profile --out on");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string page = kintest::read_file("on.html");
+  ASSERT_TRUE(has(page, "<h2>Risk by age under mendelian:dominant</h2>"));
+  EXPECT_TRUE(has(page, "delta method on the logit scale"));
+  EXPECT_TRUE(has(page, "<tspan font-weight=\"bold\">carriers</tspan>: one or two copies of the risk allele"));
+  EXPECT_TRUE(has(page, "<tspan font-weight=\"bold\">non-carriers</tspan>: no copy of the risk allele"));
+  EXPECT_TRUE(has(page, "<th>by 50</th><th>by 70</th><th>by 80</th>"));
+  const auto drawn = drawn_curves(page);
+  ASSERT_EQ(drawn.size(), 2u);
+  ASSERT_TRUE(drawn.count("men") && drawn.count("women"));
+  int compared = 0;
+  for (const auto& row : kintest::rows_of(kintest::read_file("on.risks.tsv"))) {
+    if (row[0] != "mendelian:dominant") continue;
+    const auto& panel = drawn.at(row[2]);
+    if (row[1] == "2") {  // the carriers' curve holds for both genotypes of carriers
+      EXPECT_EQ(panel.count("2"), 0u);
+      continue;
+    }
+    const DrawnCurve& c = panel.at(row[1]);
+    const double age = std::stod(row[3]);
+    ASSERT_TRUE(c.risk.count(age) && c.low.count(age) && c.high.count(age)) << row[1] << " " << row[2] << " " << age;
+    // Coordinates have two decimals on a plot about 280 pixels high.
+    EXPECT_NEAR(c.risk.at(age), std::stod(row[4]), 1e-4) << row[1] << " " << row[2] << " " << age;
+    EXPECT_NEAR(c.low.at(age), std::stod(row[5]), 1e-4) << row[1] << " " << row[2] << " " << age;
+    EXPECT_NEAR(c.high.at(age), std::stod(row[6]), 1e-4) << row[1] << " " << row[2] << " " << age;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 2 * 2 * 9);  // two sexes, two curves, ages 10 to 90
+  // Between the file's ages the curves are drawn at every year.
+  EXPECT_EQ(drawn.at("women").at("1").risk.size(), drawn.at("women").at("3").risk.size());
+  EXPECT_GT(drawn.at("women").at("1").risk.size(), 70u);
+}

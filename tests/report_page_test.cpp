@@ -12,6 +12,7 @@
 #include "report/number_format.hpp"
 #include "report/pedigree_svg.hpp"
 #include "report/profile_plot.hpp"
+#include "report/risk_plot.hpp"
 #include "tests/support/drawn_pedigrees.hpp"
 
 namespace {
@@ -112,14 +113,85 @@ TEST(ReportPage, ShowsEverySectionWithNumbersByTheRule) {
   EXPECT_NE(page.find("fam&amp;ily"), std::string::npos);
 }
 
+// A risk section of a codominant model: three curves of small risks, the
+// one of no copy without intervals (a fit with no variance-covariance matrix
+// for it), asked ages at 50 and 55.5.
+kinseg::report::RiskSection small_risks() {
+  kinseg::report::RiskSection s;
+  s.model = "mendelian:codominant";
+  s.table_ages = {50, 55.5};
+  kinseg::report::RiskPanel panel;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const char* labels[] = {"two copies", "one copy", "no copy"};
+  for (int g = 1; g <= 3; ++g) {
+    kinseg::report::RiskCurve c;
+    c.label = labels[g - 1];
+    c.meaning = "of the risk allele";
+    c.genotype = g;
+    for (double a : {20.0, 30.0, 40.0, 50.0, 55.5, 60.0, 70.0}) {
+      const double r = 0.08 / g / (1 + std::exp(-(a - 50) / 6));
+      c.points.push_back({a, r, g == 3 ? nan : 0.7 * r, g == 3 ? nan : std::min(1.0, 1.2 * r)});
+    }
+    panel.curves.push_back(c);
+  }
+  s.panels.push_back(panel);
+  s.rows.push_back({"two copies", {{0.04, 0.03, 0.05}, {0.05, nan, nan}}, {0.08, 0.06, 0.1}, {50, 45, 55}});
+  s.notes.push_back("Shaded bands: 95% intervals by the delta method on the logit scale.");
+  return s;
+}
+
+// The risk plot: a band for each curve that has intervals and none for the
+// other, the risk axis up to the round value above the highest band (0.1
+// here, not 1), each genotype in its own colour, the asked ages marked (55.5
+// as written), no NaN anywhere; the page's section with its table, an
+// estimate without interval shown alone.
+TEST(RiskPlot, BandsWhereThereAreIntervalsOnAnAxisFittedToTheRisks) {
+  const kinseg::report::RiskSection s = small_risks();
+  const std::string svg = kinseg::report::risk_plot_svg(s, 0, 7);
+  auto count = [&](const std::string& part) {
+    size_t n = 0;
+    for (size_t at = svg.find(part); at != std::string::npos; at = svg.find(part, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("<polygon class=\"band\""), 2u);
+  EXPECT_EQ(svg.find("class=\"band\" data-genotype=\"3\""), std::string::npos);
+  EXPECT_EQ(count("<polyline class=\"risk\""), 3u);
+  for (const char* colour : {"stroke=\"#b22\"", "stroke=\"#c60\"", "stroke=\"#25a\""})
+    EXPECT_NE(svg.find(colour), std::string::npos) << colour;
+  // The highest tick is the top of the frame (y = 30).
+  EXPECT_NE(svg.find("y1=\"30\" x2=\"544\" y2=\"30\" stroke=\"#e2e2e2\"/><text x=\"56\" y=\"34\" "
+                     "text-anchor=\"end\">0.10</text>"),
+            std::string::npos)
+      << svg;
+  EXPECT_NE(svg.find("font-size=\"10\">55.5</text>"), std::string::npos);
+  EXPECT_EQ(count("<line class=\"marked\""), 2u);
+  EXPECT_NE(svg.find("id=\"risk-clip-7\""), std::string::npos);
+  EXPECT_NE(svg.find("95% interval"), std::string::npos);
+  EXPECT_FALSE(std::regex_search(svg, std::regex(R"([^a-z](nan|inf)[^a-z])", std::regex::icase)));
+
+  kinseg::report::ReportInput in = filled();
+  in.risks = s;
+  const std::string page = kinseg::report::html_page(in);
+  EXPECT_NE(page.find("<h2>Risk by age under mendelian:codominant</h2>"), std::string::npos);
+  EXPECT_NE(page.find("<th>by 50</th><th>by 55.5</th><th>lifetime</th>"), std::string::npos);
+  EXPECT_NE(page.find("<td class=\"num\">0.04<br><span class=\"ci\">0.03 to 0.05</span></td>"
+                      "<td class=\"num\">0.05</td>"),
+            std::string::npos);
+  // A page without risks has no section.
+  EXPECT_EQ(kinseg::report::html_page(filled()).find("id=\"risks\""), std::string::npos);
+}
+
 TEST(ReportPage, FetchesNothing) {
-  const std::string page = kinseg::report::html_page(filled());
+  kinseg::report::ReportInput in = filled();
+  in.risks = small_risks();
+  const std::string page = kinseg::report::html_page(in);
   // No external resource of any kind: no src attribute and no href but to a
   // place on the page itself (the notes of the tests), no url() but the
-  // plots' own clip paths, no import; the only script is inline.
+  // plots' own clip paths (profiles and risk curves), no import; the only
+  // script is inline.
   EXPECT_FALSE(std::regex_search(page, std::regex(R"(\s(src|href)\s*=\s*"(?!#))")));
   EXPECT_FALSE(std::regex_search(page, std::regex(R"(\ssrc\s*=)")));
-  EXPECT_FALSE(std::regex_search(page, std::regex(R"(url\((?!#profile-clip-))")));
+  EXPECT_FALSE(std::regex_search(page, std::regex(R"(url\((?!#(profile|risk)-clip-))")));
   EXPECT_FALSE(std::regex_search(page, std::regex(R"(@import|https?:(?!//www\.w3\.org/2000/svg))")));
   EXPECT_EQ(page.find("<script src"), std::string::npos);
 }

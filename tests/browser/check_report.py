@@ -18,8 +18,11 @@ full-page screenshot (taken before the clicks) and the printed PDF beside it;
 with --parts, also the page in three parts for a document to show:
 PREFIX-top.png (the title to the verdict), PREFIX-summary.png (the title and
 the summary), PREFIX-estimates.png (the
-estimates and profile plots) and PREFIX-pedigrees.png (the start of the
-drawings); with --large-part FILE, the first drawing printed on a page of its
+estimates and profile plots), PREFIX-pedigrees.png (the start of the
+drawings) and, on the page of a run with ages at onset, PREFIX-risks.png (the
+risk curves); with --risk-plots N, that the page has N risk plots; on every
+page, that each risk plot's texts lie inside it and that it prints within
+the page's width; with --large-part FILE, the first drawing printed on a page of its
 own (a large pedigree), as the screen shows it.
 
 Chromium is driven through its DevTools protocol over a WebSocket, with
@@ -244,6 +247,20 @@ SECTIONS = """JSON.stringify(Object.fromEntries(Array.from(document.querySelecto
 })))"""
 
 
+# The risk plots (a run with ages at onset): each one's width as laid out,
+# and the texts whose box runs outside the plot's own.
+RISK_PLOTS = r"""
+JSON.stringify(Array.from(document.querySelectorAll('svg.risks')).map(function (svg) {
+  var box = svg.getBoundingClientRect(), outside = [];
+  svg.querySelectorAll('text').forEach(function (t) {
+    var b = t.getBoundingClientRect();  // as drawn, turned labels included
+    if (b.left < box.left - 0.5 || b.top < box.top - 0.5 || b.right > box.right + 0.5 ||
+        b.bottom > box.bottom + 0.5) outside.push(t.textContent);
+  });
+  return {panel: svg.getAttribute('data-panel'), width: svg.getBoundingClientRect().width, outside: outside};
+}))"""
+
+
 # A4 with margins of 0.4 in, in CSS pixels (96 to the inch): the text's width
 # and height on a portrait page; a landscape page swaps them.
 PAGE_WIDTH = (8.27 - 0.8) * 96
@@ -265,6 +282,7 @@ def main():
     ap.add_argument("--verdict", default="")
     ap.add_argument("--models", type=int, default=-1)
     ap.add_argument("--pedigrees", type=int, default=-1)
+    ap.add_argument("--risk-plots", type=int, default=-1)
     ap.add_argument("--timeout", type=float, default=60)
     ap.add_argument("--parts", default="")
     ap.add_argument("--large-part", default="")
@@ -330,6 +348,8 @@ def main():
                      "estimates": (boxes["estimates"]["top"], boxes["estimates"]["bottom"]),
                      "pedigrees": (boxes["pedigrees"]["top"],
                                    min(boxes["pedigrees"]["bottom"], boxes["pedigrees"]["top"] + 1300))}
+            if "risks" in boxes:
+                parts["risks"] = (boxes["risks"]["top"], boxes["risks"]["bottom"])
             for name, (top, bottom) in parts.items():
                 part = page.call("Page.captureScreenshot", format="png", captureBeyondViewport=True,
                                  clip={"x": 0, "y": max(0, top - 10), "width": size["width"],
@@ -357,6 +377,15 @@ def main():
                 with open(args.large_part, "wb") as f:
                     f.write(base64.b64decode(part["data"]))
 
+        # The risk plots: each text (ticks, labels, legend) inside its plot.
+        risk_plots = json.loads(page.call("Runtime.evaluate", returnByValue=True, expression=RISK_PLOTS)
+                                ["result"]["value"])
+        for plot in risk_plots:
+            for t in plot["outside"]:
+                failures.append(f"risk plot {plot['panel']!r}: the text {t!r} runs outside the plot")
+        if args.risk_plots >= 0 and len(risk_plots) != args.risk_plots:
+            failures.append(f"{len(risk_plots)} risk plots, not {args.risk_plots}")
+
         # As printed: each drawing on one page, whole.
         page.call("Emulation.setEmulatedMedia", media="print")
         page.call("Emulation.setDeviceMetricsOverride", width=int(PAGE_WIDTH), height=int(PAGE_HEIGHT),
@@ -377,6 +406,12 @@ def main():
             if width > room_w + 1 or height > room_h + 1:
                 failures.append(f"pedigree {fig['id']} does not fit on a printed page: "
                                 f"{width:.0f} x {height:.0f} px for {room_w:.0f} x {room_h:.0f}")
+        printed_risks = json.loads(page.call("Runtime.evaluate", returnByValue=True, expression=RISK_PLOTS)
+                                   ["result"]["value"])
+        for plot in printed_risks:
+            if plot["width"] > PAGE_WIDTH + 1:
+                failures.append(f"risk plot {plot['panel']!r} is {plot['width']:.0f} px wide printed, "
+                                f"more than the page's {PAGE_WIDTH:.0f}")
         page.call("Emulation.clearDeviceMetricsOverride")
         page.call("Emulation.setEmulatedMedia", media="")
 
