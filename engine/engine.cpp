@@ -49,6 +49,12 @@ struct Engine::Impl {
   std::vector<int32_t> trait, sex, prob, parents;
   std::vector<double> cov;
   std::vector<double> age;  // ages of onset or last observation; empty without them
+  // When the sample has few distinct ages (whole years, say): those ages in
+  // increasing order, each person's place among them, and the point's table of
+  // the three genotypes' age-of-onset distributions at each.
+  std::vector<double> age_values;
+  std::vector<int32_t> age_class;
+  std::vector<kin::LogisticAge> age_table;
 
   // Analysed families and their nuclear families in flat arrays.
   std::vector<int> pedigree;          // per family
@@ -187,6 +193,22 @@ void Engine::Impl::copy_persons(const Sample& s, const FamilySelection& sel) {
       if (s.trait[p] != kUnknownTrait && !std::isfinite(s.onset[p]))
         throw std::invalid_argument("person " + s.ids[p] + " has a known trait but no age");
     age = s.onset;
+    for (double a : age)
+      if (std::isfinite(a)) age_values.push_back(a);
+    std::sort(age_values.begin(), age_values.end());
+    age_values.erase(std::unique(age_values.begin(), age_values.end()), age_values.end());
+    // Tabled only when it saves most of the work: a table as long as the
+    // sample would move the persons' exponentials out of the threads.
+    if (4 * age_values.size() <= age.size()) {
+      age_class.assign(age.size(), 0);
+      for (size_t p = 0; p < age.size(); ++p)
+        if (std::isfinite(age[p]))
+          age_class[p] = static_cast<int32_t>(std::lower_bound(age_values.begin(), age_values.end(), age[p]) -
+                                              age_values.begin());
+      age_table.resize(3 * age_values.size());
+    } else {
+      age_values.clear();
+    }
   }
   persons.trait = trait.data();
   persons.sex = sex.data();
@@ -194,6 +216,7 @@ void Engine::Impl::copy_persons(const Sample& s, const FamilySelection& sel) {
   persons.cov_stride = ncov;
   persons.parents = parents.data();
   persons.age = age.empty() ? nullptr : age.data();
+  persons.age_class = age_class.empty() ? nullptr : age_class.data();
 }
 
 std::string Engine::Impl::add_pedigree(const Sample& s, int k, const PedigreeStructure* given,
@@ -310,6 +333,13 @@ void Engine::Impl::set_point(const Point& point) {
   check_point(point, ncov);
   if (point.onset && age.empty()) throw std::invalid_argument("an age-of-onset model needs the sample's ages");
   derive_quantities(point, d, q);
+  q.penetrance.age_table = nullptr;
+  if (point.onset && !age_table.empty()) {
+    for (size_t c = 0; c < age_values.size(); ++c)
+      for (int g = 0; g < 3; ++g)
+        age_table[3 * c + g] = kin::logistic_age(age_values[c], q.penetrance.m[g], q.penetrance.s[g]);
+    q.penetrance.age_table = age_table.data();
+  }
 }
 
 void Engine::Impl::evaluate_chunk(void* self, int task, int thread) {

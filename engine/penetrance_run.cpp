@@ -75,20 +75,26 @@ void penetrances_of_run(const PersonRecords<Cov>& r, const PenetranceModel& m, i
       for (int i = 0; i < k2; ++i) v[g][i] = exp_of_predictor(v[g][i]);
     if (m.onset) {
       // The susceptibility y and the age-of-onset distribution, person by
-      // person. Genotypes whose ages of onset share the mean and the spread
-      // (the dominant and recessive types link them) share the distribution's
-      // values at the person's age, computed once: the same numbers, fewer
-      // exponentials.
+      // person. The distributions come from the point's table of the sample's
+      // distinct ages when there is one; else they are computed here, once for
+      // genotypes that share the mean and the spread (the dominant and
+      // recessive types link them). Either way the same numbers.
+      const bool tabled = m.age_table && r.age_class;
       const bool same10 = m.m[1] == m.m[0] && m.s[1] == m.s[0];
       const bool same21 = m.m[2] == m.m[1] && m.s[2] == m.s[1];
       const bool same20 = m.m[2] == m.m[0] && m.s[2] == m.s[0];
       for (int i = 0; i < k; ++i) {
         const int p = idx[i];
-        const double a = r.age[p];
-        LogisticAge f[3];
-        f[0] = logistic_age(a, m.m[0], m.s[0]);
-        f[1] = same10 ? f[0] : logistic_age(a, m.m[1], m.s[1]);
-        f[2] = same21 ? f[1] : same20 ? f[0] : logistic_age(a, m.m[2], m.s[2]);
+        LogisticAge own[3];
+        const LogisticAge* f = own;
+        if (tabled) {
+          f = m.age_table + 3 * static_cast<long>(r.age_class[p]);
+        } else {
+          const double a = r.age[p];
+          own[0] = logistic_age(a, m.m[0], m.s[0]);
+          own[1] = same10 ? own[0] : logistic_age(a, m.m[1], m.s[1]);
+          own[2] = same21 ? own[1] : same20 ? own[0] : logistic_age(a, m.m[2], m.s[2]);
+        }
         for (int g = 0; g < 3; ++g) {
           const double y = affected_probability_of_exp(v[g][i]);
           v[g][i] = onset_trait_probability(y, 1 - y, r.trait[p], f[g]);

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "engine/onset_arithmetic.hpp"
+
 namespace kin {
 
 // The model quantities a penetrance reads.
@@ -24,6 +26,10 @@ struct PenetranceModel {
   bool onset = false;
   double m[3] = {0, 0, 0};
   double s[3] = {1, 1, 1};
+  // The three genotypes' distributions at each distinct age of the sample
+  // (entry 3 c + g for age class c), computed once per point; null: computed
+  // person by person.
+  const LogisticAge* age_table = nullptr;
 };
 
 // The records of the persons, indexed by person number p.
@@ -35,6 +41,7 @@ struct PersonRecords {
   int cov_stride = 0;
   const int32_t* parents = nullptr;  // a child's parents: nU + 3 nA; negative for a founder
   const double* age = nullptr;       // age at onset (affected) or last seen (unaffected); onset models
+  const int32_t* age_class = nullptr;  // the person's age among the distinct ages (PenetranceModel::age_table)
 };
 
 // A child's parents as PersonRecords::parents holds them, from the father's
