@@ -210,12 +210,12 @@ int run_battery(const BatteryCommandOptions& o) {
     };
     if (onset) files.emplace_back(p + ".risks.tsv", risks.str());
     if (o.html) {
-      progress.show("drawing the pedigrees of the report page");
-      report::ReportInput page =
-          battery_page_input(read, summary, result, facts, o.draw, o.drawing, o.out + ".families.tsv");
-      page.risks = risk_page_section(page_risks, summary);
-      files.emplace_back(p + ".html", report::html_page(page));
-      progress.clear();
+      progress.during("drawing the pedigrees of the report page", [&] {
+        report::ReportInput page =
+            battery_page_input(read, summary, result, facts, o.draw, o.drawing, o.out + ".families.tsv");
+        page.risks = risk_page_section(page_risks, summary);
+        files.emplace_back(p + ".html", report::html_page(page));
+      });
     }
     write_whole_files(files);
   } catch (const FileError& e) {

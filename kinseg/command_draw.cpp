@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "kinseg/command.hpp"
+#include "kinseg/progress_line.hpp"
 #include "kinseg/data_options.hpp"
 #include "kinseg/genotype_file.hpp"
 #include "pedigree/whole_files.hpp"
@@ -57,7 +58,10 @@ int run_draw(const DrawOptions& o) {
       return kRefused;
     }
   }
-  const report::PedigreeLayout layout = report::pedigree_layout(sample, k, carrier, o.drawing);
+  report::PedigreeLayout layout;
+  ProgressLine progress;
+  progress.during("drawing pedigree " + sample.pedigree_ids[static_cast<size_t>(k)],
+                  [&] { layout = report::pedigree_layout(sample, k, carrier, o.drawing); });
   try {
     write_whole_file(o.out, report::pedigree_svg(layout));
   } catch (const FileError& e) {

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "kinseg/command.hpp"
+#include "kinseg/progress_line.hpp"
 #include "pedigree/text_table.hpp"
 
 namespace kinseg::cli {
@@ -161,7 +162,8 @@ int load_data(const DataOptions& o, DataRead& read, std::ostream& err, const std
   if (!o.missing.empty()) ro.missing = o.missing;
   if (o.decimal_comma) ro.decimal = DecimalMark::kComma;
   try {
-    read = read_sample(o.data, ro);
+    ProgressLine progress;
+    progress.during("reading " + o.data, [&] { read = read_sample(o.data, ro); });
   } catch (const FileError& e) {
     err << "kinseg: " << e.what() << "\n";
     return kUsage;
