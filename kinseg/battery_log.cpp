@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "kinseg/battery_tables.hpp"
+#include "pedigree/counted.hpp"
 #include "report/number_format.hpp"
 
 namespace kinseg::cli {
@@ -15,8 +16,7 @@ using report::json_number;
 std::string battery_log(const BatteryResult& r, const RunFacts& facts, const std::string& data_text,
                         const std::string& fitting) {
   std::ostringstream out;
-  out << "kinseg test " << facts.version << "\n";
-  out << "command: " << facts.command << "\n\n";
+  out << run_log_head(facts) << "\n";
   out << data_text << "\n";
   out << "ascertainment           " << facts.ascertainment << "\n";
   out << "threads                 " << facts.threads << "\n";
@@ -30,7 +30,7 @@ std::string battery_log(const BatteryResult& r, const RunFacts& facts, const std
   const size_t shown = std::min<size_t>(r.families.size(), 10);
   for (size_t i = 0; i < shown; ++i) {
     const auto& f = r.families[i];
-    out << "  " << f.id << "\t" << f.persons << " persons, " << f.affected << " affected\t"
+    out << "  " << f.id << "\t" << persons(f.persons) << ", " << f.affected << " affected\t"
         << format_number(f.log10_ratio ? *f.log10_ratio : std::numeric_limits<double>::quiet_NaN()) << "\n";
   }
   out << "\n" << r.evaluations << " evaluations of the likelihood in " << format_number(facts.seconds) << " s\n";

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <ctime>
 #include <limits>
 
 #include "analysis/message_text.hpp"
@@ -53,13 +52,14 @@ report::DataSection data_section(const DataRead& read, const DataSummary& s, con
                     std::to_string(read.rows) + " rows; trait: " + trait_reading_text(read.trait_coding.reading) +
                     ".");
   if (s.added > 0)
-    d.notes.push_back(std::to_string(s.added) + " persons added for parents named but absent from the file.");
+    d.notes.push_back(persons(s.added) + " added for parents named but absent from the file.");
   d.notes.push_back(facts.ascertainment == "proband"
                         ? "Ascertainment: through probands; each family's likelihood is conditioned on its "
                           "probands' traits."
                         : "Ascertainment: none; the families' likelihoods are not conditioned.");
   if (!s.without_proband.empty() && facts.ascertainment == "proband")
-    d.notes.push_back(std::to_string(s.without_proband.size()) + " pedigrees have no proband.");
+    d.notes.push_back(counted(static_cast<long>(s.without_proband.size()), "pedigree has", "pedigrees have") +
+                      " no proband.");
   for (const CovariateSummary& c : s.covariates)
     d.notes.push_back("Covariate " + c.name + ": " + std::to_string(c.present) + " values, " +
                       std::to_string(c.missing) + " missing, mean " + format_number(c.mean) + ", range " +
@@ -73,15 +73,6 @@ report::DataSection data_section(const DataRead& read, const DataSummary& s, con
     d.notes.push_back("Pedigree " + l.id + ": " + std::to_string(l.loops) + (l.loops == 1 ? " loop" : " loops") +
                       ", its genotypes summed out exactly.");
   return d;
-}
-
-std::string utc_now() {
-  const std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  gmtime_r(&t, &tm);
-  char text[40];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", &tm);
-  return text;
 }
 
 // The summary's values: the frequency of the risk allele, and each
@@ -150,7 +141,7 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
   in.command = facts.command;
   in.version = "kinseg " + facts.version + ", " + std::to_string(facts.threads) +
                (facts.threads == 1 ? " thread, " : " threads, ") + format_number(facts.seconds) + " s";
-  in.generated = "Written " + utc_now();
+  in.generated = "Written " + facts.started;
   in.data = data_section(read, summary, facts);
 
   for (const BatteryModel& m : result.models) {

@@ -48,7 +48,7 @@ int run_draw(const DrawOptions& o) {
       carrier = read_carriers.carrier;
       if (read_carriers.without > 0)
         std::cerr << "kinseg: warning: " << o.genotypes << ": no genotype probabilities for "
-                  << read_carriers.without << " of the " << sample.size(k) << " persons of pedigree " << o.family
+                  << read_carriers.without << " of the " << persons(sample.size(k)) << " of pedigree " << o.family
                   << "\n";
     } catch (const FileError& e) {
       std::cerr << "kinseg: " << e.what() << "\n";

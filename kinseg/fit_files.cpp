@@ -1,6 +1,7 @@
 #include "kinseg/fit_files.hpp"
 
 #include "kinseg/risk_files.hpp"
+#include "pedigree/counted.hpp"
 
 #include <sstream>
 
@@ -49,15 +50,14 @@ Json fit_document(const FitResult& fit, const FitRun& run) {
 std::string fit_log(const FitResult& fit, const Model& model, const FitRun& run) {
   std::ostringstream o;
   const SampleSummary& s = run.summary;
-  o << "kinseg fit, version " << run.facts.version << "\n";
-  o << "command: " << run.facts.command << "\n\n";
-  o << "data: " << run.data_file << ": " << s.pedigrees << " pedigrees, " << s.persons << " persons (" << s.affected
-    << " affected, " << s.unaffected << " unaffected, " << s.unknown << " unknown), " << s.probands
-    << " probands; prevalence among non-probands " << number_text(s.prevalence) << "\n";
+  o << run_log_head(run.facts) << "\n";
+  o << "data: " << counted(s.pedigrees, "pedigree") << ", " << persons(s.persons) << " ("
+    << s.affected << " affected, " << s.unaffected << " unaffected, " << s.unknown << " unknown), "
+    << counted(s.probands, "proband") << "; prevalence among non-probands " << number_text(s.prevalence) << "\n";
   for (const auto& c : s.covariates)
     o << "covariate " << c.name << ": mean " << number_text(c.mean) << ", sd " << number_text(c.sd) << ", "
       << number_text(c.smallest) << " to " << number_text(c.largest) << "\n";
-  o << "analysed: " << run.families.size() << " families, ascertainment " << run.facts.ascertainment << "\n";
+  o << "analysed: " << counted(static_cast<long>(run.families.size()), "family") << ", ascertainment " << run.facts.ascertainment << "\n";
   for (const auto& n : run.facts.family_scan) o << "  " << n << "\n";
   o << "\nmodel: " << fit.model << ", " << fit.k << " free parameters:";
   for (const auto& n : fit.free_names) o << " " << n;

@@ -14,10 +14,14 @@
 
 namespace kinseg::cli {
 
+// The date and time now, "2026-12-10 17:55 UTC".
+std::string utc_now();
+
 struct RunFacts {
   std::string program;               // "kinseg fit" or "kinseg test"
   std::string version;
   std::string command;               // the command line as given
+  std::string started = utc_now();   // when the run began, "2026-12-10 17:55 UTC"
   Json data;                         // how the file was read and its summary (kinseg check's JSON)
   std::string ascertainment;         // "proband" or "none"
   int analysed_families = 0;
@@ -29,5 +33,9 @@ struct RunFacts {
 
 // The Run object's keys, in order, to which each command adds its own.
 Json run_json(const RunFacts& facts);
+
+// The lines with which both commands' logs open: program and version, the
+// command, the data file, the date.
+std::string run_log_head(const RunFacts& facts);
 
 }  // namespace kinseg::cli

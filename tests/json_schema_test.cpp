@@ -381,3 +381,19 @@ TEST_F(WrittenJson, EstimatesTableHoldsTheParametersOfTheJson) {
 }
 
 }  // namespace
+
+// Both logs open with the same lines for the same facts, as the JSON files
+// hold them: program and version, command, file, date.
+TEST_F(WrittenJson, BothLogsOpenWithTheRunsFacts) {
+  ASSERT_TRUE(runs_ok_);
+  for (const char* name : {"fit", "test"}) {
+    SCOPED_TRACE(name);
+    const json j = read(std::string(name) + ".json");
+    const std::string head = "program: " + j["program"].get<std::string>() + " " + j["version"].get<std::string>() +
+                             "\ncommand: " + j["command"].get<std::string>() + "\nfile:    " +
+                             j["data"]["file"].get<std::string>() + "\nstarted: " +
+                             j["started"].get<std::string>() + "\n\n";
+    EXPECT_EQ(read_file(std::string(name) + ".log").substr(0, head.size()), head);
+    EXPECT_EQ(j["started"].get<std::string>().size(), std::string("2026-12-10 17:55 UTC").size());
+  }
+}
