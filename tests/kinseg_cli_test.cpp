@@ -383,3 +383,35 @@ TEST(KinsegExport, RefusalsWriteNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every subcommand's --help: no line twice, no CLI default in braces
+// ("--html,--no-html{false}"), no option whose text repeats its argument
+// ("--model T:Y  T:Y. ..."), and the data options (--decimal-comma among
+// them) on each subcommand that reads data.
+TEST(KinsegProgram, HelpLinesAreCleanOnEverySubcommand) {
+  kintest::TempDir tmp;
+  for (const char* sub : {"check", "export", "eval", "fit", "test", "draw"}) {
+    SCOPED_TRACE(sub);
+    const KinsegRun r = kinseg(std::string(sub) + " --help");
+    EXPECT_EQ(r.status, 0);
+    std::istringstream in(r.out);
+    std::map<std::string, int> seen;
+    for (std::string line; std::getline(in, line);) {
+      if (line.find_first_not_of(' ') == std::string::npos) continue;
+      EXPECT_EQ(++seen[line], 1) << "twice: " << line;
+      EXPECT_EQ(line.find('{'), std::string::npos) << line;
+      // "  --opt ARG   ARG...": the description repeats the argument.
+      std::istringstream words(line);
+      std::string option, argument, first;
+      if (line.rfind("  --", 0) == 0 && (words >> option >> argument >> first) && argument.rfind("--", 0) != 0) {
+        EXPECT_NE(first.substr(0, argument.size()), argument) << line;
+      }
+    }
+    for (const char* t : {"DATA", "--sep SEP", "--decimal-comma", "--covar COL[,COL...]", "--onset COL"})
+      EXPECT_TRUE(has(r.out, t)) << t;
+  }
+}
+
+}  // namespace
