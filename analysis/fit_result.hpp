@@ -11,6 +11,7 @@
 
 #include "analysis/local_maximum.hpp"
 #include "analysis/model.hpp"
+#include "analysis/penetrance_result.hpp"
 #include "analysis/risk_result.hpp"
 #include "engine/point.hpp"
 
@@ -112,6 +113,9 @@ struct FitResult {
   // An age-of-onset model's risks by age at the estimates (set by the caller,
   // who knows the covariates' reference values).
   std::optional<RiskResult> risks;
+  // Each genotype's penetrance at the reference values and the implied
+  // prevalence (set by the caller, as the risks).
+  std::optional<PenetranceResult> penetrances;
 
   bool profiled = false;
   bool turned_round = false;                  // the estimates are the mirror image of where the search ended

@@ -38,7 +38,7 @@ echo
 echo "Open $run/kinseg.html in a browser: the verdict, the estimates with"
 echo "their intervals, the tests, the families and their pedigrees on one page."
 echo "kinseg also wrote kinseg.models.tsv, .tests.tsv, .estimates.tsv, .families.tsv,"
-echo ".genotypes.tsv, .json and .log there. How to read them: examples/README.md;"
+echo ".genotypes.tsv, .penetrances.tsv, .json and .log there. How to read them: examples/README.md;"
 echo "the user's guide: docs/guide.md."
 
 # kinsort and kinfit on the same data, with their hand-written parameter

@@ -7,6 +7,7 @@
 
 #include "analysis/message_text.hpp"
 #include "kinseg/fit_output.hpp"
+#include "kinseg/penetrance_files.hpp"
 #include "pedigree/counted.hpp"
 #include "pedigree/file_format.hpp"
 #include "pedigree/trait_coding.hpp"
@@ -75,43 +76,17 @@ report::DataSection data_section(const DataRead& read, const DataSummary& s, con
   return d;
 }
 
-// The summary's values: the frequency of the risk allele, and each
-// genotype's penetrance from its baseline logit, for a person of sex code 1
-// with every covariate at 0 and no parent counted; the penetrance's interval
-// is the logistic function of the baseline's profile interval (the function
-// is increasing, so the interval of one is the interval of the other). A
-// baseline linked to another (a dominant or recessive model) is the same
-// penetrance and shows once, under the genotypes it holds for.
+// The summary's values: the frequency of the risk allele with its profile
+// interval, then the penetrances at the covariates' reference values and the
+// implied and observed prevalence (kinseg/penetrance_files.hpp).
 std::vector<report::SummaryValue> summary_values(const FitResult& fit) {
   std::vector<report::SummaryValue> out;
   if (!fit.lnl) return out;
-  auto logistic = [](double x) { return 1 / (1 + std::exp(-x)); };
-  const char* copies[] = {"two copies", "one copy", "no copy"};
-  std::vector<const ParameterEstimate*> order;  // the linked baselines after the others
-  for (const ParameterEstimate& p : fit.parameters)
-    if (p.status != ParameterStatus::linked) order.push_back(&p);
-  for (const ParameterEstimate& p : fit.parameters)
-    if (p.status == ParameterStatus::linked) order.push_back(&p);
-  for (const ParameterEstimate* pp : order) {
-    const ParameterEstimate& p = *pp;
-    const double low = p.ci_low ? *p.ci_low : kNA, high = p.ci_high ? *p.ci_high : kNA;
-    if (p.name == "q") {
-      out.push_back({"q", "frequency of the risk allele", p.estimate, low, high});
-      continue;
-    }
-    if (p.name.size() != 2 || p.name[0] != 'w' || p.name[1] < '1' || p.name[1] > '3') continue;
-    const int g = p.name[1] - '1';
-    if (p.status == ParameterStatus::linked) {
-      // w2 = w1 (dominant) or w2 = w3 (recessive): named with the one it equals.
-      const std::string same = p.note.size() > 2 ? "penetrance " + p.note.substr(2) : "";
-      for (auto& v : out)
-        if (v.name == same) v.meaning += std::string(" or ") + copies[g];
-      continue;
-    }
-    out.push_back({"penetrance " + p.name, std::string("of a person with ") + copies[g] + " of the risk allele",
-                   logistic(p.estimate), std::isnan(low) ? kNA : logistic(low),
-                   std::isnan(high) ? kNA : logistic(high)});
-  }
+  if (const ParameterEstimate* q = fit.find("q"))
+    out.push_back({"q", "frequency of the risk allele", q->estimate, q->ci_low ? *q->ci_low : kNA,
+                   q->ci_high ? *q->ci_high : kNA});
+  if (fit.penetrances)
+    for (const report::SummaryValue& v : penetrance_summary_values(*fit.penetrances)) out.push_back(v);
   return out;
 }
 
@@ -182,16 +157,10 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
   if (const BatteryModel* selected = result.selected()) {
     top.model = selected->name;
     top.values = summary_values(selected->fit);
-    bool regressive = false, covariates = false;
-    for (const ParameterEstimate& p : selected->fit.parameters) {
-      regressive = regressive || ((p.name == "ro1" || p.name == "ro2") && p.role == ParameterRole::estimated);
-      covariates = covariates || p.name.compare(0, 2, "d.") == 0;
+    if (!top.values.empty() && selected->fit.penetrances) {
+      top.values_note = penetrance_summary_note(*selected->fit.penetrances);
+      if (selected->fit.find("q")) top.values_note += " The interval of q is its profile-likelihood interval (NA: not computed, see the estimates).";
     }
-    if (!top.values.empty())
-      top.values_note = std::string("The penetrances are those of a person of sex code 1") +
-                        (covariates ? " with every covariate at 0" : "") +
-                        (regressive ? ", neither of whose parents is counted" : "") +
-                        "; the intervals are profile-likelihood intervals (NA: not computed, see the estimates).";
     if (selected->fit.status != FitStatus::converged)
       top.warnings.push_back("The selected model's fit: " + status_name(selected->fit.status) +
                              " (see its estimates below).");

@@ -14,6 +14,7 @@
 #include "analysis/sample_summary.hpp"
 #include "analysis/engine_likelihood.hpp"
 #include "analysis/onset_risk.hpp"
+#include "analysis/penetrance.hpp"
 #include "engine/engine.hpp"
 #include "kinseg/check_json.hpp"
 #include "kinseg/check_text.hpp"
@@ -21,6 +22,7 @@
 #include "kinseg/data_options.hpp"
 #include "kinseg/model_options.hpp"
 #include "kinseg/progress_line.hpp"
+#include "kinseg/penetrance_files.hpp"
 #include "kinseg/risk_files.hpp"
 #include "kinseg/risk_page.hpp"
 #include "kinseg/battery_json.hpp"
@@ -55,7 +57,8 @@ constexpr size_t kShownNotes = 10;
 // The files of the run, by their suffixes after PREFIX.
 std::vector<std::string> output_names(const BatteryCommandOptions& o) {
   std::vector<std::string> names;
-  for (const char* suffix : {".models.tsv", ".tests.tsv", ".estimates.tsv", ".families.tsv", ".genotypes.tsv", ".json", ".log"})
+  for (const char* suffix : {".models.tsv", ".tests.tsv", ".estimates.tsv", ".families.tsv", ".genotypes.tsv",
+                             ".penetrances.tsv", ".json", ".log"})
     names.push_back(o.out + suffix);
   if (!o.data.read.columns.onset.empty()) names.push_back(o.out + ".risks.tsv");
   if (o.html) names.push_back(o.out + ".html");
@@ -170,25 +173,31 @@ int run_battery(const BatteryCommandOptions& o) {
   std::ostringstream data_text;
   write_check_text(read, summary, costs, data_text);
 
-  // With an age of onset, each model's risks by age at its estimates.
+  // Each model's penetrances at its estimates and, with an age of onset, its
+  // risks by age.
   const bool onset = bo.model.onset.on;
+  TsvTable penetrance_rows = penetrances_tsv_table();
   TsvTable risks = risks_tsv_table();
-  if (onset)
-    for (BatteryModel& m : result.models) {
-      if (!m.fit.lnl) continue;
-      try {
-        // The model as the battery fitted it: its free parameters are the fit's.
-        const Model model(m.name, bo.model);
-        if (model.free_names() != m.fit.free_names) continue;
-        m.fit.risks = onset_risks(m.fit, model, reference, risk_ages(sample_summary.onset, o.model.risk_ages),
-                                  o.model.risk_ages);
-        add_risk_rows(risks, *m.fit.risks);
-      } catch (const ModelError&) {
-        continue;
-      }
+  for (BatteryModel& m : result.models) {
+    if (!m.fit.lnl) continue;
+    try {
+      // The model as the battery fitted it: its free parameters are the fit's.
+      const Model model(m.name, bo.model);
+      if (model.free_names() != m.fit.free_names) continue;
+      m.fit.penetrances = penetrances(m.fit, model, reference, read.sample, sample_summary.prevalence);
+      add_penetrance_rows(penetrance_rows, *m.fit.penetrances);
+      if (!onset) continue;
+      m.fit.risks = onset_risks(m.fit, model, reference, risk_ages(sample_summary.onset, o.model.risk_ages),
+                                o.model.risk_ages);
+      add_risk_rows(risks, *m.fit.risks);
+    } catch (const ModelError&) {
+      continue;
     }
+  }
   const BatteryModel* selected = result.selected();
   const RiskResult* selected_risks = selected && selected->fit.risks ? &*selected->fit.risks : nullptr;
+  const PenetranceResult* selected_penetrances =
+      selected && selected->fit.penetrances ? &*selected->fit.penetrances : nullptr;
   // The page plots the selected model's curves at every year of age, through
   // the points of the tables.
   RiskResult page_risks;
@@ -205,8 +214,10 @@ int run_battery(const BatteryCommandOptions& o) {
         {p + ".estimates.tsv", estimates_tsv(result)},
         {p + ".families.tsv", families_tsv(result)},
         {p + ".genotypes.tsv", genotypes_tsv(result)},
+        {p + ".penetrances.tsv", penetrance_rows.str()},
         {p + ".json", battery_json(result, facts).dump(2, ' ', false, Json::error_handler_t::replace) + "\n"},
         {p + ".log", battery_log(result, facts, data_text.str() + scan.str(), fitting.str()) +
+                         (selected_penetrances ? "\n" + penetrances_log(*selected_penetrances) : "") +
                          (selected_risks ? "\n" + risks_log(*selected_risks) : "")},
     };
     if (onset) files.emplace_back(p + ".risks.tsv", risks.str());
@@ -224,11 +235,13 @@ int run_battery(const BatteryCommandOptions& o) {
     return kUsage;
   }
   std::cout << console_tables(result);
+  if (selected_penetrances && !selected_penetrances->rows.empty())
+    std::cout << "\n" << selected_penetrances->model << ": penetrances\n" << penetrances_table(*selected_penetrances);
   if (selected_risks && !selected_risks->curves.empty())
     std::cout << "\n" << selected_risks->model << ": " << risks_table(*selected_risks);
   if (standard_output_status() != kDone) return kUsage;
   std::cerr << "kinseg: wrote " << p << ".models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, .genotypes.tsv, "
-            << (onset ? ".risks.tsv, " : "")
+            << ".penetrances.tsv, " << (onset ? ".risks.tsv, " : "")
             << (o.html ? ".json, .log and .html" : ".json and .log") << " (" << format_number(seconds) << " s)\n";
   return kDone;
 }
@@ -253,7 +266,7 @@ Command add_battery_command(CLI::App& app) {
   sub->add_option("--alpha", options->alpha, "Level of the verdict's tests (default 0.05)")->option_text("A");
   sub->add_option("--out", options->out,
                   "Prefix of the files written: PREFIX.models.tsv, .tests.tsv, .estimates.tsv, .families.tsv, "
-                  ".genotypes.tsv, .json, .log and the report page PREFIX.html (default kinseg)")
+                  ".genotypes.tsv, .penetrances.tsv, .json, .log and the report page PREFIX.html (default kinseg)")
       ->option_text("PREFIX");
   // Two flags rather than one with its negation, whose help line would show
   // the negation's value.

@@ -2,8 +2,9 @@
 // [--out PREFIX]: fits a named segregation model by maximum likelihood from
 // several starts, with standard errors, the variance-covariance matrix and
 // profile-likelihood intervals; writes PREFIX.log, PREFIX.estimates.tsv,
-// PREFIX.families.tsv, PREFIX.json and, for a model with a major type,
-// PREFIX.genotypes.tsv (each whole or not at all) and shows the estimates.
+// PREFIX.families.tsv, PREFIX.json, PREFIX.penetrances.tsv and, for a model
+// with a major type, PREFIX.genotypes.tsv (each whole or not at all) and shows
+// the estimates and the penetrances.
 // On a terminal each start gets a line and the intervals a progress line on
 // standard error; elsewhere only the messages are written there.
 #include <chrono>
@@ -15,6 +16,7 @@
 #include "analysis/family_support.hpp"
 #include "analysis/fit.hpp"
 #include "analysis/onset_risk.hpp"
+#include "analysis/penetrance.hpp"
 #include "analysis/sample_summary.hpp"
 #include "engine/engine.hpp"
 #include "kinseg/battery_tables.hpp"
@@ -23,6 +25,7 @@
 #include "kinseg/data_options.hpp"
 #include "kinseg/fit_files.hpp"
 #include "kinseg/model_options.hpp"
+#include "kinseg/penetrance_files.hpp"
 #include "kinseg/risk_files.hpp"
 #include "kinseg/progress_line.hpp"
 #include "pedigree/data_summary.hpp"
@@ -47,6 +50,7 @@ int run_fit(const FitCommandOptions& o) {
   // The sporadic model has no major type and writes no genotypes.
   if (o.model.rfind("sporadic", 0) != 0) names.push_back(o.out + ".genotypes.tsv");
   if (!o.data.read.columns.onset.empty()) names.push_back(o.out + ".risks.tsv");
+  names.push_back(o.out + ".penetrances.tsv");
   if (outputs_status(names) != kDone) return kUsage;
   DataRead read;
   const int loaded = load_data(o.data, read, std::cerr, o.m.engine.ascertainment);
@@ -135,6 +139,14 @@ int run_fit(const FitCommandOptions& o) {
     add_risk_rows(risks, *result.risks);
     files.emplace_back(o.out + ".risks.tsv", risks.str());
   }
+  // Each genotype's penetrance at the reference values, and the prevalence
+  // the model implies.
+  TsvTable penetrance_rows = penetrances_tsv_table();
+  if (result.lnl) {
+    result.penetrances = penetrances(result, *model, reference, sample, summary.prevalence);
+    add_penetrance_rows(penetrance_rows, *result.penetrances);
+  }
+  files.emplace_back(o.out + ".penetrances.tsv", penetrance_rows.str());
   run.facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
@@ -151,6 +163,8 @@ int run_fit(const FitCommandOptions& o) {
     return kUsage;
   }
   std::cout << estimates_table(result);
+  if (result.penetrances && !result.penetrances->rows.empty())
+    std::cout << "\n" << penetrances_table(*result.penetrances);
   if (result.risks && !result.risks->curves.empty()) std::cout << "\n" << risks_table(*result.risks);
   if (standard_output_status() != kDone) return kUsage;
   if (result.status == FitStatus::refused_start) return kRefused;
@@ -165,7 +179,7 @@ Command add_fit_command(CLI::App& app) {
       "fit",
       "Fit a segregation model by maximum likelihood: estimates, standard errors, variance-covariance matrix, "
       "profile-likelihood intervals, from several starts. Writes PREFIX.log, PREFIX.estimates.tsv, "
-      "PREFIX.families.tsv, PREFIX.json and, except for the sporadic model, PREFIX.genotypes.tsv (every "
+      "PREFIX.families.tsv, PREFIX.json, PREFIX.penetrances.tsv (each genotype's penetrance at the covariates' reference values) and, except for the sporadic model, PREFIX.genotypes.tsv (every "
       "person's genotype and carrier probabilities at the estimates, for kinseg draw --genotypes). Exit status 1 when the data are refused or the likelihood refuses "
       "every start.");
   add_data_options(*sub, options->data);

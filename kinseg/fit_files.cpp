@@ -1,5 +1,6 @@
 #include "kinseg/fit_files.hpp"
 
+#include "kinseg/penetrance_files.hpp"
 #include "kinseg/risk_files.hpp"
 #include "pedigree/counted.hpp"
 
@@ -91,6 +92,7 @@ std::string fit_log(const FitResult& fit, const Model& model, const FitRun& run)
     if (fit.runner_up) o << "  " << runner_up_text(fit) << "\n";
   }
   if (!fit.covariance_names.empty()) o << "\nvariance-covariance matrix:\n" << covariance_table(fit);
+  if (fit.penetrances) o << "\n" << penetrances_log(*fit.penetrances);
   if (fit.risks) o << "\n" << risks_log(*fit.risks);
   o << "\n" << fit.evaluations << " evaluations of the likelihood, " << number_text(run.facts.seconds) << " s, "
     << run.facts.threads << (run.facts.threads == 1 ? " thread" : " threads") << "\n";

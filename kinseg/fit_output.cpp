@@ -1,5 +1,6 @@
 #include "kinseg/fit_output.hpp"
 
+#include "kinseg/penetrance_files.hpp"
 #include "kinseg/risk_files.hpp"
 
 #include <algorithm>
@@ -134,6 +135,7 @@ Json fit_json(const FitResult& fit) {
   j["covariance"] = covariance_json(fit);
   j["starts"] = starts_json(fit);
   j["runner_up"] = runner_up_json(fit);
+  j["penetrances"] = fit.penetrances ? penetrances_json(*fit.penetrances) : Json(nullptr);
   if (fit.risks) j["risks"] = risks_json(*fit.risks);
   return j;
 }

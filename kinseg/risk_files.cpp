@@ -33,23 +33,29 @@ std::string type_of(const std::string& model) {
 
 }  // namespace
 
-bool distinct_curve(const RiskResult& r, int genotype) {
-  const std::string t = type_of(r.model);
+bool distinct_curve(const RiskResult& r, int genotype) { return distinct_curve(r.model, genotype); }
+
+bool distinct_curve(const std::string& model, int genotype) {
+  const std::string t = type_of(model);
   if (t == "dominant") return genotype != 2;
   if (t == "recessive") return genotype != 3;
   return true;
 }
 
-std::string reference_text(const RiskResult& r) {
+std::string reference_text(const RiskResult& r) { return reference_text(r.reference); }
+
+std::string reference_text(const std::vector<ReferenceValue>& reference) {
   std::string s;
-  for (const ReferenceValue& v : r.reference)
+  for (const ReferenceValue& v : reference)
     s += (s.empty() ? "" : ", ") + v.name + " = " + num(v.value) + (v.given ? " (--reference)" : " (sample mean)");
   return s.empty() ? "no covariates" : s;
 }
 
-std::string genotype_label(const RiskResult& r, int genotype) {
+std::string genotype_label(const RiskResult& r, int genotype) { return genotype_label(r.model, genotype); }
+
+std::string genotype_label(const std::string& model, int genotype) {
   if (genotype == 0) return "everyone";
-  const std::string t = type_of(r.model);
+  const std::string t = type_of(model);
   if (t == "dominant") return genotype == 3 ? "non-carriers" : "carriers";
   if (t == "recessive") return genotype == 1 ? "two copies" : "one or no copy";
   return genotype == 1 ? "two copies" : genotype == 2 ? "one copy" : "no copy";

@@ -26,13 +26,16 @@ std::string risks_table(const RiskResult& r);
 // "carriers", "non-carriers", "two copies", ... as the model's type groups the
 // genotypes; "everyone" for the sporadic model.
 std::string genotype_label(const RiskResult& r, int genotype);
+std::string genotype_label(const std::string& model, int genotype);
 std::string sex_label(int sex);  // "all", "men", "women"
 // False for a genotype whose curve is another's by the model's type (the
 // heterozygote of a dominant model, the homozygote without the allele of a
 // recessive one): the tables show the curves that differ.
 bool distinct_curve(const RiskResult& r, int genotype);
+bool distinct_curve(const std::string& model, int genotype);
 // The covariates' values the risks hold at, e.g. "age = 50 (--reference)";
 // "no covariates" without any.
 std::string reference_text(const RiskResult& r);
+std::string reference_text(const std::vector<ReferenceValue>& reference);
 
 }  // namespace kinseg::cli

@@ -380,6 +380,49 @@ TEST_F(WrittenJson, EstimatesTableHoldsTheParametersOfTheJson) {
   compare(test_rows, models, "test.estimates.tsv");
 }
 
+// PREFIX.penetrances.tsv: exactly its columns under both commands, one row
+// per genotype (and sex) of every model with estimates, holding the numbers
+// of the model's penetrances object (genotype 0 written all; NA where the
+// JSON has null).
+TEST_F(WrittenJson, PenetrancesTableHoldsThePenetrancesOfTheJson) {
+  ASSERT_TRUE(runs_ok_);
+  const std::vector<std::string> header = {"model", "genotype", "sex", "penetrance", "ci_low", "ci_high"};
+  for (const char* name : {"fit", "sporadic", "test", "onset"}) {
+    SCOPED_TRACE(name);
+    const auto rows = rows_of(read_file(std::string(name) + ".penetrances.tsv"));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0], header);
+    const json j = read(std::string(name) + ".json");
+    std::vector<json> fits;
+    if (j.contains("models")) {
+      for (const json& m : j["models"])
+        if (!m["lnl"].is_null()) fits.push_back(m);
+    } else {
+      fits.push_back(j);
+    }
+    size_t r = 1;
+    for (const json& f : fits) {
+      ASSERT_TRUE(f["penetrances"].is_object()) << f["model"];
+      EXPECT_EQ(f["penetrances"]["lifetime_risk"].get<bool>(), std::string(name) == "onset");
+      for (const json& g : f["penetrances"]["genotypes"]) {
+        ASSERT_LT(r, rows.size());
+        const auto& row = rows[r++];
+        EXPECT_EQ(row[0], f["model"].get<std::string>());
+        EXPECT_EQ(row[1], g["genotype"].get<int>() == 0 ? "all" : std::to_string(g["genotype"].get<int>()));
+        EXPECT_EQ(row[2], g["sex"].get<std::string>());
+        for (size_t c = 3; c < header.size(); ++c) {
+          const json& v = g[header[c]];
+          if (v.is_null())
+            EXPECT_EQ(row[c], "NA") << row[0] << " " << header[c];
+          else
+            EXPECT_EQ(std::strtod(row[c].c_str(), nullptr), v.get<double>()) << row[0] << " " << header[c];
+        }
+      }
+    }
+    EXPECT_EQ(r, rows.size()) << "every row a JSON genotype's";
+  }
+}
+
 }  // namespace
 
 // Both logs open with the same lines for the same facts, as the JSON files

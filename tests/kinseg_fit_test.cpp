@@ -35,9 +35,10 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   kintest::TempDir tmp;
   const auto r = kinseg("fit " + kExample + " --model mendelian:unordered --sex-effect --covar smoker --out ex");
   ASSERT_EQ(r.status, 0) << r.err;
-  for (const char* f : {"ex.log", "ex.estimates.tsv", "ex.families.tsv", "ex.json", "ex.genotypes.tsv"})
+  for (const char* f : {"ex.log", "ex.estimates.tsv", "ex.families.tsv", "ex.json", "ex.genotypes.tsv",
+                        "ex.penetrances.tsv"})
     EXPECT_TRUE(exists(f)) << f;
-  EXPECT_EQ(kintest::shell("ls -A | grep -v '^ex\\.' | grep -q ."), 1) << "only the five files are left";
+  EXPECT_EQ(kintest::shell("ls -A | grep -v '^ex\\.' | grep -q ."), 1) << "only the six files are left";
 
   const auto j = nlohmann::json::parse(read_file("ex.json"));
   const double lnl = j["lnl"].get<double>();
@@ -231,6 +232,81 @@ double logistic(double x) { return 1 / (1 + std::exp(-x)); }
 
 }  // namespace
 
+// PREFIX.penetrances.tsv of kinseg fit: exactly its columns, one row per
+// genotype (and sex, with a sex effect; one row, genotype all, for the
+// sporadic model), each penetrance logistic(w_g + v_g [women] + d.smoker ref)
+// from the estimates table, at the smoker column's mean over the members of
+// known trait or at --reference; its interval around it; the JSON's
+// penetrances the same numbers; the console's table and the log's section.
+TEST(KinsegFit, PenetrancesAtTheReferenceValues) {
+  kintest::TempDir tmp;
+  // The covariate's mean over the members of known trait, from the file.
+  double smokers = 0, known = 0;
+  {
+    const auto rows = rows_of(read_file(kExample));
+    for (size_t i = 1; i < rows.size(); ++i) {
+      std::istringstream in(rows[i][0]);
+      std::vector<std::string> f;
+      for (std::string x; in >> x;) f.push_back(x);
+      if (f.size() == 8 && f[6] != "3") smokers += num(f[7]), known += 1;
+    }
+  }
+  ASSERT_GT(known, 600);
+  struct Case {
+    std::string args;
+    std::vector<std::pair<std::string, std::string>> rows;  // genotype, sex
+    double reference;
+  };
+  const Case cases[] = {
+      {"--model mendelian:dominant --covar smoker", {{"1", "all"}, {"2", "all"}, {"3", "all"}}, smokers / known},
+      {"--model mendelian:dominant --covar smoker --reference smoker=1", {{"1", "all"}, {"2", "all"}, {"3", "all"}}, 1},
+      {"--model mendelian:additive --covar smoker --sex-effect --reference smoker=0",
+       {{"1", "men"}, {"2", "men"}, {"3", "men"}, {"1", "women"}, {"2", "women"}, {"3", "women"}},
+       0},
+      {"--model sporadic --covar smoker", {{"all", "all"}}, smokers / known},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const auto r = kinseg("fit " + kExample + " " + c.args + " --no-profile --starts 2 --out p");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::map<std::string, double> est;
+    for (const auto& row : rows_of(read_file("p.estimates.tsv")))
+      if (row.size() > 2 && row[1] != "parameter") est[row[1]] = num(row[2]);
+    const auto rows = rows_of(read_file("p.penetrances.tsv"));
+    ASSERT_EQ(rows.size(), c.rows.size() + 1);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"model", "genotype", "sex", "penetrance", "ci_low", "ci_high"}));
+    const auto j = nlohmann::json::parse(read_file("p.json"));
+    const auto& pj = j["penetrances"];
+    EXPECT_NEAR(pj["reference"]["smoker"]["value"].get<double>(), c.reference, 1e-6);
+    ASSERT_EQ(pj["genotypes"].size(), c.rows.size());
+    for (size_t i = 0; i < c.rows.size(); ++i) {
+      const auto& f = rows[i + 1];
+      const auto& g = pj["genotypes"][i];
+      EXPECT_EQ(f[0], j["model"].get<std::string>());
+      EXPECT_EQ(f[1], c.rows[i].first);
+      EXPECT_EQ(f[2], c.rows[i].second);
+      const std::string w = f[1] == "all" ? "w1" : "w" + f[1];
+      const std::string v = f[1] == "all" ? "v1" : "v" + f[1];
+      const double want = logistic(est[w] + (f[2] == "women" ? est[v] : 0.0) + est["d.smoker"] * c.reference);
+      EXPECT_NEAR(num(f[3]), want, 1e-4 * want) << i;
+      EXPECT_LT(num(f[4]), num(f[3])) << i;
+      EXPECT_GT(num(f[5]), num(f[3])) << i;
+      // The JSON holds the table's numbers.
+      EXPECT_EQ(g["genotype"].get<int>(), f[1] == "all" ? 0 : std::stoi(f[1]));
+      EXPECT_EQ(g["sex"].get<std::string>(), f[2]);
+      EXPECT_EQ(g["penetrance"].get<double>(), num(f[3]));
+      EXPECT_EQ(g["ci_low"].get<double>(), num(f[4]));
+      EXPECT_EQ(g["ci_high"].get<double>(), num(f[5]));
+    }
+    EXPECT_FALSE(pj["lifetime_risk"].get<bool>());
+    EXPECT_EQ(pj["prevalence"]["observed"].get<double>(), j["prevalence_non_probands"].get<double>());
+    EXPECT_TRUE(has(r.out, "penetrance")) << r.out;
+    EXPECT_TRUE(has(r.out, "prevalence implied ")) << r.out;
+    EXPECT_TRUE(has(r.out, "observed among non-probands ")) << r.out;
+    EXPECT_TRUE(has(read_file("p.log"), "penetrances (" + j["model"].get<std::string>() + "): "));
+  }
+}
+
 // An age-of-onset fit (tests/fixtures/kinseg/onset.txt: kinsim, a rare
 // dominant gene, carriers ill earlier): the means and spread among the
 // estimates, PREFIX.risks.tsv with each genotype's risk by age whose values
@@ -273,6 +349,17 @@ TEST(KinsegFit, AgeOfOnsetGivesRisksByAge) {
   EXPECT_NEAR(curves[0]["lifetime_risk"]["estimate"].get<double>(), logistic(est["w1"]), 1e-5);
   EXPECT_NEAR(curves[0]["median_onset"]["estimate"].get<double>(), est["m1"], 1e-4 * est["m1"]);
   EXPECT_TRUE(has(json["risks"]["intervals"].get<std::string>(), "delta method on the logit scale"));
+  // Under onset the penetrance is the lifetime risk, interval and all, and the outputs say so.
+  const auto& pen = json["penetrances"];
+  EXPECT_TRUE(pen["lifetime_risk"].get<bool>());
+  ASSERT_EQ(pen["genotypes"].size(), 3u);
+  for (size_t g = 0; g < 3; ++g)
+    for (const char* k : {"penetrance", "ci_low", "ci_high"})
+      EXPECT_EQ(pen["genotypes"][g][k], curves[g]["lifetime_risk"][std::string(k) == "penetrance" ? "estimate" : k])
+          << g << " " << k;
+  EXPECT_TRUE(has(pen["prevalence"]["definition"].get<std::string>(), "R_g(a) = gamma_g F_g(a)"));
+  EXPECT_TRUE(has(r.out, "the penetrance is the lifetime risk")) << r.out;
+  EXPECT_TRUE(has(read_file("on.log"), "the penetrance is the lifetime risk"));
 
   const auto e = kinseg("eval " + kinseg_fixture("onset.txt") + " --onset age --at q=0.05,w1=1,w3=-2");
   EXPECT_EQ(e.status, 2);

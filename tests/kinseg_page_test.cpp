@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "tests/kinseg_run.hpp"
 
 namespace {
@@ -37,20 +39,46 @@ TEST(ReportPage, SummaryNotesFoldedFamiliesAndDrawingOptions) {
   EXPECT_EQ(count(page, "id=\"verdict\""), 1u);
   // Provisional: general:dominant's tr1 is not identified.
   EXPECT_TRUE(has(page, "class=\"verdict supported\">Provisional: evidence for a major gene"));
-  // q and the two penetrances of the dominant model, each with its interval;
-  // the penetrance is the logistic function of the baseline (w3 = -2.58695
-  // in the estimates table).
+  // q and the two penetrances of the dominant model with their intervals,
+  // the numbers of PREFIX.penetrances.tsv: at the smoker column's mean (the
+  // reference value), not at 0. Then the implied and the observed prevalence.
+  EXPECT_TRUE(has(page, "<th>q <span class=\"meaning\">frequency of the risk allele</span></th>"));
+  EXPECT_FALSE(has(page, "penetrance w"));
+  std::map<std::string, std::vector<std::string>> tsv;  // genotype -> row, of the selected model
+  for (const auto& f : kintest::rows_of(kintest::read_file("ex.penetrances.tsv")))
+    if (f[0] == "mendelian:dominant") tsv[f[1]] = f;
+  ASSERT_EQ(tsv.size(), 3u);
+  EXPECT_EQ(tsv["1"][3], tsv["2"][3]);
+  // The row after a name, as the page writes it: estimate, then "low to high".
+  auto cells = [&](const std::string& name) {
+    const size_t row = page.find("<th>" + name + " <span");
+    EXPECT_NE(row, std::string::npos) << name;
+    const size_t a = page.find("<td class=\"num\">", row) + 16;
+    const size_t b = page.find("<td class=\"num\">", a) + 16;
+    const std::string interval = page.substr(b, page.find("</td>", b) - b);
+    return std::vector<std::string>{page.substr(a, page.find("</td>", a) - a), interval};
+  };
+  EXPECT_TRUE(has(page, "<th>penetrance, genotypes 1 and 2 <span class=\"meaning\">of a person with two copies of "
+                        "the risk allele or one copy</span>"));
+  EXPECT_EQ(cells("penetrance, genotypes 1 and 2"),
+            (std::vector<std::string>{tsv["1"][3], tsv["1"][4] + " to " + tsv["1"][5]}));
+  EXPECT_EQ(cells("penetrance, genotype 3"),
+            (std::vector<std::string>{tsv["3"][3], tsv["3"][4] + " to " + tsv["3"][5]}));
+  // Not the penetrance of a non-smoker (w3 = -2.58695): the smokers count.
   const std::string estimates = kintest::read_file("ex.estimates.tsv");
   ASSERT_TRUE(has(estimates, "mendelian:dominant\tw3\t-2.58695"));
-  EXPECT_TRUE(has(page, "<th>q <span class=\"meaning\">frequency of the risk allele</span></th>"));
-  EXPECT_TRUE(has(page, "penetrance w1 <span class=\"meaning\">of a person with two copies of the risk allele or "
-                        "one copy</span>"));
-  const size_t row = page.find("penetrance w3 ");
-  ASSERT_NE(row, std::string::npos);
-  const size_t cell = page.find("<td class=\"num\">", row);
-  const double p3 = std::strtod(page.c_str() + cell + 17, nullptr);
-  EXPECT_NEAR(p3, 1 / (1 + std::exp(2.58695)), 1e-6);
-  EXPECT_FALSE(has(page, "penetrance w2"));
+  EXPECT_GT(std::strtod(tsv["3"][3].c_str(), nullptr), 1 / (1 + std::exp(2.58695)) + 0.01);
+  const auto j = nlohmann::json::parse(kintest::read_file("ex.json"));
+  for (const auto& m : j["models"])
+    if (m["model"] == "mendelian:dominant") {
+      const auto& prev = m["penetrances"]["prevalence"];
+      EXPECT_EQ(std::strtod(cells("prevalence implied")[0].c_str(), nullptr), prev["implied"].get<double>());
+      EXPECT_EQ(std::strtod(cells("prevalence observed")[0].c_str(), nullptr), prev["observed"].get<double>());
+    }
+  EXPECT_EQ(cells("prevalence observed")[1], "NA");
+  EXPECT_TRUE(has(page, "at smoker = " + j["models"][0]["penetrances"]["reference"]["smoker"]["value"].dump() +
+                            " (sample mean), parents&#39; traits not counted"))
+      << page.substr(page.find("Under the selected model"), 400);
   // Each flag once, as a note the cells point at.
   // (the example's tests carry 9 distinct flags, some on several rows; one is
   // the codominant model's h on its dominant edge).

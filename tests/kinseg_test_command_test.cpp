@@ -32,15 +32,16 @@ using kintest::read_file;
 using kintest::rows_of;
 
 const std::string kExampleData = std::string(KINSEG_EXAMPLE_DIR) + "/input/sample.dat";
-const char* kFiles[] = {"ex.models.tsv",    "ex.tests.tsv", "ex.estimates.tsv", "ex.families.tsv",
-                        "ex.genotypes.tsv", "ex.json",      "ex.log",      "ex.html"};
+const char* kFiles[] = {"ex.models.tsv",    "ex.tests.tsv",       "ex.estimates.tsv", "ex.families.tsv",
+                        "ex.genotypes.tsv", "ex.penetrances.tsv", "ex.json",          "ex.log",
+                        "ex.html"};
 
 TEST(KinsegTest, WorkedExample) {
   kintest::TempDir tmp;
   const KinsegRun r = kinseg("test " + kExampleData + " --covar smoker --no-profile --out ex");
   ASSERT_EQ(r.status, 0) << r.err;
 
-  // Exactly the eight files, nothing left under a temporary name.
+  // Exactly the nine files, nothing left under a temporary name.
   std::set<std::string> present, expected(std::begin(kFiles), std::end(kFiles));
   for (const auto& e : fs::directory_iterator(".")) present.insert(e.path().filename().string());
   EXPECT_EQ(present, expected);

@@ -1,0 +1,43 @@
+#include "analysis/delta_method.hpp"
+
+#include <algorithm>
+#include <string>
+
+namespace kinseg {
+
+std::optional<double> delta_sd(const FitResult& fit, const Model& model,
+                               const std::function<double(const std::vector<double>&)>& value_of) {
+  const std::vector<std::string> names = model.free_names();
+  const std::vector<double> scales = model.scales();
+  const size_t n = fit.covariance_names.size();
+  if (n == 0 || fit.covariance.size() != n * n || fit.free.size() != names.size()) return std::nullopt;
+  std::vector<double> grad(n, 0.0);
+  for (size_t i = 0; i < n; ++i) {
+    const auto it = std::find(names.begin(), names.end(), fit.covariance_names[i]);
+    if (it == names.end()) return std::nullopt;
+    const size_t c = static_cast<size_t>(it - names.begin());
+    const double h = 1e-5 * scales[c];
+    std::vector<double> up = fit.free, down = fit.free;
+    up[c] += h;
+    down[c] -= h;
+    grad[i] = (value_of(up) - value_of(down)) / (2 * h);
+  }
+  double var = 0.0;
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = 0; j < n; ++j) var += grad[i] * fit.covariance[i * n + j] * grad[j];
+  if (!(var >= 0) || !std::isfinite(var)) return std::nullopt;
+  return std::sqrt(var);
+}
+
+RiskEstimate on_logit_scale(double logit, const std::optional<double>& sd) {
+  RiskEstimate r;
+  r.value = logistic(logit);
+  r.has_ci = sd.has_value();
+  if (r.has_ci) {
+    r.ci_low = logistic(logit - kNormal975 * *sd);
+    r.ci_high = logistic(logit + kNormal975 * *sd);
+  }
+  return r;
+}
+
+}  // namespace kinseg
