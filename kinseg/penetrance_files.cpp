@@ -138,6 +138,7 @@ std::vector<report::SummaryValue> penetrance_summary_values(const PenetranceResu
       v.meaning = "of " + who + " with " + copies[g.genotype - 1] + " of the risk allele" +
                   (same ? std::string(" or ") + copies[same - 1] : "");
     }
+    if (g.sex != 0) v.name += ", " + sex_label(g.sex);
     v.estimate = g.penetrance.value;
     v.low = g.penetrance.has_ci ? g.penetrance.ci_low : kNA;
     v.high = g.penetrance.has_ci ? g.penetrance.ci_high : kNA;
