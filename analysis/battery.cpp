@@ -81,6 +81,8 @@ void Battery::fit_model(const std::string& model_name, int index, int total) {
 
   FitOptions fo = options_.fit;
   fo.profile = false;
+  fo.unprofiled = options_.profile_selected ? "not profiled: intervals are computed for the selected model only"
+                                            : "not profiled (--no-profile)";
   fo.on_progress = nullptr;
   const Transmission t = model.transmission();
   if (t == Transmission::tau_ab_free || t == Transmission::homog_general || t == Transmission::general)
@@ -172,6 +174,9 @@ void Battery::profile_selected() {
   r_.evaluations += p.evaluations;
   if (!p.lnl || *p.lnl < *old.lnl - options_.tie) {
     sel->result.messages.push_back("the profile pass ended below the battery's fit: no profile intervals");
+    for (ParameterEstimate& e : old.parameters)
+      if (e.ci_missing.empty() || e.ci_missing.rfind("not profiled", 0) == 0)
+        e.ci_missing = "the profile pass ended below the battery's fit";
     return;
   }
   if (*p.lnl > *old.lnl + options_.tie)
@@ -189,6 +194,7 @@ void Battery::profile_selected() {
   p.others_nearest = old.others_nearest;
   p.others_farthest = old.others_farthest;
   p.refused_starts = old.refused_starts;
+  p.runner_up = old.runner_up;
   p.evaluations += old.evaluations;
   old = std::move(p);
 }

@@ -7,6 +7,7 @@
 
 #include "analysis/message_text.hpp"
 #include "analysis/observed_information.hpp"
+#include "analysis/second_maximum.hpp"
 
 namespace kinseg {
 
@@ -32,6 +33,24 @@ std::string parameter_status_name(ParameterStatus s) {
     case ParameterStatus::derived: return "derived";
   }
   return "";
+}
+
+namespace {
+
+// A parameter on its bound, or on a constraint's edge ("w1 = w3"), in words.
+std::string at_bound_reason(const std::string& bound) {
+  return bound == "lower bound" || bound == "upper bound" ? "at the " + bound : "on the edge " + bound;
+}
+
+}  // namespace
+
+std::string status_reason(const ParameterEstimate& p) {
+  switch (p.status) {
+    case ParameterStatus::at_bound: return at_bound_reason(p.note);
+    case ParameterStatus::fixed: return "fixed " + p.note;
+    case ParameterStatus::derived: return "derived " + p.note;
+    default: return "";
+  }
 }
 
 namespace {
@@ -179,6 +198,7 @@ struct FreeUncertainty {
   BoundSide bound_side = BoundSide::none;  // none when inside or held by a constraint
   bool not_identified = false;
   bool no_room = false;      // too close to a bound for a standard error
+  std::string why_no_se;     // what the observed information says when it gives no standard error
   std::optional<double> se;
   std::optional<ProfileInterval> interval;  // when profiled
 };
@@ -311,6 +331,7 @@ Uncertainty standard_errors(const Model& model, Fitter& fitter, const std::vecto
   u.messages = info.messages;
   for (int c : info.not_identified) u.free[c].not_identified = true;
   for (int c : info.no_room) u.free[c].no_room = true;
+  for (int c = 0; c < k; ++c) u.free[c].why_no_se = info.why_no_se[c];
   u.covariance = info.covariance;
   const double drop_root = std::sqrt(profile_drop(options.profile_settings.level));
   const int n = static_cast<int>(info.covered.size());
@@ -379,8 +400,10 @@ void climb_from(const Model& model, Fitter& fitter, const ProfileMaximum& better
 }
 
 // The table of parameters: values everywhere, standard errors and intervals of
-// the estimated ones (a linked parameter shares those of the one it equals).
-void fill_parameters(const Model& model, const Uncertainty& u, FitResult& r) {
+// the estimated ones (a linked parameter shares those of the one it equals),
+// and why each missing one is missing. NO_INTERVALS: why the fit has no
+// intervals at all; empty when it was profiled.
+void fill_parameters(const Model& model, const Uncertainty& u, const std::string& no_intervals, FitResult& r) {
   const auto& params = model.parameters();
   const std::vector<double> values = model.values(r.free);
   const auto& free = model.free_parameters();
@@ -405,7 +428,6 @@ void fill_parameters(const Model& model, const Uncertainty& u, FitResult& r) {
                                              : ParameterStatus::estimated;
         e.note = f->bound_reason;
         e.bound_side = f->bound_side;
-        if (f->no_room) e.note = "no standard error: too close to a bound";
         break;
       case ParameterRole::fixed:
         e.status = ParameterStatus::fixed;
@@ -420,7 +442,20 @@ void fill_parameters(const Model& model, const Uncertainty& u, FitResult& r) {
         e.note = p.name == "tr2" ? "from q, tr1, tr3" : "from " + p.name.substr(0, 1) + "1, " + p.name.substr(0, 1) + "3, h";
         break;
     }
+    if (!f) e.se_missing = e.ci_missing = status_reason(e);
     if (f) {
+      // A linked parameter's reasons are those of the one it equals.
+      const std::string as = p.role == ParameterRole::linked ? "as " + params[p.link].name + ": " : "";
+      if (!f->se)
+        e.se_missing = as + (!f->bound_reason.empty() ? at_bound_reason(f->bound_reason)
+                             : !f->why_no_se.empty()  ? f->why_no_se
+                                                      : "no standard error");
+      if (!no_intervals.empty())
+        e.ci_missing = no_intervals;
+      else if (!f->interval)
+        e.ci_missing = "not profiled";
+      else if (!f->interval->missing.empty())
+        e.ci_missing = as + "profile search failed: " + f->interval->missing;
       e.se = f->se;
       if (f->interval) {
         e.ci_low = f->interval->low;
@@ -528,13 +563,29 @@ FitResult fit(const Model& model, const LogLikelihood& lnl, const SampleSummary&
     climb_from(model, fitter, better->point, best);
   }
   r.messages.insert(r.messages.end(), u.messages.begin(), u.messages.end());
+  const std::string no_intervals = !options.profile ? options.unprofiled
+                                   : not_reached    ? "the maximum was not reached: a profile found a higher ln L twice"
+                                                    : "";
 
   r.free = best.x;
   r.lnl = best.lnl;
   r.point = model.point(best.x);
   r.covariance_names = u.covariance_names;
   r.covariance = u.covariance;
-  fill_parameters(model, u, r);
+  fill_parameters(model, u, no_intervals, r);
+  MaximumComparison how;
+  how.scale = model.scales();
+  how.lower = model.lower();
+  how.upper = model.upper();
+  for (const FreeUncertainty& f : u.free) how.flat.push_back(f.not_identified);
+  if (model.can_turn_round()) how.mirror = [&](const std::vector<double>& x) { return model.turned_round(x); };
+  how.lnl = [&](const std::vector<double>& x) {
+    const auto y = model.project(x);
+    return y ? fitter.lnl_at(*y) : kMinusInf;
+  };
+  how.valley = options.tie;
+  how.tie = options.tie;
+  r.runner_up = second_maximum(r.starts, r.best_start, best.x, best.lnl, how);
   const std::optional<double> gain = newton_gain(fitter, model, best.x, u.covariance_names, u.covariance);
   settle_status(best.end, not_reached, gain, model, u, options, r);
   r.evaluations = fitter.evaluations();

@@ -33,6 +33,7 @@ struct FitOptions {
   int starts = 6;
   std::vector<LabelledStart> extra_starts;  // further starts, after the grid
   bool profile = true;                      // --no-profile skips the intervals
+  std::string unprofiled = "not profiled (--no-profile)";  // why there are no intervals, when not profiled
   SearchSettings search;
   ProfileSettings profile_settings;
   double tie = 0.01;                        // starts this close to the best ln L reached it

@@ -55,11 +55,33 @@ struct ParameterEstimate {
   bool ci_low_at_bound = false, ci_high_at_bound = false;
   ParameterStatus status = ParameterStatus::estimated;
   std::string note;  // the bound reached, "= w1", "by --fix", ...
+  // Why the standard error, or an end of the interval, is missing, in a few
+  // words ("at the upper bound", "not profiled (--no-profile)", ...); empty
+  // when it is there.
+  std::string se_missing, ci_missing;
   BoundSide bound_side = BoundSide::none;  // at_bound on its own range: which end
   // The profile likelihood met while finding the interval: (value, ln L
   // maximised over the other parameters), by value, the estimate among them.
   // Empty when the parameter was not profiled.
   std::vector<std::pair<double, double>> profile;
+};
+
+// The reason a parameter's status gives by itself for a missing standard
+// error or interval ("at the upper bound", "fixed by --fix", "derived from q,
+// tr1, tr3"); empty for a status that gives none. The tables for people show a
+// missing value's reason only when it is not this one, which their status
+// column already says.
+std::string status_reason(const ParameterEstimate& p);
+
+// A second maximum: a start that ended, converged, at estimates that differ
+// materially from the best's (some free parameter by more than a tenth of
+// its scale or of its range, whichever is less, also against the mirror
+// image) within 2 ln L units below the best ln L. The highest such start.
+struct RunnerUp {
+  int start = -1;            // into FitResult::starts
+  double lnl = 0.0;
+  double below = 0.0;        // the best ln L less this one
+  std::vector<double> free;  // its free parameters, in the orientation of the estimates
 };
 
 struct FitResult {
@@ -86,6 +108,7 @@ struct FitResult {
   std::optional<double> others_nearest;       // how far below the best the other finished starts ended
   std::optional<double> others_farthest;
   int refused_starts = 0;
+  std::optional<RunnerUp> runner_up;
 
   // An age-of-onset model's risks by age at the estimates (set by the caller,
   // who knows the covariates' reference values).

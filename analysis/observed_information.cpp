@@ -64,6 +64,7 @@ std::vector<int> choose_steps(const Feasible& feasible, const std::vector<double
     } else {
       out.messages.push_back("no room around the estimate of " + names[i] + " for its second derivative");
       out.no_room.push_back(i);
+      out.why_no_se[i] = "too close to a bound for its second derivative";
     }
   }
   cover = kept;
@@ -79,6 +80,7 @@ std::vector<int> choose_steps(const Feasible& feasible, const std::vector<double
         out.messages.push_back("no room around the estimates of " + names[cover[a]] + " and " + names[cover[b]] +
                                " for their second derivative");
         out.no_room.push_back(cover[b]);
+        out.why_no_se[cover[b]] = "too close to a bound for its second derivative with " + names[cover[a]];
         cover.erase(cover.begin() + b);
         --b;
       }
@@ -187,13 +189,19 @@ void invert_information(const SecondDifferences& D, const std::vector<int>& cove
       direction += (direction.empty() ? "" : ", ") + fixed(c, 2) + " " + names[cover[rows[a]]];
     }
     const std::string who = names[cover[rows[top]]];
-    if (e.values[0] < -flat)
+    const bool alone = direction.find(',') == std::string::npos;
+    if (e.values[0] < -flat) {
       out.messages.push_back("the observed information is not positive definite: ln L curves upwards along (" +
                              direction + "), curvature " + significant(e.values[0], 3) + "; " + who +
                              " gets no standard error");
-    else
+      out.why_no_se[cover[rows[top]]] = "information matrix not positive definite: ln L curves upwards along " +
+                                        (alone ? std::string("it") : "(" + direction + ")");
+    } else {
       out.messages.push_back("flat likelihood: ln L hardly changes along (" + direction + "), curvature " +
                              significant(e.values[0], 3) + "; " + who + " is not identified");
+      out.why_no_se[cover[rows[top]]] =
+          "not identified: ln L is flat along " + (alone ? std::string("it") : "(" + direction + ")");
+    }
     out.not_identified.push_back(cover[rows[top]]);
     rows.erase(rows.begin() + top);
   }
@@ -209,6 +217,7 @@ ObservedInformation observed_information(const Lnl& lnl, const Feasible& feasibl
                                          const std::vector<std::string>& names, const InformationSettings& settings) {
   ObservedInformation out;
   const int k = static_cast<int>(x.size());
+  out.why_no_se.assign(k, "");
   std::vector<int> cover;
   for (int i = 0; i < k; ++i)
     if (!exclude[i]) cover.push_back(i);
@@ -221,6 +230,7 @@ ObservedInformation observed_information(const Lnl& lnl, const Feasible& feasibl
     if (D.refused[a]) {
       out.messages.push_back("ln L is refused next to the estimate of " + names[cover[a]] + ": no standard error");
       out.no_room.push_back(cover[a]);
+      out.why_no_se[cover[a]] = "ln L is refused next to the estimate";
     } else {
       rows.push_back(a);
     }

@@ -27,6 +27,9 @@ struct ObservedInformation {
                                      // scales (finite where the covariance underflows)
   std::vector<int> not_identified;   // free coordinates left out along a flat or negative direction
   std::vector<int> no_room;          // left out: the stencil does not fit in the bounds, or is refused
+  // Per free coordinate (x's size): why it has no standard error, in a few
+  // words; empty when it has one or was excluded by the caller.
+  std::vector<std::string> why_no_se;
   std::vector<std::string> messages;
   double asymmetry = 0.0;  // the largest |H_ij - H_ji| / sqrt(|H_ii H_jj|)
   int evaluations = 0;

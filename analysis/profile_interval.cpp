@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "analysis/message_text.hpp"
+
 namespace kinseg {
 
 double profile_drop(double level) {
@@ -87,6 +89,9 @@ ProfileInterval profile_interval(const Profile& profile, int coordinate, const s
       } else {
         out.messages.push_back("the profile did not fall by " + std::to_string(target * target) + " within " +
                                std::to_string(settings.max_steps) + " steps");
+        out.missing += std::string(out.missing.empty() ? "" : "; ") + (side < 0 ? "the lower" : "the upper") +
+                       " end: ln L did not fall by " + significant(target * target / 2, 3) + " within " +
+                       std::to_string(settings.max_steps) + " steps";
       }
       continue;
     }

@@ -49,6 +49,8 @@ struct ProfileInterval {
   // they were made: the walk, the search for the ends and the curve's points.
   std::vector<std::pair<double, double>> curve;
   std::vector<std::string> messages;
+  // Why an end is missing ("the lower end: ..."); empty when both were found.
+  std::string missing;
 };
 
 // The 2 delta ln L of the interval at LEVEL: 3.841 for 95%.

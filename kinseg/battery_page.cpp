@@ -147,6 +147,8 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
   if (const BatteryModel* selected = result.selected()) {
     in.estimates = page_estimates(selected->fit);
     in.profiles = page_profiles(selected->fit);
+    in.second_maximum = runner_up_text(selected->fit);
+    if (!in.second_maximum.empty()) in.second_maximum[0] = 'A';
   }
 
   report::PageSummary& top = in.summary;
@@ -162,6 +164,8 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
     if (selected->fit.status != FitStatus::converged)
       top.warnings.push_back("The selected model's fit: " + status_name(selected->fit.status) +
                              " (see its estimates below).");
+    if (selected->fit.runner_up)
+      top.warnings.push_back("The selected model has " + runner_up_text(selected->fit) + " (see its estimates below).");
   }
   for (const std::string& m : result.messages) top.warnings.push_back(m);
   if (read.problems.warnings() > 0)

@@ -144,6 +144,7 @@ int run_battery(const BatteryCommandOptions& o) {
     std::cerr << "kinseg: [" << index << "/" << total << "] " << model_line(m) << "\n";
     for (const auto& msg : m.messages) fitting << "  note: " << msg << "\n";
     for (const auto& msg : m.fit.messages) fitting << "  " << msg << "\n";
+    if (m.fit.runner_up) fitting << "  " << runner_up_text(m.fit) << "\n";
   };
 
   bo.on_progress = [&](const std::string& stage, int done, int total) {

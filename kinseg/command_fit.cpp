@@ -150,6 +150,7 @@ int run_fit(const FitCommandOptions& o) {
   run.facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
   for (const auto& m : result.messages) std::cerr << "kinseg: " << m << "\n";
+  if (result.runner_up) std::cerr << "kinseg: " << runner_up_text(result) << "\n";
   const std::string json = fit_document(result, run).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
   try {
     files.insert(files.begin(), {{o.out + ".log", fit_log(result, *model, run)},

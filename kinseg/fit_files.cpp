@@ -86,9 +86,10 @@ std::string fit_log(const FitResult& fit, const Model& model, const FitRun& run)
   if (fit.lnl)
     o << "ln L " << number_text(*fit.lnl) << ", -2 ln L " << number_text(*fit.minus_two_lnl()) << ", k " << fit.k
       << ", AIC " << number_text(*fit.aic()) << "\n";
-  if (!fit.messages.empty()) {
+  if (!fit.messages.empty() || fit.runner_up) {
     o << "\nnotes:\n";
     for (const auto& m : fit.messages) o << "  " << m << "\n";
+    if (fit.runner_up) o << "  " << runner_up_text(fit) << "\n";
   }
   if (!fit.covariance_names.empty()) o << "\nvariance-covariance matrix:\n" << covariance_table(fit);
   if (fit.penetrances) o << "\n" << penetrances_log(*fit.penetrances);

@@ -3,6 +3,7 @@
 #include "kinseg/penetrance_files.hpp"
 #include "kinseg/risk_files.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <sstream>
 
@@ -40,7 +41,9 @@ Json parameter_json(const ParameterEstimate& p) {
             {"ci_low_at_bound", p.ci_low_at_bound},
             {"ci_high_at_bound", p.ci_high_at_bound},
             {"status", parameter_status_name(p.status)},
-            {"note", p.note}};
+            {"note", p.note},
+            {"se_missing", p.se_missing},
+            {"ci_missing", p.ci_missing}};
   if (p.role == ParameterRole::estimated) j["bounds"] = {number_json(p.low), number_json(p.high)};
   j["profile"] = profile;
   return j;
@@ -56,6 +59,40 @@ Json covariance_json(const FitResult& fit) {
   }
   return {{"parameters", fit.covariance_names}, {"matrix", matrix}};
 }
+
+Json runner_up_json(const FitResult& fit) {
+  if (!fit.runner_up) return nullptr;
+  const RunnerUp& u = *fit.runner_up;
+  return {{"lnl", number_json(u.lnl)},
+          {"below_best", number_json(u.below)},
+          {"start", u.start + 1},
+          {"origin", fit.starts[static_cast<size_t>(u.start)].origin},
+          {"estimates", values_json(fit.free_names, u.free)}};
+}
+
+// The reasons of the missing values of a table for people, each numbered
+// once: "- [1]" in the cell, "[1] the reason" under the table. A reason the
+// parameter's status column already gives is not repeated: the cell is "-".
+class MissingMarks {
+ public:
+  std::string cell(const ParameterEstimate& p, const std::string& why) {
+    if (why.empty() || why == status_reason(p)) return "-";
+    return "- " + mark(why);
+  }
+  std::string mark(const std::string& why) {
+    auto it = std::find(reasons_.begin(), reasons_.end(), why);
+    if (it == reasons_.end()) it = reasons_.insert(reasons_.end(), why);
+    return "[" + std::to_string(it - reasons_.begin() + 1) + "]";
+  }
+  std::string footnotes() const {
+    std::string out;
+    for (size_t i = 0; i < reasons_.size(); ++i) out += "[" + std::to_string(i + 1) + "] " + reasons_[i] + "\n";
+    return out;
+  }
+
+ private:
+  std::vector<std::string> reasons_;
+};
 
 Json starts_json(const FitResult& fit) {
   Json list = Json::array();
@@ -97,6 +134,7 @@ Json fit_json(const FitResult& fit) {
   j["parameters"] = params;
   j["covariance"] = covariance_json(fit);
   j["starts"] = starts_json(fit);
+  j["runner_up"] = runner_up_json(fit);
   j["penetrances"] = fit.penetrances ? penetrances_json(*fit.penetrances) : Json(nullptr);
   if (fit.risks) j["risks"] = risks_json(*fit.risks);
   return j;
@@ -104,14 +142,15 @@ Json fit_json(const FitResult& fit) {
 
 TsvTable estimates_tsv_table() {
   return TsvTable({"model", "parameter", "estimate", "se", "ci_low", "ci_high", "ci_low_at_bound", "ci_high_at_bound",
-                   "status", "note"});
+                   "status", "note", "se_missing", "ci_missing"});
 }
 
 void add_estimate_rows(TsvTable& table, const FitResult& fit) {
   if (!fit.lnl) return;
   for (const ParameterEstimate& p : fit.parameters)
     table.add({fit.model, p.name, number_text(p.estimate), number_text(p.se), number_text(p.ci_low),
-               number_text(p.ci_high), yes_no(p.ci_low_at_bound), yes_no(p.ci_high_at_bound), parameter_status_name(p.status), p.note});
+               number_text(p.ci_high), yes_no(p.ci_low_at_bound), yes_no(p.ci_high_at_bound), parameter_status_name(p.status), p.note,
+               p.se_missing, p.ci_missing});
 }
 
 std::string estimates_text(const FitResult& fit) {
@@ -129,18 +168,19 @@ std::string parameter_status_text(const ParameterEstimate& p) {
 
 std::string estimates_table(const FitResult& fit) {
   ConsoleTable table({"parameter", "estimate", "se", "95% interval", "status"}, {false, true, true, true, false});
+  MissingMarks marks;
   for (const ParameterEstimate& p : fit.parameters) {
-    std::string ci = "-";
+    const std::string se = p.se ? number_text(*p.se) : marks.cell(p, p.se_missing);
+    std::string ci = marks.cell(p, p.ci_missing);
     if (p.ci_low && p.ci_high)
       ci = (p.ci_low_at_bound ? "[" : "(") + number_text(*p.ci_low) + ", " + number_text(*p.ci_high) +
            (p.ci_high_at_bound ? "]" : ")");
-    table.add({p.name, fit.lnl ? number_text(p.estimate) : "-", p.se ? number_text(*p.se) : "-", ci,
-               parameter_status_text(p)});
+    table.add({p.name, fit.lnl ? number_text(p.estimate) : "-", se, ci, parameter_status_text(p)});
   }
   std::string out = fit.model + ": " + status_name(fit.status);
   if (fit.lnl)
     out += ", ln L " + number_text(*fit.lnl) + ", k " + std::to_string(fit.k) + ", AIC " + number_text(*fit.aic());
-  out += "\n" + table.str();
+  out += "\n" + table.str() + marks.footnotes();
   if (fit.profiled) out += "intervals: profile likelihood, 2 delta ln L = 3.841; [ or ] marks one cut at a bound\n";
   return out;
 }
@@ -177,9 +217,24 @@ std::string start_line(const StartRecord& s, int number, int total) {
 std::vector<report::EstimateRow> page_estimates(const FitResult& fit) {
   std::vector<report::EstimateRow> rows;
   if (!fit.lnl) return rows;
-  for (const ParameterEstimate& p : fit.parameters)
-    rows.push_back({p.name, p.estimate, or_nan(p.se), or_nan(p.ci_low), or_nan(p.ci_high), parameter_status_text(p)});
+  for (const ParameterEstimate& p : fit.parameters) {
+    // The reasons the status column does not already give.
+    auto shown = [&](const std::string& why) { return why == status_reason(p) ? std::string() : why; };
+    rows.push_back({p.name, p.estimate, or_nan(p.se), or_nan(p.ci_low), or_nan(p.ci_high), parameter_status_text(p),
+                    p.se ? "" : shown(p.se_missing), shown(p.ci_missing)});
+  }
   return rows;
+}
+
+std::string runner_up_text(const FitResult& fit) {
+  if (!fit.runner_up) return "";
+  const RunnerUp& u = *fit.runner_up;
+  std::vector<std::string> values;
+  for (size_t c = 0; c < fit.free_names.size() && c < u.free.size(); ++c)
+    values.push_back(fit.free_names[c] + " = " + number_text(u.free[c]));
+  const StartRecord& s = fit.starts[static_cast<size_t>(u.start)];
+  return "a second maximum within " + number_text(u.below) + " ln L units of the best: " + join(values, ", ") +
+         " (ln L " + number_text(u.lnl) + ", start " + std::to_string(u.start + 1) + ", " + s.origin + ")";
 }
 
 std::vector<report::ProfileCurve> page_profiles(const FitResult& fit) {

@@ -46,12 +46,17 @@ std::string estimates_text(const FitResult& fit);
 // A parameter's status for people: "at bound (upper bound 1)".
 std::string parameter_status_text(const ParameterEstimate& p);
 // The fit's table for people: its status, ln L, k and AIC, then parameter,
-// estimate, SE, 95% profile interval and status.
+// estimate, SE, 95% profile interval and status; a missing SE or interval
+// is "- [n]", its reason listed under the table, unless the status says it.
 std::string estimates_table(const FitResult& fit);
 // The variance-covariance matrix for people (empty without one).
 std::string covariance_table(const FitResult& fit);
 // One start as it ends: "start 2/6 (grid q=0.1 effect 3): ln L ... -> ...".
 std::string start_line(const StartRecord& start, int number, int total);
+
+// The second maximum in a line, "a second maximum within 0.42 ln L units of
+// the best: q = 0.7, w1 = ... (ln L ..., start 3, grid ...)"; empty without one.
+std::string runner_up_text(const FitResult& fit);
 
 // The report page's estimate rows and profile curves of the fit.
 std::vector<report::EstimateRow> page_estimates(const FitResult& fit);

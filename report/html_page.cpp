@@ -1,5 +1,6 @@
 #include "report/html_page.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -250,10 +251,26 @@ void estimates_section(std::ostream& o, const ReportInput& in) {
   o << "</h2>\n<table id=\"estimate-table\">";
   header_row(o, {"parameter", "estimate", "SE", "95% interval low", "95% interval high", "status"});
   o << "<tbody>\n";
+  // A missing value with a reason: NA, the reason as its tooltip and as a
+  // numbered note under the table (a printed page has no tooltips).
+  std::vector<std::string> reasons;
+  auto cell = [&](double x, const std::string& why) {
+    if (!std::isnan(x) || why.empty()) return num(x);
+    auto it = std::find(reasons.begin(), reasons.end(), why);
+    if (it == reasons.end()) it = reasons.insert(reasons.end(), why);
+    const std::string n = std::to_string(it - reasons.begin() + 1);
+    return "<td class=\"num missing\" title=\"" + e(why) + "\">NA<sup>" + n + "</sup></td>";
+  };
   for (const EstimateRow& r : in.estimates)
-    o << "<tr>" << text(r.parameter) << num(r.estimate) << num(r.se) << num(r.ci_low) << num(r.ci_high)
-      << text(r.status) << "</tr>\n";
+    o << "<tr>" << text(r.parameter) << num(r.estimate) << cell(r.se, r.se_missing) << cell(r.ci_low, r.ci_missing)
+      << cell(r.ci_high, r.ci_missing) << text(r.status) << "</tr>\n";
   o << "</tbody></table>\n";
+  if (!reasons.empty()) {
+    o << "<ol class=\"note missing-reasons\">\n";
+    for (const std::string& why : reasons) o << "<li>" << e(why) << "</li>\n";
+    o << "</ol>\n";
+  }
+  if (!in.second_maximum.empty()) o << "<p class=\"note second-maximum\">" << e(in.second_maximum) << "</p>\n";
   if (!in.profiles.empty()) {
     o << "<h3>Profile likelihoods</h3>\n<p class=\"note\">ln L maximised over the other parameters at each value; "
          "the dashed blue line is the estimate, the dashed red line the level 1.92 below the maximum whose "

@@ -62,6 +62,9 @@ struct EstimateRow {
   std::string parameter;
   double estimate = 0, se = 0, ci_low = 0, ci_high = 0;  // NaN when none
   std::string status;
+  // Why the SE, or an end of the interval, is NaN, when the status does not
+  // say it; shown as a numbered note under the table.
+  std::string se_missing, ci_missing;
 };
 
 struct ProfilePoint {
@@ -172,6 +175,7 @@ struct ReportInput {
   VerdictView verdict;
   std::string selected_model;
   std::vector<EstimateRow> estimates;
+  std::string second_maximum;  // the selected model's second maximum, in words; empty: none
   std::vector<ProfileCurve> profiles;
   RiskSection risks;
   std::vector<FamilyRow> families;  // in the order to show (most support first)

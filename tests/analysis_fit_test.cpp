@@ -15,6 +15,7 @@
 
 #include "analysis/battery.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/second_maximum.hpp"
 #include "analysis/symmetric_eigen.hpp"
 
 namespace {
@@ -577,6 +578,175 @@ TEST(Fit, SeveralMaximaAreCountedAcrossStarts) {
   EXPECT_NEAR(*r.others_nearest, 3.0, 0.01);
   EXPECT_NEAR(*r.others_farthest, 3.0, 0.01);
   EXPECT_TRUE(mentions(r, std::to_string(r.starts_at_best) + " of 8 starts reached the best ln L"));
+  EXPECT_FALSE(r.runner_up) << "3 ln L units below the best: not a rival";
+}
+
+TEST(Fit, ASecondMaximumWithinTwoUnitsIsTheRunnerUp) {
+  // The same two peaks, the lower one now 1 below the best: the starts that
+  // climbed it make the runner-up, with its estimates.
+  const Quadratic high({0.08, 1.0, -2.0}, {0.02, 0.4, 0.5}, {1, 0, 0, 0, 1, 0, 0, 0, 1});
+  const Quadratic low({0.6, 1.5, -2.5}, {0.02, 0.4, 0.5}, {1, 0, 0, 0, 1, 0, 0, 0, 1});
+  auto lnl = [&](const Point& p) {
+    const Vec x = {p.q, p.w[0], p.w[2]};
+    const double a = high(x) - high.top, b = low(x) - low.top - 1;
+    const double m = std::max(a, b);
+    return m + std::log(std::exp(a - m) + std::exp(b - m));
+  };
+  FitOptions o;
+  o.starts = 8;
+  o.profile = false;
+  const FitResult r = fit(Model("mendelian:dominant", {}), lnl, summary(), o);
+  EXPECT_NEAR(r.find("q")->estimate, 0.08, 1e-3);
+  ASSERT_TRUE(r.runner_up);
+  const kinseg::RunnerUp& u = *r.runner_up;
+  EXPECT_NEAR(u.below, 1.0, 0.01);
+  EXPECT_NEAR(u.lnl, *r.lnl - 1.0, 0.01);
+  ASSERT_EQ(u.free.size(), 3u);
+  EXPECT_NEAR(u.free[0], 0.6, 1e-3);
+  EXPECT_NEAR(u.free[1], 1.5, 1e-2);
+  EXPECT_NEAR(u.free[2], -2.5, 1e-2);
+  ASSERT_GE(u.start, 0);
+  const kinseg::StartRecord& s = r.starts[static_cast<size_t>(u.start)];
+  EXPECT_EQ(*s.lnl, u.lnl);
+  EXPECT_EQ(s.end, u.free);
+  EXPECT_NE(u.start, r.best_start);
+}
+
+// The rule on starts written out: which ends are a second maximum, and which
+// start is the runner-up. Free vector (q, w1), scales 0.1 and 1, q in
+// [0, 1], w1 in [-20, 20]; the mirror image is (1 - q, -w1).
+TEST(SecondMaximum, OnlyAMateriallyDifferentConvergedEndWithinTwoUnits) {
+  using kinseg::SearchEnd;
+  using kinseg::StartRecord;
+  const Vec best = {0.1, 2.0};
+  kinseg::MaximumComparison how;
+  how.scale = {0.1, 1.0};
+  how.lower = {0.0, -20.0};
+  how.upper = {1.0, 20.0};
+  how.mirror = [](const Vec& x) { return Vec{1 - x[0], -x[1]}; };
+  auto start = [](Vec end, double lnl, SearchEnd e = SearchEnd::converged) {
+    StartRecord s;
+    s.end = std::move(end);
+    s.lnl = lnl;
+    s.end_state = e;
+    return s;
+  };
+  const double top = -100.0;
+  struct Case {
+    const char* what;
+    StartRecord other;
+    bool runner_up;
+  };
+  const std::vector<Case> cases = {
+      {"the same point", start(best, top), false},
+      {"q within a tenth of its scale", start({0.109, 2.09}, top - 0.5), false},
+      {"the mirror image", start({0.9, -2.0}, top), false},
+      {"q beyond a tenth of its scale", start({0.111, 2.0}, top - 0.5), true},
+      {"w1 beyond a tenth of its scale", start({0.1, 2.2}, top - 1.9), true},
+      {"a tie at other estimates", start({0.7, -1.0}, top), true},
+      {"more than 2 below", start({0.7, -1.0}, top - 2.1), false},
+      {"stopped at the evaluation limit", start({0.7, -1.0}, top - 1, SearchEnd::iteration_limit), false},
+      {"stopped short of its tolerances", start({0.7, -1.0}, top - 1, SearchEnd::not_converged), false},
+      {"refused", start({0.7, -1.0}, top - 1, SearchEnd::refused_start), false},
+  };
+  for (const Case& c : cases) {
+    std::vector<StartRecord> starts = {start(best, top), c.other};
+    if (c.other.end_state == SearchEnd::refused_start) starts[1].lnl.reset();
+    const auto u = kinseg::second_maximum(starts, 0, best, top, how);
+    EXPECT_EQ(u.has_value(), c.runner_up) << c.what;
+    if (u) {
+      EXPECT_EQ(u->start, 1) << c.what;
+      EXPECT_EQ(u->free, c.other.end) << c.what;
+      EXPECT_DOUBLE_EQ(u->below, top - *c.other.lnl) << c.what;
+    }
+  }
+  // A parameter whose range is narrower than its scale: a tenth of the range.
+  kinseg::MaximumComparison narrow;
+  narrow.scale = {0.1};
+  narrow.lower = {0.0};
+  narrow.upper = {0.05};
+  EXPECT_TRUE(kinseg::differ_materially({0.1}, {0.106}, narrow));
+  EXPECT_FALSE(kinseg::differ_materially({0.1}, {0.104}, narrow));
+  // Of several, the highest; the best start itself never.
+  const std::vector<StartRecord> several = {start({0.7, -1.0}, top - 1.5), start(best, top),
+                                            start({0.5, 0.0}, top - 0.3), start({0.3, 1.0}, top - 1.0)};
+  const auto u = kinseg::second_maximum(several, 1, best, top, how);
+  ASSERT_TRUE(u);
+  EXPECT_EQ(u->start, 2);
+
+  // Along a ridge: w1 not identified, or ln L as high halfway as at the
+  // ends, is one maximum, not two; a valley halfway makes two.
+  const std::vector<StartRecord> ridge = {start(best, top), start({0.1, 9.0}, top)};
+  kinseg::MaximumComparison flat_w1 = how;
+  flat_w1.flat = {false, true};
+  EXPECT_FALSE(kinseg::second_maximum(ridge, 0, best, top, flat_w1));
+  kinseg::MaximumComparison plateau = how;
+  plateau.lnl = [&](const Vec&) { return top - 0.005; };
+  EXPECT_FALSE(kinseg::second_maximum(ridge, 0, best, top, plateau));
+  kinseg::MaximumComparison valley = how;
+  Vec asked;
+  valley.lnl = [&](const Vec& x) {
+    asked = x;
+    return top - 0.5;
+  };
+  EXPECT_TRUE(kinseg::second_maximum(ridge, 0, best, top, valley));
+  EXPECT_EQ(asked, (Vec{0.1, 5.5}));
+  // A curved ridge (a valley halfway) through a best point with a parameter
+  // not identified: the ends of its ln L are on it; one below it is not.
+  kinseg::MaximumComparison curved = valley;
+  curved.flat = {true, false};
+  EXPECT_FALSE(kinseg::second_maximum(ridge, 0, best, top, curved));
+  EXPECT_TRUE(kinseg::second_maximum({start(best, top), start({0.1, 9.0}, top - 0.4)}, 0, best, top, curved));
+}
+
+// Every missing standard error and interval says why; a present one says
+// nothing. Under the model's own parameters: at a bound, fixed, linked,
+// derived, not identified, not profiled.
+TEST(Fit, AMissingStandardErrorOrIntervalGivesItsReason) {
+  auto expect_reasons_match = [](const FitResult& r) {
+    for (const auto& p : r.parameters) {
+      EXPECT_EQ(p.se.has_value(), p.se_missing.empty()) << p.name << ": " << p.se_missing;
+      EXPECT_EQ(p.ci_low && p.ci_high, p.ci_missing.empty()) << p.name << ": " << p.ci_missing;
+    }
+  };
+  // q not identified (ln L does not depend on it), w2 linked to w1, profiled.
+  const Quadratic quad({1.0, -2.0}, {0.4, 0.5}, {1, 0.3, 0.3, 1});
+  const FitResult flat = fit(Model("mendelian:dominant", {}), [&](const Point& p) { return quad({p.w[0], p.w[2]}); },
+                             summary());
+  expect_reasons_match(flat);
+  EXPECT_EQ(flat.find("q")->se_missing, "not identified: ln L is flat along it");
+  EXPECT_EQ(flat.find("q")->ci_missing, "");  // its profile runs from bound to bound
+  EXPECT_EQ(flat.find("w2")->se_missing, "");
+  EXPECT_EQ(kinseg::status_reason(*flat.find("w2")), "");
+
+  // Not profiled, q fixed by --fix: the reason of each.
+  ModelOptions fixed_q;
+  fixed_q.fix = {{"q", 0.2}};
+  FitOptions quick;
+  quick.profile = false;
+  const FitResult unprofiled = fit(Model("mendelian:dominant", fixed_q),
+                                   [&](const Point& p) { return quad({p.w[0], p.w[2]}); }, summary(), quick);
+  expect_reasons_match(unprofiled);
+  EXPECT_EQ(unprofiled.find("q")->se_missing, "fixed by --fix");
+  EXPECT_EQ(unprofiled.find("q")->se_missing, kinseg::status_reason(*unprofiled.find("q")));
+  EXPECT_EQ(unprofiled.find("w1")->ci_missing, "not profiled (--no-profile)");
+  EXPECT_EQ(unprofiled.find("w2")->ci_missing, "not profiled (--no-profile)");
+  quick.unprofiled = "not profiled: intervals are computed for the selected model only";
+  EXPECT_EQ(fit(Model("mendelian:dominant", fixed_q), [&](const Point& p) { return quad({p.w[0], p.w[2]}); },
+                summary(), quick)
+                .find("w1")
+                ->ci_missing,
+            quick.unprofiled);
+
+  // At the upper bound of a narrow box: the status's reason, said once.
+  ModelOptions box;
+  box.bounds = {{"w1", -1.0, 0.5}};
+  const FitResult bound = fit(Model("mendelian:dominant", box), [&](const Point& p) { return quad({p.w[0], p.w[2]}); },
+                              summary());
+  expect_reasons_match(bound);
+  EXPECT_EQ(bound.find("w1")->se_missing, "at the upper bound");
+  EXPECT_EQ(kinseg::status_reason(*bound.find("w1")), "at the upper bound");
+  EXPECT_EQ(bound.find("w2")->se_missing, "as w1: at the upper bound");
 }
 
 TEST(Fit, HomogGeneralStaysWhereTr2IsAProbability) {
@@ -600,7 +770,9 @@ TEST(Fit, HomogGeneralStaysWhereTr2IsAProbability) {
   for (const char* name : {"q", "tr1", "tr3"}) {
     EXPECT_EQ(r.find(name)->note, "tr2 = 0");
     EXPECT_FALSE(r.find(name)->se);
+    EXPECT_EQ(r.find(name)->se_missing, "on the edge tr2 = 0");
   }
+  EXPECT_EQ(r.find("tr2")->se_missing, "derived from q, tr1, tr3");
   EXPECT_TRUE(r.find("w2")->se);
   EXPECT_EQ(r.status, FitStatus::at_bound);
   // No feasible point does better: a grid over q, tr1, tr3 on the edge and inside.
@@ -672,6 +844,37 @@ TEST(SymmetricEigen, DecomposesAndOrders) {
       EXPECT_NEAR(dot, j == m ? 1.0 : 0.0, 1e-12);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A profile interval whose walk gives up before ln L falls by 1.92 says which
+// end is missing and why.
+TEST(ProfileInterval, AnEndNotFoundSaysWhy) {
+  // ln L = -0.001 theta^2: it falls by 1.92 only at |theta| = 43.8, beyond
+  // three steps from an SE of 1 (1.96, 7.8, 31.4).
+  auto profile = [](double theta, const Vec& warm) {
+    kinseg::ProfileMaximum m;
+    m.x = warm;
+    m.x[0] = theta;
+    m.lnl = -0.001 * theta * theta;
+    return m;
+  };
+  kinseg::ProfileSettings few;
+  few.max_steps = 3;
+  const kinseg::ProfileInterval pi = kinseg::profile_interval(profile, 0, {0.0}, 0.0, -1e6, 1e6, 1.0, 1.0, few);
+  EXPECT_FALSE(pi.low);
+  EXPECT_FALSE(pi.high);
+  EXPECT_EQ(pi.missing,
+            "the lower end: ln L did not fall by 1.92 within 3 steps; the upper end: ln L did not fall by 1.92 within "
+            "3 steps");
+  // With room to walk, both ends and no reason.
+  const kinseg::ProfileInterval full = kinseg::profile_interval(profile, 0, {0.0}, 0.0, -1e6, 1e6, 1.0, 1.0);
+  ASSERT_TRUE(full.low && full.high);
+  EXPECT_NEAR(*full.high, std::sqrt(3.841458820694124 / 2 / 0.001), 1e-2);
+  EXPECT_EQ(full.missing, "");
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   const auto est = rows_of(read_file("ex.estimates.tsv"));
   ASSERT_EQ(est.size(), 9u);
   EXPECT_EQ(est[0], (std::vector<std::string>{"model", "parameter", "estimate", "se", "ci_low", "ci_high",
-                                              "ci_low_at_bound", "ci_high_at_bound", "status", "note"}));
+                                              "ci_low_at_bound", "ci_high_at_bound", "status", "note",
+                                              "se_missing", "ci_missing"}));
   std::vector<std::string> names;
   for (size_t i = 1; i < est.size(); ++i) {
     names.push_back(est[i][1]);
@@ -75,6 +76,11 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
     EXPECT_GE(num(est[i][5]), num(est[i][2]));
   }
   EXPECT_EQ(names, (std::vector<std::string>{"q", "w1", "w2", "w3", "v1", "v2", "v3", "d.smoker"}));
+  // A missing SE has its reason, a present one none.
+  for (const auto& p : j["parameters"])
+    EXPECT_EQ(p["se"].is_null(), !p["se_missing"].get<std::string>().empty()) << p["parameter"];
+  // Six starts at one maximum, some of them turned round: no second one.
+  EXPECT_TRUE(j["runner_up"].is_null());
   // w1: not identified, its interval cut at the upper bound.
   EXPECT_EQ(est[2][8], "not identified");
   EXPECT_EQ(est[2][6], "no");

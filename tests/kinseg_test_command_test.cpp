@@ -55,7 +55,7 @@ TEST(KinsegTest, WorkedExample) {
   EXPECT_EQ(tests[0], (std::vector<std::string>{"null", "alternative", "statistic", "reference", "p", "flags"}));
   EXPECT_EQ(rows_of(read_file("ex.estimates.tsv"))[0],
             (std::vector<std::string>{"model", "parameter", "estimate", "se", "ci_low", "ci_high", "ci_low_at_bound",
-                                      "ci_high_at_bound", "status", "note"}));
+                                      "ci_high_at_bound", "status", "note", "se_missing", "ci_missing"}));
   const auto families = rows_of(read_file("ex.families.tsv"));
   EXPECT_EQ(families[0], (std::vector<std::string>{"family", "persons", "affected", "probands", "lnl_mendelian",
                                                    "lnl_sporadic", "log10_ratio"}));

@@ -74,8 +74,8 @@ kinseg::report::ReportInput filled() {
   in.verdict.text = "Evidence for a major gene";
   in.verdict.criteria = {{"sporadic rejected", true}, {"Mendelian rejected against general", false}};
   in.selected_model = "mendelian:dominant";
-  in.estimates = {{"Q", 0.04123456, 0.011, 0.0231, 0.0702, "converged"},
-                  {"Tr2", 0.5, std::nan(""), std::nan(""), std::nan(""), "fixed"}};
+  in.estimates = {{"Q", 0.04123456, 0.011, 0.0231, 0.0702, "converged", "", ""},
+                  {"Tr2", 0.5, std::nan(""), std::nan(""), std::nan(""), "fixed", "", ""}};
   kinseg::report::ProfileCurve q;
   q.parameter = "Q";
   q.estimate = 0.04123456;
@@ -93,6 +93,31 @@ kinseg::report::ReportInput filled() {
   const kinseg::Sample s = kintest::nuclear_family();
   in.drawings = {{"1", "rank 1", kinseg::report::draw_pedigree(s, 0)}};
   return in;
+}
+
+// A missing SE or interval with a reason shows NA with the reason as its
+// tooltip and as a numbered note under the table, which a printed page
+// keeps; one reason shared by two cells is noted once. The second maximum
+// is a note under the table.
+TEST(ReportPage, AMissingValueShowsItsReasonOnScreenAndInPrint) {
+  kinseg::report::ReportInput in = filled();
+  const double nan = std::nan("");
+  in.estimates = {{"q", 0.2, nan, 0.1, 0.3, "not identified", "not identified: ln L is flat along it", ""},
+                  {"w1", 1.5, 0.4, nan, nan, "estimated", "", "not profiled (--no-profile)"},
+                  {"tr2", 0.5, nan, nan, nan, "fixed (by the model)", "", ""}};
+  in.second_maximum = "A second maximum within 0.42 ln L units of the best: q = 0.7";
+  const std::string page = kinseg::report::html_page(in);
+  const std::string flat = "<td class=\"num missing\" title=\"not identified: ln L is flat along it\">NA<sup>1</sup></td>";
+  const std::string unprofiled = "<td class=\"num missing\" title=\"not profiled (--no-profile)\">NA<sup>2</sup></td>";
+  EXPECT_NE(page.find(flat), std::string::npos) << page;
+  EXPECT_NE(page.find(unprofiled + unprofiled), std::string::npos);
+  EXPECT_NE(page.find("<ol class=\"note missing-reasons\">\n<li>not identified: ln L is flat along it</li>\n"
+                      "<li>not profiled (--no-profile)</li>\n</ol>"),
+            std::string::npos);
+  // Without a reason (the status says it): a plain NA.
+  EXPECT_NE(page.find("<td>tr2</td><td class=\"num\">0.5</td><td class=\"num\">NA</td>"), std::string::npos);
+  EXPECT_NE(page.find("<p class=\"note second-maximum\">A second maximum within 0.42"), std::string::npos);
+  EXPECT_EQ(kinseg::report::html_page(filled()).find("missing-reasons"), std::string::npos);
 }
 
 TEST(ReportPage, ShowsEverySectionWithNumbersByTheRule) {

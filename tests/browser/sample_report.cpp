@@ -69,10 +69,10 @@ int main(int argc, char** argv) {
                          {"no transmission rejected against general (p = 0.00017)", true},
                          {"Mendelian not rejected against general (p = 0.55)", true}};
   in.selected_model = "mendelian:dominant";
-  in.estimates = {{"Q", 0.0412, 0.011, 0.0231, 0.0702, "converged"},
-                  {"W1", 1.53, 0.4, 0.82, 2.41, "converged"},
-                  {"W3", -2.71, 0.21, -3.14, -2.31, "converged"},
-                  {"Tr2", 0.5, std::nan(""), std::nan(""), std::nan(""), "fixed"}};
+  in.estimates = {{"Q", 0.0412, 0.011, 0.0231, 0.0702, "converged", "", ""},
+                  {"W1", 1.53, 0.4, 0.82, 2.41, "converged", "", ""},
+                  {"W3", -2.71, 0.21, -3.14, -2.31, "converged", "", ""},
+                  {"Tr2", 0.5, std::nan(""), std::nan(""), std::nan(""), "fixed", "", ""}};
   in.profiles = {profile("Q", 0.0412, 0.011, -167.737, 0), profile("W1", 1.53, 0.4, -167.737, -1e9),
                  profile("W3", -2.71, 0.21, -167.737, -1e9)};
   const auto pedigrees = kintest::all_drawn_pedigrees();
