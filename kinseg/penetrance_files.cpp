@@ -1,6 +1,6 @@
 #include "kinseg/penetrance_files.hpp"
 
-#include <cmath>
+#include <algorithm>
 #include <limits>
 #include <sstream>
 
@@ -30,7 +30,8 @@ std::string observed_among(const PenetranceResult& r) {
 
 // For whom the penetrances hold, in one clause.
 std::string held_at(const PenetranceResult& r) {
-  return "at " + reference_text(r.reference) + ", parents' traits not counted" +
+  return (r.reference.empty() ? std::string("without covariates") : "at " + reference_text(r.reference)) +
+         ", parents' traits not counted" +
          (r.lifetime ? "; under the age-of-onset model the penetrance is the lifetime risk (the susceptibility)"
                      : "");
 }
@@ -138,6 +139,7 @@ std::vector<report::SummaryValue> penetrance_summary_values(const PenetranceResu
       v.meaning = "of " + who + " with " + copies[g.genotype - 1] + " of the risk allele" +
                   (same ? std::string(" or ") + copies[same - 1] : "");
     }
+    if (g.sex != 0) v.name += ", " + sex_label(g.sex);
     v.estimate = g.penetrance.value;
     v.low = g.penetrance.has_ci ? g.penetrance.ci_low : kNA;
     v.high = g.penetrance.has_ci ? g.penetrance.ci_high : kNA;
@@ -145,7 +147,7 @@ std::vector<report::SummaryValue> penetrance_summary_values(const PenetranceResu
   }
   if (has_implied(r)) {
     const RiskEstimate& im = r.implied_prevalence;
-    out.push_back({"prevalence implied", "by the model, over the persons of the observed one", im.value,
+    out.push_back({"prevalence implied", "by the model, over the same persons (see below)", im.value,
                    im.has_ci ? im.ci_low : kNA, im.has_ci ? im.ci_high : kNA});
     out.push_back({"prevalence observed", observed_among(r) + " (" + std::to_string(r.prevalence_persons) +
                                               " persons of known trait)",

@@ -224,6 +224,24 @@ TEST(ReportPage, RiskCurvesOfAnOnsetRunMatchTheRisksFile) {
     ++compared;
   }
   EXPECT_EQ(compared, 2 * 2 * 9);  // two sexes, two curves, ages 10 to 90
+  // The summary's penetrances, one per sex, are the lifetime risks of the
+  // penetrances file.
+  int summary_rows = 0;
+  for (const auto& row : kintest::rows_of(kintest::read_file("on.penetrances.tsv"))) {
+    if (row[0] != "mendelian:dominant" || row[1] == "2") continue;
+    const std::string name = std::string(row[1] == "1" ? "penetrance, genotypes 1 and 2, " : "penetrance, genotype 3, ") +
+                             row[2];
+    const size_t at = page.find("<th>" + name + " <span");
+    ASSERT_NE(at, std::string::npos) << name;
+    const std::string cells = page.substr(at, page.find("</tr>", at) - at);
+    EXPECT_TRUE(has(cells, "<td class=\"num\">" + row[3] + "</td><td class=\"num\">" + row[4] + " to " + row[5] +
+                               "</td>"))
+        << cells;
+    ++summary_rows;
+  }
+  EXPECT_EQ(summary_rows, 4);
+  EXPECT_TRUE(has(page, "P(affected | genotype, sex)"));
+  EXPECT_TRUE(has(page, "the penetrance is the lifetime risk (the susceptibility)"));
   // Between the file's ages the curves are drawn at every year.
   EXPECT_EQ(drawn.at("women").at("1").risk.size(), drawn.at("women").at("3").risk.size());
   EXPECT_GT(drawn.at("women").at("1").risk.size(), 70u);
