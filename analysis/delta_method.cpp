@@ -22,6 +22,21 @@ std::optional<double> delta_sd(const FitResult& fit, const Model& model,
     down[c] -= h;
     grad[i] = (value_of(up) - value_of(down)) / (2 * h);
   }
+  // A free parameter without a standard error, other than one on a bound
+  // (whose intervals hold it there), leaves the variance unknown when the
+  // quantity moves with it: leaving it out would give a falsely narrow
+  // interval, of width 0 for a penetrance that depends on it alone.
+  for (size_t c = 0; c < names.size(); ++c) {
+    if (std::find(fit.covariance_names.begin(), fit.covariance_names.end(), names[c]) != fit.covariance_names.end())
+      continue;
+    const ParameterEstimate* p = fit.find(names[c]);
+    if (p && p->status == ParameterStatus::at_bound) continue;
+    const double h = 1e-5 * scales[c];
+    std::vector<double> up = fit.free, down = fit.free;
+    up[c] += h;
+    down[c] -= h;
+    if (!(std::abs(value_of(up) - value_of(down)) / (2 * h) * scales[c] <= 1e-6)) return std::nullopt;
+  }
   double var = 0.0;
   for (size_t i = 0; i < n; ++i)
     for (size_t j = 0; j < n; ++j) var += grad[i] * fit.covariance[i * n + j] * grad[j];

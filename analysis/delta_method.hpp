@@ -25,7 +25,9 @@ inline double logistic(double x) { return 1 / (1 + std::exp(-x)); }
 // The standard error of VALUE_OF (a function of the free vector, on the
 // scale the interval is symmetric on) at the estimates; none without a
 // variance-covariance matrix, or when a parameter of the matrix is not free
-// in MODEL, or when the variance is not a finite non-negative number.
+// in MODEL, or when the quantity moves with a free parameter that has no
+// standard error and is not on a bound (not identified, say), or when the
+// variance is not a finite non-negative number.
 std::optional<double> delta_sd(const FitResult& fit, const Model& model,
                                const std::function<double(const std::vector<double>&)>& value_of);
 

@@ -285,6 +285,37 @@ TEST(Penetrances, NoMatrixNoInterval) {
   EXPECT_TRUE(kinseg::penetrances(f, model, {{"x", 0.0, false}}, kFew, 0.5).rows.empty());
 }
 
+// A free parameter without a standard error: a penetrance that moves with
+// it has no interval when it is not identified (its variance is unknown,
+// not 0), and keeps the interval held at the bound when it is on one; a
+// penetrance that does not move with it keeps its interval.
+TEST(Penetrances, NoIntervalAlongAParameterWithoutStandardError) {
+  const Model model("mendelian:dominant", options(false));
+  const std::vector<double> x = {0.1, 0.9, -2.0, 0.4};
+  FitResult f = fit_at(model, x, {});
+  f.covariance_names = {"q", "w1", "d.x"};
+  const std::vector<double> full = covariance(4);
+  for (int a : {0, 1, 3})
+    for (int b : {0, 1, 3}) f.covariance.push_back(full[a * 4 + b]);
+  kinseg::ParameterEstimate w3;
+  w3.name = "w3";
+  w3.status = kinseg::ParameterStatus::not_identified;
+  f.parameters = {w3};
+  const std::vector<ReferenceValue> reference = {{"x", 0.5, false}};
+  const PenetranceResult flat = kinseg::penetrances(f, model, reference, kFew, 0.5);
+  ASSERT_EQ(flat.rows.size(), 3u);
+  const std::vector<double> v = f.covariance;
+  expect_interval(flat.rows[0].penetrance, 0.9 + 0.2, sd_of({{"w1", 1.0}, {"d.x", 0.5}}, f.covariance_names, v),
+                  "genotype 1, w3 not identified");
+  EXPECT_FALSE(flat.rows[2].penetrance.has_ci);
+  EXPECT_NEAR(flat.rows[2].penetrance.value, logistic(-2.0 + 0.2), 1e-12);
+  EXPECT_FALSE(flat.implied_prevalence.has_ci);
+  f.parameters[0].status = kinseg::ParameterStatus::at_bound;
+  const PenetranceResult bound = kinseg::penetrances(f, model, reference, kFew, 0.5);
+  expect_interval(bound.rows[2].penetrance, -2.0 + 0.2, sd_of({{"d.x", 0.5}}, f.covariance_names, v),
+                  "genotype 3, w3 on its bound");
+}
+
 // A sample kinsim drew with a dominant gene (kinseg's q = 0.15, w1 = w2 = 1,
 // w3 = -3), a sex increment of its own for carriers and non-carriers and a
 // binary covariate: the true penetrances at the reference value (the
