@@ -166,7 +166,7 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
       top.warnings.push_back("The selected model's fit: " + status_name(selected->fit.status) +
                              " (see its estimates below).");
     if (selected->fit.runner_up)
-      top.warnings.push_back("The selected model has " + runner_up_text(selected->fit) + " (see its estimates below).");
+      top.warnings.push_back("The selected model has " + runner_up_text(selected->fit) + ".");
   }
   for (const std::string& m : result.messages) top.warnings.push_back(m);
   if (read.problems.warnings() > 0)

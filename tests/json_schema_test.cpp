@@ -223,7 +223,8 @@ class WrittenJson : public ::testing::Test {
           "test " + kExample + " --covar smoker --starts 2 --out test",
           "check " + kintest::kinseg_fixture("onset.txt") + " --onset age --json onset_check.json",
           "fit " + kintest::kinseg_fixture("onset.txt") +
-              " --onset age --model mendelian:dominant --starts 1 --no-profile --out onset"}) {
+              " --onset age --model mendelian:dominant --starts 1 --no-profile --out onset",
+          "fit " + kintest::kinseg_fixture("two_maxima.dat") + " --model mendelian:recessive --no-profile --out two"}) {
       const auto r = kinseg(args);
       runs_ok_ = runs_ok_ && (r.status == 0 || args.find("refused") != std::string::npos);
     }
@@ -274,8 +275,10 @@ TEST_F(WrittenJson, EveryDocumentFollowsTheSchema) {
                                                                       {"sporadic.json", "FitDocument"},
                                                                       {"test.json", "BatteryDocument"},
                                                                       {"onset_check.json", "Check"},
-                                                                      {"onset.json", "FitDocument"}};
+                                                                      {"onset.json", "FitDocument"},
+                                                                      {"two.json", "FitDocument"}};
   for (const auto& [file, object] : documents) EXPECT_EQ(lines(violations(s, read(file), object)), "") << file;
+  EXPECT_TRUE(read("two.json")["runner_up"].is_object()) << "the RunnerUp object is read against its table";
   // The checks bite: an undocumented key, a wrong type, a required key
   // missing and a null where none may be are each found.
   json bad = read("fit.json");

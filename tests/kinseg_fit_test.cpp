@@ -79,7 +79,7 @@ TEST(KinsegFit, ExampleWritesFilesThatAgree) {
   // A missing SE has its reason, a present one none.
   for (const auto& p : j["parameters"])
     EXPECT_EQ(p["se"].is_null(), !p["se_missing"].get<std::string>().empty()) << p["parameter"];
-  // Six starts at one maximum, some of them turned round: no second one.
+  // Six starts at one maximum (the ends along the ridge of w1 and v1 are one): no second one.
   EXPECT_TRUE(j["runner_up"].is_null());
   // w1: not identified, its interval cut at the upper bound.
   EXPECT_EQ(est[2][8], "not identified");
@@ -368,3 +368,61 @@ TEST(KinsegFit, AgeOfOnsetGivesRisksByAge) {
                          " --onset age --at q=0.05,w1=1,w2=1,w3=-2,m1=45,m2=45,m3=62,s=6");
   EXPECT_EQ(ok.status, 0) << ok.err;
 }
+
+namespace {
+
+// tests/fixtures/kinseg/two_maxima.dat: kinsim, 20 families of two
+// generations (children poisson 2.5 1, marry 0.4, single ascertainment 0.5),
+// Q 0.6, W1 -2, W2 -0.5, W3 1, seed 17. Under the recessive model its ln L
+// has two maxima half a unit apart: two copies common with a modest risk
+// (q 0.75), and two copies rare with a high one (q 0.02). The fit names the
+// lower one and the start that reached it; kinseg eval at its estimates gives
+// its ln L.
+TEST(KinsegFit, ASecondMaximumIsNamedWithTheStartThatReachedIt) {
+  kintest::TempDir tmp;
+  const std::string data = kinseg_fixture("two_maxima.dat");
+  const auto r = kinseg("fit " + data + " --model mendelian:recessive --out tm");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(read_file("tm.json"));
+  const auto& u = j["runner_up"];
+  ASSERT_TRUE(u.is_object()) << r.err;
+  const double below = u["below_best"].get<double>();
+  EXPECT_GT(below, 0.1);
+  EXPECT_LT(below, 2.0);
+  EXPECT_NEAR(u["lnl"].get<double>(), j["lnl"].get<double>() - below, 1e-3);
+  const auto& start = j["starts"]["list"][u["start"].get<int>() - 1];
+  EXPECT_EQ(start["lnl"], u["lnl"]);
+  EXPECT_EQ(start["end"], u["estimates"]);
+  EXPECT_EQ(start["origin"], u["origin"]);
+  EXPECT_EQ(start["status"], "converged");
+  EXPECT_NE(u["start"], j["starts"]["best"]);
+  EXPECT_GT(std::abs(u["estimates"]["q"].get<double>() - j["parameters"][0]["estimate"].get<double>()), 0.5);
+
+  // ln L at the runner-up, by kinseg eval (w2 = w3 in the recessive model).
+  const auto& e = u["estimates"];
+  std::ostringstream at;
+  at.precision(17);
+  at << "q=" << e["q"].get<double>() << ",w1=" << e["w1"].get<double>() << ",w2=" << e["w3"].get<double>()
+     << ",w3=" << e["w3"].get<double>();
+  const auto ev = kinseg("eval " + data + " --at " + at.str());
+  ASSERT_EQ(ev.status, 0) << ev.err;
+  const std::string total = ev.out.substr(ev.out.rfind("total\t"));
+  EXPECT_NEAR(std::strtod(total.substr(total.rfind('\t') + 1).c_str(), nullptr), u["lnl"].get<double>(), 1e-3);
+
+  // The same line on standard error and in the log's notes.
+  const std::string line = "a second maximum within ";
+  EXPECT_TRUE(has(r.err, "kinseg: " + line)) << r.err;
+  const std::string log = read_file("tm.log");
+  const size_t notes = log.find("\nnotes:\n");
+  ASSERT_NE(notes, std::string::npos);
+  EXPECT_NE(log.find("  " + line, notes), std::string::npos);
+  EXPECT_TRUE(has(log, "start " + std::to_string(u["start"].get<int>()) + ", " + u["origin"].get<std::string>() + ")"));
+
+  // With one start there is nothing to compare.
+  const auto one = kinseg("fit " + data + " --model mendelian:recessive --starts 1 --out one");
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_TRUE(nlohmann::json::parse(read_file("one.json"))["runner_up"].is_null());
+  EXPECT_FALSE(has(one.err, line));
+}
+
+}  // namespace

@@ -246,3 +246,30 @@ TEST(ReportPage, RiskCurvesOfAnOnsetRunMatchTheRisksFile) {
   EXPECT_EQ(drawn.at("women").at("1").risk.size(), drawn.at("women").at("3").risk.size());
   EXPECT_GT(drawn.at("women").at("1").risk.size(), 70u);
 }
+
+namespace {
+
+// The selected model's second maximum (tests/fixtures/kinseg/two_maxima.dat:
+// the recessive model has two maxima half a unit apart) is a warning at the
+// top and a note under its estimates.
+TEST(ReportPage, TheSelectedModelsSecondMaximumIsWarnedOf) {
+  kintest::TempDir dir;
+  const kintest::KinsegRun r =
+      kintest::kinseg("test " + kintest::kinseg_fixture("two_maxima.dat") + " --no-profile --out tm");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(kintest::read_file("tm.json"));
+  ASSERT_EQ(j["selected_model"], "mendelian:recessive");
+  const std::string page = kintest::read_file("tm.html");
+  const size_t summary = page.find("<section id=\"summary\">"), estimates = page.find("<section id=\"estimates\">");
+  ASSERT_NE(summary, std::string::npos);
+  ASSERT_NE(estimates, std::string::npos);
+  const size_t warning = page.find("<li>The selected model has a second maximum within ");
+  EXPECT_GT(warning, summary);
+  EXPECT_LT(warning, page.find("</section>", summary));
+  EXPECT_GT(page.find("<p class=\"note second-maximum\">A second maximum within "), estimates);
+  // --no-profile: every interval NA with its reason, noted once.
+  EXPECT_EQ(count(page, "<li>not profiled (--no-profile)</li>"), 1u);
+  EXPECT_TRUE(has(page, "<td class=\"num missing\" title=\"not profiled (--no-profile)\">NA<sup>"));
+}
+
+}  // namespace
