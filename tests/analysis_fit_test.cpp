@@ -431,6 +431,23 @@ TEST(Fit, DominantKeepsItsOrientationAndCodominantIsTurnedRound) {
   EXPECT_TRUE(mentions(c, "turned round"));
   const Vec want = {0.2, 1.0, 0.0, -1.5};
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(c.free[i], want[i], 1e-4) << i;
+
+  // From the grid and the mirror start: the searches that ended at the
+  // mirror image meet the others once turned round, so there is no second
+  // maximum.
+  FitOptions grid;
+  grid.starts = 6;
+  grid.profile = false;
+  const FitResult g = fit(co, [&](const Point& p) {
+    const Point o = oriented(p);
+    return codom({o.q, o.w[0], o.w[1], o.w[2]});
+  }, summary(), grid);
+  int turned = 0;
+  for (const auto& s : g.starts) turned += s.turned_round ? 1 : 0;
+  EXPECT_GT(turned, 0);
+  EXPECT_LT(turned, static_cast<int>(g.starts.size()));
+  EXPECT_EQ(g.starts_at_best, static_cast<int>(g.starts.size()));
+  EXPECT_FALSE(g.runner_up);
 }
 
 TEST(Fit, CodominantKeepsTheHeterozygoteBetweenTheHomozygotes) {
