@@ -159,7 +159,8 @@ report::ReportInput battery_page_input(const DataRead& read, const DataSummary& 
     top.values = summary_values(selected->fit);
     if (!top.values.empty() && selected->fit.penetrances) {
       top.values_note = penetrance_summary_note(*selected->fit.penetrances);
-      if (selected->fit.find("q")) top.values_note += " The interval of q is its profile-likelihood interval (NA: not computed, see the estimates).";
+      if (selected->fit.find("q"))
+        top.values_note += " The interval of q is its profile-likelihood interval (NA: not computed, see the estimates).";
     }
     if (selected->fit.status != FitStatus::converged)
       top.warnings.push_back("The selected model's fit: " + status_name(selected->fit.status) +

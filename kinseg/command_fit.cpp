@@ -179,7 +179,8 @@ Command add_fit_command(CLI::App& app) {
       "fit",
       "Fit a segregation model by maximum likelihood: estimates, standard errors, variance-covariance matrix, "
       "profile-likelihood intervals, from several starts. Writes PREFIX.log, PREFIX.estimates.tsv, "
-      "PREFIX.families.tsv, PREFIX.json, PREFIX.penetrances.tsv (each genotype's penetrance at the covariates' reference values) and, except for the sporadic model, PREFIX.genotypes.tsv (every "
+      "PREFIX.families.tsv, PREFIX.json, PREFIX.penetrances.tsv (each genotype's penetrance at the covariates' "
+      "reference values) and, except for the sporadic model, PREFIX.genotypes.tsv (every "
       "person's genotype and carrier probabilities at the estimates, for kinseg draw --genotypes). Exit status 1 when the data are refused or the likelihood refuses "
       "every start.");
   add_data_options(*sub, options->data);

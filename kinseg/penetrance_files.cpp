@@ -45,7 +45,8 @@ TsvTable penetrances_tsv_table() {
 void add_penetrance_rows(TsvTable& table, const PenetranceResult& r) {
   for (const GenotypePenetrance& g : r.rows)
     table.add({r.model, genotype_cell(g.genotype), sex_label(g.sex), num(g.penetrance.value),
-               g.penetrance.has_ci ? num(g.penetrance.ci_low) : "", g.penetrance.has_ci ? num(g.penetrance.ci_high) : ""});
+               g.penetrance.has_ci ? num(g.penetrance.ci_low) : "",
+               g.penetrance.has_ci ? num(g.penetrance.ci_high) : ""});
 }
 
 Json penetrances_json(const PenetranceResult& r) {

@@ -257,7 +257,8 @@ TEST(Penetrances, ImpliedPrevalenceOverThePersonsCounted) {
   ASSERT_EQ(onset.free_names(), (std::vector<std::string>{"q", "w1", "w3", "d.x", "m1", "m3", "s"}));
   const std::vector<double> y = {0.2, 1.0, -2.0, 0.5, 45.0, 60.0, 6.0};
   const kinseg::Sample aged = founders({{1, 2, 2, 0.0}, {2, 1, 2, 1.0}, {2, 1, 1, 2.0}}, {40.0, 70.0, 55.0});
-  const PenetranceResult l = kinseg::penetrances(fit_at(onset, y, covariance(7)), onset, {{"x", 1.0, false}}, aged, 0.5);
+  const PenetranceResult l =
+      kinseg::penetrances(fit_at(onset, y, covariance(7)), onset, {{"x", 1.0, false}}, aged, 0.5);
   EXPECT_TRUE(l.lifetime);
   ASSERT_EQ(l.rows.size(), 3u);
   EXPECT_NEAR(l.rows[0].penetrance.value, logistic(1.0 + 0.5), 1e-12);
