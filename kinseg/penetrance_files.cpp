@@ -28,6 +28,16 @@ std::string observed_among(const PenetranceResult& r) {
   return r.all_probands ? "among the members of known trait (all probands)" : "among non-probands";
 }
 
+// Why the two prevalences differ as they usually do: the non-probands of a
+// sample ascertained through affected probands are their relatives, and where
+// the trait runs in families they are more often affected than the
+// population, whose prevalence the model's is. Empty when all are probands.
+std::string observed_caveat(const PenetranceResult& r) {
+  return r.all_probands ? ""
+                        : " (relatives of the probands: above the model's population prevalence when the trait runs in "
+                          "families)";
+}
+
 // For whom the penetrances hold, in one clause.
 std::string held_at(const PenetranceResult& r) {
   return (r.reference.empty() ? std::string("without covariates") : "at " + reference_text(r.reference)) +
@@ -96,7 +106,7 @@ std::string penetrances_log(const PenetranceResult& r) {
       << ": " << estimate_text(g.penetrance) << "\n";
   if (has_implied(r))
     o << "  prevalence implied " << estimate_text(r.implied_prevalence) << ", observed " << observed_among(r) << " "
-      << num(r.observed_prevalence) << " (" << r.prevalence_persons << " persons)\n"
+      << num(r.observed_prevalence) << " (" << r.prevalence_persons << " persons)" << observed_caveat(r) << "\n"
       << "  implied prevalence: " << r.prevalence_definition << "\n";
   return o.str();
 }
@@ -113,7 +123,7 @@ std::string penetrances_table(const PenetranceResult& r) {
   std::string out = table.str();
   if (has_implied(r))
     out += "prevalence implied " + num(r.implied_prevalence.value) + ", observed " + observed_among(r) + " " +
-           num(r.observed_prevalence) + "\n";
+           num(r.observed_prevalence) + observed_caveat(r) + "\n";
   out += "(" + held_at(r) + ")\n";
   return out;
 }
@@ -164,7 +174,12 @@ std::string penetrance_summary_note(const PenetranceResult& r) {
                      held_at(r) + "; their 95% intervals" +
                      (has_implied(r) ? ", and the implied prevalence's," : "") +
                      " are by the delta method on the logit scale, from the variance-covariance matrix.";
-  if (has_implied(r)) note += " The implied prevalence is " + r.prevalence_definition + ".";
+  if (has_implied(r)) {
+    note += " The implied prevalence is " + r.prevalence_definition + ".";
+    if (!r.all_probands)
+      note += " The observed one is that of the probands' relatives, above the population's when the trait runs in "
+              "families.";
+  }
   return note;
 }
 
