@@ -39,6 +39,10 @@ struct PenetranceResult {
   bool all_probands = false;   // every member of known trait is a proband: they are counted
   std::string method = kRiskIntervalMethod;
   std::string prevalence_definition;
+  // The one sex of every person of known trait (SampleSummary::known_trait_sex,
+  // set by the caller): a model without a sex effect gives that sex's
+  // penetrances.
+  int known_trait_sex = 0;
 };
 
 }  // namespace kinseg

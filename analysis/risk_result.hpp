@@ -46,6 +46,9 @@ struct RiskResult {
   std::vector<double> asked_ages;  // --risk-ages
   std::vector<GenotypeRisk> curves;
   std::string method = kRiskIntervalMethod;
+  // The one sex of every person of known trait (SampleSummary::known_trait_sex,
+  // set by the caller): a model without a sex effect gives that sex's risks.
+  int known_trait_sex = 0;
 };
 
 }  // namespace kinseg

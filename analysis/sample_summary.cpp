@@ -66,7 +66,7 @@ SampleSummary summarize(const Sample& sample) {
   SampleSummary s;
   s.pedigrees = sample.pedigrees();
   s.persons = sample.persons();
-  int other_affected = 0, other_known = 0, known_sex2 = 0;
+  int other_affected = 0, other_known = 0, known_sex2 = 0, known_sex1 = 0;
   for (int p = 0; p < sample.persons(); ++p) {
     const bool proband = sample.proband[p] == kProband;
     if (proband) ++s.probands;
@@ -76,12 +76,15 @@ SampleSummary summarize(const Sample& sample) {
       default: ++s.unknown; continue;
     }
     if (sample.sex[p] == kFemale) ++known_sex2;
+    if (sample.sex[p] == kMale) ++known_sex1;
     if (!proband) {
       ++other_known;
       if (sample.trait[p] == kAffected) ++other_affected;
     }
   }
   if (s.affected + s.unaffected > 0) s.sex2_share = static_cast<double>(known_sex2) / (s.affected + s.unaffected);
+  const int known = s.affected + s.unaffected;
+  if (known > 0) s.known_trait_sex = known_sex2 == known ? 2 : known_sex1 == known ? 1 : 0;
   if (other_known > 0) s.prevalence = static_cast<double>(other_affected) / other_known;
   else if (s.affected + s.unaffected > 0) s.prevalence = static_cast<double>(s.affected) / (s.affected + s.unaffected);
 

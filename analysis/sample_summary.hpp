@@ -49,6 +49,11 @@ struct SampleSummary {
   // The share of sex 2 among the persons of known trait (0 when none is known):
   // it weighs the sex increments in the model's orientation (model.hpp).
   double sex2_share = 0.0;
+  // The sex every person of known trait has (1 or 2; a trait recorded in
+  // women only gives 2), 0 when both sexes or an unknown sex are among them
+  // or no trait is known: the penetrances and risks of a model without a sex
+  // effect are then this sex's.
+  int known_trait_sex = 0;
   std::vector<CovariateSpread> covariates;  // over the members of known trait
   OnsetSummary onset;
 };

@@ -185,10 +185,12 @@ int run_battery(const BatteryCommandOptions& o) {
       const Model model(m.name, bo.model);
       if (model.free_names() != m.fit.free_names) continue;
       m.fit.penetrances = penetrances(m.fit, model, reference, read.sample, sample_summary.prevalence);
+      m.fit.penetrances->known_trait_sex = sample_summary.known_trait_sex;
       add_penetrance_rows(penetrance_rows, *m.fit.penetrances);
       if (!onset) continue;
       m.fit.risks = onset_risks(m.fit, model, reference, risk_ages(sample_summary.onset, o.model.risk_ages),
                                 o.model.risk_ages);
+      m.fit.risks->known_trait_sex = sample_summary.known_trait_sex;
       add_risk_rows(risks, *m.fit.risks);
     } catch (const ModelError&) {
       continue;
@@ -201,9 +203,11 @@ int run_battery(const BatteryCommandOptions& o) {
   // The page plots the selected model's curves at every year of age, through
   // the points of the tables.
   RiskResult page_risks;
-  if (selected_risks && o.html)
+  if (selected_risks && o.html) {
     page_risks = onset_risks(selected->fit, Model(selected->name, bo.model), reference,
                              risk_ages(sample_summary.onset, o.model.risk_ages, 1), o.model.risk_ages);
+    page_risks.known_trait_sex = sample_summary.known_trait_sex;
+  }
 
   const std::string& p = o.out;
   try {
@@ -225,7 +229,7 @@ int run_battery(const BatteryCommandOptions& o) {
       progress.during("drawing the pedigrees of the report page", [&] {
         report::ReportInput page =
             battery_page_input(read, summary, result, facts, o.draw, o.drawing, o.out + ".families.tsv");
-        page.risks = risk_page_section(page_risks, summary);
+        page.risks = risk_page_section(page_risks);
         files.emplace_back(p + ".html", report::html_page(page));
       });
     }

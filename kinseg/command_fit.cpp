@@ -135,6 +135,7 @@ int run_fit(const FitCommandOptions& o) {
   // Each genotype's risk by age, for an age-of-onset model.
   if (options.onset.on && result.lnl) {
     result.risks = onset_risks(result, *model, reference, risk_ages(summary.onset, o.m.risk_ages), o.m.risk_ages);
+    result.risks->known_trait_sex = summary.known_trait_sex;
     TsvTable risks = risks_tsv_table();
     add_risk_rows(risks, *result.risks);
     files.emplace_back(o.out + ".risks.tsv", risks.str());
@@ -144,6 +145,7 @@ int run_fit(const FitCommandOptions& o) {
   TsvTable penetrance_rows = penetrances_tsv_table();
   if (result.lnl) {
     result.penetrances = penetrances(result, *model, reference, sample, summary.prevalence);
+    result.penetrances->known_trait_sex = summary.known_trait_sex;
     add_penetrance_rows(penetrance_rows, *result.penetrances);
   }
   files.emplace_back(o.out + ".penetrances.tsv", penetrance_rows.str());

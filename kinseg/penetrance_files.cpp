@@ -40,8 +40,9 @@ std::string observed_caveat(const PenetranceResult& r) {
 
 // For whom the penetrances hold, in one clause.
 std::string held_at(const PenetranceResult& r) {
-  return (r.reference.empty() ? std::string("without covariates") : "at " + reference_text(r.reference)) +
-         ", parents' traits not counted" +
+  bool by_sex = false;
+  for (const GenotypePenetrance& g : r.rows) by_sex = by_sex || g.sex != 0;
+  return held_for(r.reference, r.known_trait_sex, by_sex) + ", parents' traits not counted" +
          (r.lifetime ? "; under the age-of-onset model the penetrance is the lifetime risk (the susceptibility)"
                      : "");
 }
@@ -133,7 +134,8 @@ std::vector<report::SummaryValue> penetrance_summary_values(const PenetranceResu
   const char* copies[] = {"two copies", "one copy", "no copy"};
   for (const GenotypePenetrance& g : r.rows) {
     if (g.genotype != 0 && !distinct_curve(r.model, g.genotype)) continue;
-    const std::string who = g.sex == 1 ? "a man" : g.sex == 2 ? "a woman" : "a person";
+    const int sex = g.sex != 0 ? g.sex : r.known_trait_sex;
+    const std::string who = sex == 1 ? "a man" : sex == 2 ? "a woman" : "a person";
     report::SummaryValue v;
     if (g.genotype == 0) {
       v.name = "penetrance";

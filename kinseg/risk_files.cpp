@@ -25,6 +25,13 @@ std::string estimate_text(const RiskEstimate& e) {
   return num(e.value) + (e.has_ci ? " (" + num(e.ci_low) + ", " + num(e.ci_high) + ")" : "");
 }
 
+// Whether the curves are given by sex (a sex effect).
+bool by_sex(const RiskResult& r) {
+  for (const GenotypeRisk& c : r.curves)
+    if (c.sex != 0) return true;
+  return false;
+}
+
 // The model's type from its name: "mendelian:dominant" -> dominant.
 std::string type_of(const std::string& model) {
   const auto colon = model.find(':');
@@ -49,6 +56,13 @@ std::string reference_text(const std::vector<ReferenceValue>& reference) {
   for (const ReferenceValue& v : reference)
     s += (s.empty() ? "" : ", ") + v.name + " = " + num(v.value) + (v.given ? " (--reference)" : " (sample mean)");
   return s.empty() ? "no covariates" : s;
+}
+
+std::string held_for(const std::vector<ReferenceValue>& reference, int known_trait_sex, bool by_sex) {
+  std::string s = reference.empty() ? "without covariates" : "at " + reference_text(reference);
+  if (!by_sex && known_trait_sex == 2) s += ", of women (every person of known trait is a woman)";
+  if (!by_sex && known_trait_sex == 1) s += ", of men (every person of known trait is a man)";
+  return s;
 }
 
 std::string genotype_label(const RiskResult& r, int genotype) { return genotype_label(r.model, genotype); }
@@ -115,7 +129,7 @@ Json risks_json(const RiskResult& r) {
 
 std::string risks_log(const RiskResult& r) {
   std::ostringstream o;
-  o << "risk by age (" << r.model << "): R(a) = gamma F(a), at " << reference_text(r)
+  o << "risk by age (" << r.model << "): R(a) = gamma F(a), " << held_for(r.reference, r.known_trait_sex, by_sex(r))
     << ", parents' traits not counted; " << r.method << "\n";
   for (const GenotypeRisk& c : r.curves) {
     o << "  " << genotype_label(r, c.genotype) << (c.genotype ? " (genotype " + std::to_string(c.genotype) + ")" : "")
@@ -150,7 +164,7 @@ std::string risks_table(const RiskResult& r) {
   ConsoleTable table(rows[0], right);
   for (size_t i = 1; i < rows.size(); ++i) table.add(rows[i]);
   std::string out = table.str();
-  out += "(at " + reference_text(r) + "; 95% intervals in the .risks.tsv file)\n";
+  out += "(" + held_for(r.reference, r.known_trait_sex, by_sex(r)) + "; 95% intervals in the .risks.tsv file)\n";
   return out;
 }
 

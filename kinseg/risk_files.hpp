@@ -36,6 +36,11 @@ bool distinct_curve(const std::string& model, int genotype);
 // The covariates' values the risks hold at, e.g. "age = 50 (--reference)";
 // "no covariates" without any.
 std::string reference_text(const RiskResult& r);
+// For whom a model's risks or penetrances hold, as a clause: "at age = 50
+// (--reference)" or "without covariates", then ", of women (every person of
+// known trait is a woman)" when the model has no sex effect (BY_SEX false)
+// and the trait is known in one sex only (KNOWN_TRAIT_SEX 1 or 2).
+std::string held_for(const std::vector<ReferenceValue>& reference, int known_trait_sex, bool by_sex);
 std::string reference_text(const std::vector<ReferenceValue>& reference);
 
 }  // namespace kinseg::cli

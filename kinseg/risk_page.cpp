@@ -25,25 +25,14 @@ std::string meaning(const std::string& label) {
   return "of the risk allele";  // "two copies", "one copy", "no copy", "one or no copy"
 }
 
-// The one sex whose traits are known, 0 when both sexes' are (or neither).
-int only_sex_known(const DataSummary& s) {
-  int known = 0, sex = 0;
-  for (int x = 0; x < 3; ++x)
-    if (s.trait_by_sex[x][0] + s.trait_by_sex[x][1] > 0) {
-      ++known;
-      sex = x;
-    }
-  return known == 1 ? sex : 0;
-}
-
 }  // namespace
 
-report::RiskSection risk_page_section(const RiskResult& r, const DataSummary& summary) {
+report::RiskSection risk_page_section(const RiskResult& r) {
   report::RiskSection out;
   if (r.curves.empty()) return out;
   out.model = r.model;
   out.table_ages = r.asked_ages;
-  const int only = only_sex_known(summary);
+  const int only = r.known_trait_sex;
   bool intervals = false;
   for (const GenotypeRisk& g : r.curves) {
     if (!distinct_curve(r, g.genotype)) continue;

@@ -6,14 +6,15 @@
 #pragma once
 
 #include "analysis/risk_result.hpp"
-#include "pedigree/data_summary.hpp"
 #include "report/report_input.hpp"
 
 namespace kinseg::cli {
 
 // The curves that differ (a genotype linked to another by the model's type is
 // left out), one panel per sex with a sex effect; the table of the risks by
-// the asked ages. An empty section for a result without curves.
-report::RiskSection risk_page_section(const RiskResult& risks, const DataSummary& summary);
+// the asked ages; without a sex effect, the one sex whose trait is known
+// (RiskResult::known_trait_sex) names the panel. An empty section for a
+// result without curves.
+report::RiskSection risk_page_section(const RiskResult& risks);
 
 }  // namespace kinseg::cli

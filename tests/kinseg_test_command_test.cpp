@@ -187,6 +187,9 @@ TEST(KinsegTest, TraitOfWomenWithMissingCovariatesRecoversTheTruth) {
   const KinsegRun r = kinseg("test women.dat --missing NA --covar smoker --trait-only sex=F --out w");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(r.err, "32 families excluded under proband ascertainment")) << r.err;
+  // Every person of known trait is a woman: the penetrances (without a sex
+  // effect) are said to be women's in every output that states them.
+  EXPECT_TRUE(has(r.out, "of women (every person of known trait is a woman)")) << r.out;
   const auto j = nlohmann::json::parse(read_file("w.json"));
   EXPECT_EQ(j["data"]["trait_definition"]["excluded_families"].size(), 32u);
   EXPECT_EQ(j["analysed_families"], 128);
@@ -196,6 +199,9 @@ TEST(KinsegTest, TraitOfWomenWithMissingCovariatesRecoversTheTruth) {
     EXPECT_TRUE(has(page, ped)) << ped;
   }
   EXPECT_TRUE(has(log, "32 families excluded, no proband of known trait (missing smoker)"));
+  EXPECT_TRUE(has(log, "of women (every person of known trait is a woman)"));
+  EXPECT_TRUE(has(page, "with two copies of the risk allele")) << "the page's penetrance rows";
+  EXPECT_TRUE(has(page, "of a woman with")) << "the page's penetrance rows name the women";
   EXPECT_TRUE(has(page, "32 families excluded, no proband of known trait (missing smoker)"));
 
   // The truth within the selected model's profile intervals.
