@@ -270,6 +270,12 @@ TraitDefinitionReport define_traits(Sample& s, std::vector<char>& covariate_abse
                          (fillable(causes[c]) ? "; --fill " + causes[c].substr(8) + "=VALUE|mean fills the missing values"
                                               : ""));
   }
+  // With every family excluded nothing is left to analyse: the data are
+  // refused, rather than read as a sample without a pedigree.
+  if (!r.excluded.empty() && static_cast<int>(r.excluded.size()) == s.pedigrees())
+    problems.error("every-family-excluded", 0, "", {},
+                   "every family is excluded under proband ascertainment (no proband of known trait): no family "
+                   "is left to analyse");
   if (!r.excluded.empty()) drop_pedigrees(s, covariate_absent, drop);
   return r;
 }

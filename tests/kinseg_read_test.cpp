@@ -449,6 +449,15 @@ TEST(KinsegRead, TraitDefinedOnceWhenTheSampleIsRead) {
   EXPECT_EQ(u.definition.excluded[0].column, "the trait column (unknown)");
   EXPECT_EQ(u.sample.pedigree_ids, std::vector<std::string>{"B"});
 
+  // Every family excluded: the data are refused, not read as a sample
+  // without a pedigree that check would pass and the analyses find empty.
+  const DataRead none = read_text("ped,id,fa,mo,sex,proband,trait\nA,1,0,0,M,0,2\nA,2,0,0,F,0,1\n"
+                                  "A,3,1,2,F,1,0\nB,1,0,0,M,1,0\n");
+  EXPECT_TRUE(none.problems.refused());
+  EXPECT_EQ(none.definition.excluded.size(), 2u);
+  EXPECT_NE(problems_text(none).find("every family is excluded under proband ascertainment"), std::string::npos)
+      << problems_text(none);
+
   // Malformed options.
   TraitOnly t;
   EXPECT_EQ(parse_trait_only("sex=F,M", t), "");
