@@ -85,12 +85,7 @@ void Battery::fit_model(const std::string& model_name, int index, int total) {
                                             : "not profiled (--no-profile)";
   fo.on_progress = nullptr;
   const Transmission t = model.transmission();
-  // Half the grid for the models that also start from the fits nested in
-  // them: the transmission models (from the Mendelian and non-transmitted
-  // fits) and the codominant types (from the dominant and recessive fits of
-  // the same transmission, h = 1 and h = 0).
-  if (t == Transmission::tau_ab_free || t == Transmission::homog_general || t == Transmission::general ||
-      model.effects() == GenotypeEffects::codominant)
+  if (t == Transmission::tau_ab_free || t == Transmission::homog_general || t == Transmission::general)
     fo.starts = options_.transmission_starts > 0 ? options_.transmission_starts : std::max(2, options_.fit.starts / 2);
   fo.on_start = [&](const StartRecord& s, int done, int all) {
     if (options_.on_start) options_.on_start(bm.name, s, done, all);

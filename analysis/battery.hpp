@@ -63,9 +63,8 @@ struct BatteryOptions {
   FitOptions fit = battery_fit_options();  // grid starts, search settings; its profile setting is not read
   // Grid starts of tau_ab_free, homog_general and general, which also start
   // from every model nested in them (the Mendelian and non-transmitted fits
-  // among them, which the grid's transmission starts resemble), and of the
-  // codominant types, which start from the dominant and recessive fits of
-  // their transmission; 0: half of fit.starts, at least 2.
+  // among them, which the grid's transmission starts resemble); 0: half of
+  // fit.starts, at least 2.
   int transmission_starts = 0;
   double alpha = 0.05;  // level of the verdict's criteria
   // Profile-likelihood intervals for the selected model (a further pass over

@@ -262,8 +262,8 @@ Command add_battery_command(CLI::App& app) {
       "gene; rank the families by their support for it; write every person's carrier probabilities; and write "
       "the report page PREFIX.html, with profile plots and pedigree drawings, for a browser. The "
       "model options are kinseg fit's: --fix, --start and --bounds apply to each model that estimates the "
-      "parameter named; --starts is each model's grid (tau_ab_free, homog_general, general and the codominant "
-      "types, which also start from the models nested in them, take half of it); profile-likelihood intervals are computed for "
+      "parameter named; --starts is each model's grid (tau_ab_free, homog_general and general, which also "
+      "start from every model nested in them, take half of it); profile-likelihood intervals are computed for "
       "the selected Mendelian model only (--no-profile: none)");
   add_data_options(*sub, options->data);
   add_model_options(*sub, options->model);
