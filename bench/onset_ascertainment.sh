@@ -21,14 +21,7 @@ shift || true
 designs=("$@")
 [ ${#designs[@]} -gt 0 ] || designs=(none 0.01 0.05 0.2)
 build=${BUILD_DIR:-build-bench-fit}
-if [ -z "${NO_BUILD:-}" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKINSEG_TESTS=OFF >/dev/null
-  cmake --build "$build" -j2 --target kinseg kinsim >/dev/null
-fi
-build=$(cd "$build" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+. "$src/bench/release_build.sh"
 
 printf "%-8s %8s %9s %18s %18s %18s %18s %18s %18s\n" design fits "2+ prob" q w1 w3 m1 m3 s
 for d in "${designs[@]}"; do

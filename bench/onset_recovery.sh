@@ -24,14 +24,7 @@ n=${1:-100}
 settings=$(cd "$(dirname "${2:-bench/onset_recovery.settings}")" && pwd)/$(basename "${2:-bench/onset_recovery.settings}")
 asc=${3:-proband}
 build=${4:-build-bench-fit}
-if [ -z "${NO_BUILD:-}" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKINSEG_TESTS=OFF >/dev/null
-  cmake --build "$build" -j2 --target kinseg kinsim >/dev/null
-fi
-build=$(cd "$build" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+. "$src/bench/release_build.sh"
 
 # The truth in kinseg's orientation: kinsim numbers the genotypes with W1 <= W3,
 # kinseg with genotype 1 the one of higher risk, so the two are exchanged.

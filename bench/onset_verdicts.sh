@@ -19,14 +19,7 @@ src=$(pwd)
 n=${1:-100}
 first=${2:-1}
 build=${3:-build-bench-fit}
-if [ -z "${NO_BUILD:-}" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKINSEG_TESTS=OFF >/dev/null
-  cmake --build "$build" -j2 --target kinseg kinsim >/dev/null
-fi
-build=$(cd "$build" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+. "$src/bench/release_build.sh"
 
 for truth in ${TRUTHS:-dominant sporadic}; do
   : >verdicts

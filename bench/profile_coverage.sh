@@ -12,12 +12,7 @@ cd "$(dirname "$0")/.."
 src=$(pwd)
 n=${1:-100}
 build=${2:-build-bench-fit}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKINSEG_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target kinseg kinsim >/dev/null
-build=$(cd "$build" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+. "$src/bench/release_build.sh"
 
 for seed in $(seq 1 "$n"); do
   "$build/tools/kinsim" "$src/bench/coverage.settings" "$seed" >/dev/null
