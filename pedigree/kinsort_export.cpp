@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 #include "common/table_limits.hpp"
@@ -89,17 +90,26 @@ void check_kinsort_fit(const Sample& s, DataProblems& problems) {
 
   long ways = 0, entries = 0;
   for (int k = 0; k < s.pedigrees(); ++k) {
-    const PedigreeStructure ps = pedigree_structure(s, k);
-    if (ps.loops > 0) {
-      std::string breakers;
-      for (int b : ps.breakers) breakers += (breakers.empty() ? "" : ", ") + s.ids[s.first(k) + b];
+    const std::vector<NuclearFamily> families = nuclear_families(s, k);
+    const int loops = independent_loops(families, s.size(k));
+    if (loops > 0) {
+      // The persons whose duplication breaks the loops, for the message; a
+      // loop through founders only (a ring of remarriages) has none.
+      std::string how;
+      try {
+        std::string breakers;
+        for (int b : pedigree_structure(s, k).breakers)
+          breakers += (breakers.empty() ? "" : ", ") + s.ids[s.first(k) + b];
+        how = " (broken by duplicating " + breakers + ")";
+      } catch (const std::logic_error&) {
+        how = " (that no person's duplication breaks)";
+      }
       problems.error("export-loop", s.line[s.first(k)], s.pedigree_ids[k], {},
-                     "pedigree " + s.pedigree_ids[k] + " has " + std::to_string(ps.loops) +
-                         (ps.loops == 1 ? " loop" : " loops") + " (broken by duplicating " + breakers +
-                         "); kinsort and kinfit take no pedigree with loops");
+                     "pedigree " + s.pedigree_ids[k] + " has " + std::to_string(loops) +
+                         (loops == 1 ? " loop" : " loops") + how + "; kinsort and kinfit take no pedigree with loops");
     }
-    ways += static_cast<long>(ps.families.size());
-    for (const NuclearFamily& f : ps.families) entries += 2 + static_cast<long>(f.children.size());
+    ways += static_cast<long>(families.size());
+    for (const NuclearFamily& f : families) entries += 2 + static_cast<long>(f.children.size());
   }
   check_limit(problems, ways,
               smaller(kinsort::kMaxWays, "KINSORT_MAX_WAYS", kinfit::N_SIZE - 2, "KINFIT_N_SIZE (less 2)"),

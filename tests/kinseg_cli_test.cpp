@@ -349,6 +349,12 @@ TEST(KinsegExport, RefusalsWriteNothing) {
   write_file("persons.csv", founders(2, 2049, 0));
   write_file("pedigrees.csv", founders(605, 1, 0));
   write_file("covariates.csv", founders(1, 2, 9));
+  // Four founders whose remarriages close a loop (M with A, A with N, N with
+  // B, B with M): no person's duplication breaks it, which the export once
+  // met with an internal error and exit status 2.
+  write_file("ring.csv",
+             "ped,id,fa,mo,sex,trait\nR,M,0,0,1,1\nR,A,0,0,2,0\nR,N,0,0,1,0\nR,B,0,0,2,1\n"
+             "R,c1,M,A,1,1\nR,c2,N,A,2,0\nR,c3,N,B,1,1\nR,c4,M,B,2,0\n");
   std::string covs;
   for (int j = 0; j < 9; ++j) covs += (j ? "," : "") + std::string("c") + std::to_string(j);
   struct Case {
@@ -356,6 +362,7 @@ TEST(KinsegExport, RefusalsWriteNothing) {
   };
   const Case cases[] = {
       {fixture("loops.csv"), "pedigree C has 1 loop (broken by duplicating"},
+      {"ring.csv", "pedigree R has 1 loop (that no person's duplication breaks); kinsort and kinfit take no"},
       {fixture("role_sex.csv"), "line 5, pedigree A: sex of 4 unknown; kinfit takes sex 1 or 2 only"},
       {fixture("study.csv") + " --covar age", "covariate age is not a whole number for 2 persons (first kid1: 12.5)"},
       {"persons.csv", "the sample has 4098 persons; kinsort and kinfit hold at most 4096 (KINSORT_MAX_PERSONS"},
